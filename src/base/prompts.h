@@ -1,0 +1,48 @@
+// Message boxes and file dialogs. Called from the window's thread and from workers; the
+// production implementation carries each call over to the window's thread and waits.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+enum class PromptIcon { None, Stop, Information, Question, Warning };
+enum class PromptButtons { Ok, YesNo, OkCancel };
+enum class PromptAnswer { Ok, Cancel, Yes, No };
+
+struct MessageBoxRequest {
+    std::string text;
+    std::string title;
+    PromptIcon icon = PromptIcon::None;
+    PromptButtons buttons = PromptButtons::Ok;
+};
+
+struct SaveFileRequest {
+    std::string title;
+    std::string initialFolder;
+    std::string fileName;  // proposed name
+};
+
+struct OpenFilesRequest {
+    std::string title;
+    std::string initialFolder;
+};
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    virtual PromptAnswer MessageBox(const MessageBoxRequest& request) = 0;
+    // The chosen full path, or nothing when the user cancelled.
+    virtual std::optional<std::string> SaveFile(const SaveFileRequest& request) = 0;
+    // The chosen full paths; empty when the user cancelled.
+    virtual std::vector<std::string> OpenFiles(const OpenFilesRequest& request) = 0;
+
+    // Shorthand for the common one-button box.
+    void Message(std::string text, std::string title, PromptIcon icon) {
+        MessageBox({std::move(text), std::move(title), icon, PromptButtons::Ok});
+    }
+};
+
+}  // namespace velmora

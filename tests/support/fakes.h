@@ -1,0 +1,102 @@
+// Scripted stand-ins for the ports, shared by the headless tests.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "base/clock.h"
+#include "base/prompts.h"
+#include "base/settings_store.h"
+#include "base/status_sink.h"
+#include "base/ui_thread.h"
+
+namespace velmora::test {
+
+// Records every box; answers from a script, then with the first button's answer.
+class FakePrompts : public Prompts {
+public:
+    PromptAnswer MessageBox(const MessageBoxRequest& request) override;
+    std::optional<std::string> SaveFile(const SaveFileRequest& request) override;
+    std::vector<std::string> OpenFiles(const OpenFilesRequest& request) override;
+
+    std::vector<MessageBoxRequest> Boxes() const;
+    std::vector<std::string> Texts() const;  // the boxes' texts, in order
+    void Clear();
+
+    std::deque<PromptAnswer> answers;
+    std::deque<std::optional<std::string>> saveAnswers;
+    std::deque<std::vector<std::string>> openAnswers;
+    std::vector<SaveFileRequest> saveRequests;
+    std::vector<OpenFilesRequest> openRequests;
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<MessageBoxRequest> m_boxes;
+};
+
+// An in-memory key with case-insensitive names; can pretend to be missing or read-only.
+class MemorySettingsStore : public SettingsStore {
+public:
+    explicit MemorySettingsStore(bool exists = true) : m_exists(exists) {}
+    bool KeyExists() const override;
+    bool CreateKey() override;
+    std::optional<SettingValue> Read(std::string_view name) const override;
+    bool Write(std::string_view name, const SettingValue& value) override;
+
+    void Set(std::string_view name, SettingValue value);  // bypasses the failure switches
+    void Erase(std::string_view name);
+    int writes() const;
+    bool failCreate = false;
+    bool failWrite = false;
+
+private:
+    static std::string Key(std::string_view name);
+    mutable std::mutex m_mutex;
+    bool m_exists;
+    int m_writes = 0;
+    std::map<std::string, SettingValue> m_values;
+};
+
+// Records the status parts and counts wait cursors.
+class RecordingStatus : public StatusSink {
+public:
+    void SetStatusText(int part, const std::string& text) override;
+    void ShowWaitCursor() override;
+    std::string Text(int part) const;
+    std::vector<std::string> History(int part) const;
+    int waitCursors() const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::map<int, std::vector<std::string>> m_history;
+    int m_waitCursors = 0;
+};
+
+// The test thread plays the window's thread: Invoke runs inline, Post queues until Drain.
+class InlineUiThread : public UiThread {
+public:
+    bool Invoke(std::function<void()> task) override;
+    void Post(std::function<void()> task) override;
+    bool IsUiThread() const override { return true; }
+    void Drain();
+
+private:
+    std::mutex m_mutex;
+    std::deque<std::function<void()>> m_posted;
+};
+
+class FakeClock : public Clock {
+public:
+    std::int64_t NowSeconds() override { return now; }
+    void Seed(unsigned seed) override { m_state = seed; }
+    int Rand() override;
+    std::int64_t now = 1000;
+
+private:
+    unsigned m_state = 1;
+};
+
+}  // namespace velmora::test
