@@ -1,0 +1,29 @@
+// Menus as data: the window's toolkit builds them from this, tests read it directly.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+struct MenuItem {
+    enum class Kind { Command, Separator, Popup };
+    Kind kind = Kind::Command;
+    int id = 0;            // command id; 0 for separators and pop-ups
+    std::string text;      // exactly as the menu resource holds it, trailing spaces included
+    bool checked = false;  // checked in the resource
+    std::vector<MenuItem> children;  // pop-ups only
+};
+
+struct MenuSpec {
+    std::string title;  // the context menu's (unshown) pop-up title; empty for the main menu
+    std::vector<MenuItem> items;
+};
+
+// Main menu 131 (English) or 178 (Russian): index 1 gives Russian, any other English.
+MenuSpec MainMenu(std::int32_t languageIndex);
+// The first pop-up of context menu 137 or 179.
+MenuSpec ContextMenu(std::int32_t languageIndex);
+
+}  // namespace velmora
