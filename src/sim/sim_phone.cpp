@@ -211,7 +211,9 @@ void SimPhone::LoadIndex() {
         }
         fs::path relative(line.substr(static_cast<std::size_t>(consumed)));
         std::error_code ec;
-        if (relative.is_absolute() || !fs::is_regular_file(m_config.image / relative, ec)) {
+        const std::string normal = relative.lexically_normal().generic_string();
+        if (relative.is_absolute() || normal.starts_with("..") ||
+            !fs::is_regular_file(m_config.image / relative, ec)) {
             continue;
         }
         m_index[relative.generic_string()] = {static_cast<std::uint16_t>(attributes),

@@ -1,0 +1,219 @@
+// Helpers for the emulated phone's tests: a throw-away folder, FSAC requests spelled out byte
+// by byte, and a library with one phone ready for commands.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sim/simulated_pst.h"
+
+namespace velmora::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class TempFolder {
+public:
+    TempFolder() {
+        const char* base = std::getenv("VELMORA_TEST_TMP");
+        std::filesystem::path root =
+            base != nullptr ? std::filesystem::path(base) : std::filesystem::temp_directory_path();
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string("sim_") + (info ? info->test_suite_name() : "x") + "_" +
+                           (info ? info->name() : "x") + "_" + std::to_string(::getpid());
+        for (char& c : name) {
+            if (c == '/') c = '_';
+        }
+        m_path = root / name;
+        std::filesystem::remove_all(m_path);
+        std::filesystem::create_directories(m_path);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+inline Bytes OpCode(std::uint8_t op) { return {0, 0, 0, op}; }
+
+inline void Append(Bytes& out, const std::string& text) {
+    out.insert(out.end(), text.begin(), text.end());
+}
+
+inline Bytes OpenRequest(const std::string& path, std::uint32_t attributes = 0xFFFFFFFF) {
+    Bytes r = OpCode(0);
+    for (int shift = 24; shift >= 0; shift -= 8) r.push_back(static_cast<std::uint8_t>(attributes >> shift));
+    Append(r, path);
+    r.resize(std::max<std::size_t>(270, r.size() + 2), 0);
+    return r;
+}
+
+inline Bytes ReadRequest(std::uint32_t count) {
+    Bytes r = OpCode(1);
+    for (int shift = 24; shift >= 0; shift -= 8) r.push_back(static_cast<std::uint8_t>(count >> shift));
+    r.insert(r.end(), {0, 0});
+    return r;
+}
+
+inline Bytes WriteRequest(const std::string& data) {
+    Bytes r = OpCode(2);
+    const auto n = static_cast<std::uint32_t>(data.size());
+    for (int shift = 24; shift >= 0; shift -= 8) r.push_back(static_cast<std::uint8_t>(n >> shift));
+    Append(r, data);
+    return r;
+}
+
+inline Bytes CloseRequest() { return OpCode(4); }
+
+inline Bytes DeleteRequest(const std::string& path) {
+    Bytes r = OpCode(5);
+    Append(r, path);
+    r.resize(std::max<std::size_t>(266, r.size() + 2), 0);
+    return r;
+}
+
+// The pattern as the client builds it: folder part, FF FE unless flash, mask, 00 00.
+inline Bytes SearchStartRequest(const std::string& text, bool separator = true) {
+    Bytes r = OpCode(7);
+    const std::size_t slash = text.rfind('/');
+    const std::size_t split = slash == std::string::npos ? 0 : slash + 1;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i == split && separator) r.insert(r.end(), {0xFF, 0xFE});
+        r.insert(r.end(), {0x00, static_cast<std::uint8_t>(text[i])});
+    }
+    if (split == text.size() && separator) r.insert(r.end(), {0xFF, 0xFE});
+    r.insert(r.end(), {0x00, 0x00});
+    return r;
+}
+
+inline Bytes SearchNextRequest(bool single) {
+    return {0, 0, 0, 8, static_cast<std::uint8_t>(single ? 1 : 0), 0, 0};
+}
+inline Bytes VersionRequest() { return {0, 0, 0, 9, 0, 0}; }
+inline Bytes VolumesRequest() { return {0, 0, 0, 10, 0, 0}; }
+inline Bytes FreeSpaceRequest(char letter) {
+    return {0, 0, 0, 11, 0, 7, static_cast<std::uint8_t>(letter), '/', 0, 0};
+}
+
+inline std::uint32_t Be32At(const Bytes& b, std::size_t at) {
+    return (std::uint32_t{b[at]} << 24) | (std::uint32_t{b[at + 1]} << 16) |
+           (std::uint32_t{b[at + 2]} << 8) | b[at + 3];
+}
+inline std::uint16_t Be16At(const Bytes& b, std::size_t at) {
+    return static_cast<std::uint16_t>((b[at] << 8) | b[at + 1]);
+}
+inline std::string TextAt(const Bytes& b, std::size_t at, std::size_t room) {
+    std::string text;
+    for (std::size_t i = at; i < at + room && i < b.size() && b[i] != 0; ++i) {
+        text.push_back(static_cast<char>(b[i]));
+    }
+    return text;
+}
+
+class CountingSink : public PstNotificationSink {
+public:
+    void OnDeviceListChanged() override { ++count; }
+    std::atomic<int> count{0};
+};
+
+struct SendResult {
+    std::int32_t rc = -1;
+    Bytes reply;  // the bytes the library delivered
+    std::int32_t length = -1;
+};
+
+inline SimPhoneConfig TestPhone(const std::filesystem::path& image, std::uint16_t id = 1) {
+    SimPhoneConfig phone;
+    phone.deviceId = id;
+    phone.image = image;
+    return phone;
+}
+
+inline SimPhoneConfig FlashPhone(const std::filesystem::path& image, std::uint16_t id = 1) {
+    SimPhoneConfig phone = TestPhone(image, id);
+    phone.model = "T720";
+    phone.fsacMajor = 1;
+    phone.fsacMinor = 5;
+    phone.flashCapacity = 100000;
+    return phone;
+}
+
+// A started library over the given phones, the first one addressed by Send.
+class Rig {
+public:
+    explicit Rig(std::vector<SimPhoneConfig> phones, std::filesystem::path trace = {}) {
+        SimConfig config;
+        config.phones = std::move(phones);
+        config.tracePath = std::move(trace);
+        config.restartDelay = std::chrono::milliseconds(20);
+        library = std::make_unique<SimulatedPst>(std::move(config));
+        EXPECT_EQ(library->PSTInitializeEx(kInterfaceUsb, &sink), 0);
+    }
+
+    SendResult Send(const Bytes& request, std::size_t replySize = 884,
+                    const char* command = "FSAC", std::uint16_t device = 1) {
+        std::uint32_t handle = 0;
+        SendResult result;
+        if (library->PSTGetInterfaceHandle(device, kTestCommandInterface, handle) != 0) {
+            return result;
+        }
+        Bytes reply(replySize, 0xEE);
+        result.rc = library->PSTSendCommand(device, handle, command, request, reply,
+                                            result.length, device);
+        const auto delivered = static_cast<std::size_t>(
+            std::clamp<std::int32_t>(result.length, 0, static_cast<std::int32_t>(replySize)));
+        reply.resize(delivered);
+        result.reply = std::move(reply);
+        return result;
+    }
+
+    std::int32_t Upload(const std::string& path, const std::string& data,
+                        std::uint32_t attributes = 0xFFFFFFFF) {
+        if (std::int32_t rc = Send(OpenRequest(path, attributes), 2).rc) return rc;
+        for (std::size_t at = 0; at < data.size(); at += 1024) {
+            if (std::int32_t rc = Send(WriteRequest(data.substr(at, 1024)), 2).rc) return rc;
+        }
+        return Send(CloseRequest(), 2).rc;
+    }
+
+    std::string Download(const std::string& path) {
+        if (Send(OpenRequest(path), 2).rc != 0) return "<open failed>";
+        std::string data;
+        for (;;) {
+            SendResult chunk = Send(ReadRequest(1024), 1024);
+            if (chunk.rc != 0) break;
+            data.append(chunk.reply.begin(), chunk.reply.end());
+        }
+        Send(CloseRequest(), 2);
+        return data;
+    }
+
+    // Search start and then every entry as (path, attributes, size) texts.
+    std::vector<std::string> Search(const std::string& text, bool separator = true) {
+        SendResult start = Send(SearchStartRequest(text, separator), 2);
+        std::vector<std::string> found;
+        if (start.rc != 0) return {"<search failed>"};
+        const std::uint16_t count = Be16At(start.reply, 0);
+        for (std::uint16_t i = 0; i < count; ++i) {
+            SendResult next = Send(SearchNextRequest(true));
+            if (next.rc != 0) break;
+            found.push_back(TextAt(next.reply, 4, 260));
+        }
+        return found;
+    }
+
+    CountingSink sink;
+    std::unique_ptr<SimulatedPst> library;
+};
+
+}  // namespace velmora::test
