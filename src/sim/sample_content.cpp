@@ -25,9 +25,13 @@ void Be32(Bytes& out, std::uint32_t v) {
     Be16(out, v >> 16);
     Be16(out, v & 0xFFFF);
 }
-void Text(Bytes& out, const std::string& text) { out.insert(out.end(), text.begin(), text.end()); }
+void Text(Bytes& out, const std::string& text) {
+    out.insert(out.end(), text.begin(), text.end());
+}
 
-Bytes FromText(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes FromText(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
 
 // A tiny linear congruential generator: same pictures on every machine.
 std::uint8_t NextByte(std::uint32_t& state) {
@@ -44,20 +48,19 @@ void PngChunk(Bytes& out, const char* type, const Bytes& data) {
 }
 
 std::string Jad(const std::string& name, std::size_t jarSize) {
-    return "MIDlet-1: " + name + ", , " + name + "\r\nMIDlet-Jar-Size: " +
-           std::to_string(jarSize) + "\r\nMIDlet-Jar-URL: " + name +
-           ".jar\r\nMIDlet-Name: " + name +
+    return "MIDlet-1: " + name + ", , " + name + "\r\nMIDlet-Jar-Size: " + std::to_string(jarSize) +
+           "\r\nMIDlet-Jar-URL: " + name + ".jar\r\nMIDlet-Name: " + name +
            "\r\nMIDlet-Vendor: Velmora\r\nMIDlet-Version: 1.0\r\n";
 }
 
 Bytes Jar(const std::string& name) {
-    return MakeZip({{"META-INF/MANIFEST.MF",
-                     "Manifest-Version: 1.0\r\nMIDlet-1: " + name + ", , " + name +
-                         "\r\nMIDlet-Name: " + name +
-                         "\r\nMIDlet-Vendor: Velmora\r\nMIDlet-Version: 1.0\r\n"
-                         "MicroEdition-Configuration: CLDC-1.0\r\n"
-                         "MicroEdition-Profile: MIDP-2.0\r\n\r\n"},
-                    {name + ".txt", "A sample application of the emulated phone.\n"}});
+    return MakeZip(
+        {{"META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\nMIDlet-1: " + name + ", , " + name +
+                                      "\r\nMIDlet-Name: " + name +
+                                      "\r\nMIDlet-Vendor: Velmora\r\nMIDlet-Version: 1.0\r\n"
+                                      "MicroEdition-Configuration: CLDC-1.0\r\n"
+                                      "MicroEdition-Profile: MIDP-2.0\r\n\r\n"},
+         {name + ".txt", "A sample application of the emulated phone.\n"}});
 }
 
 }  // namespace
@@ -138,7 +141,7 @@ Bytes MakePng(int width, int height, std::uint32_t seed) {
 }
 
 Bytes MakeMidi(const std::vector<std::uint8_t>& notes, std::uint8_t program) {
-    Bytes track = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // tempo 500000 us
+    Bytes track = {0x00, 0xFF, 0x51,   0x03, 0x07, 0xA1, 0x20,  // tempo 500000 us
                    0x00, 0xC0, program};
     for (std::uint8_t note : notes) {
         track.insert(track.end(), {0x00, 0x90, note, 0x64, 0x60, 0x80, note, 0x40});

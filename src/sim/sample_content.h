@@ -22,8 +22,7 @@ std::vector<std::uint8_t> MakeGif(std::uint8_t red, std::uint8_t green, std::uin
 std::vector<std::uint8_t> MakePng(int width, int height, std::uint32_t seed);
 std::vector<std::uint8_t> MakeMidi(const std::vector<std::uint8_t>& notes, std::uint8_t program);
 // A zip archive with stored (uncompressed) members.
-std::vector<std::uint8_t> MakeZip(
-    const std::vector<std::pair<std::string, std::string>>& members);
+std::vector<std::uint8_t> MakeZip(const std::vector<std::pair<std::string, std::string>>& members);
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size);
 
 }  // namespace velmora

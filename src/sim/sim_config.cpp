@@ -65,8 +65,7 @@ bool ParseVolumes(std::string_view text, std::vector<SimVolumeConfig>& volumes,
         }
         SimVolumeConfig volume;
         volume.letter = word[0];
-        if (!ParseInt(std::string_view(word).substr(2), volume.capacity) ||
-            volume.capacity < 0) {
+        if (!ParseInt(std::string_view(word).substr(2), volume.capacity) || volume.capacity < 0) {
             problem = "volume \"" + word + "\" has no valid capacity";
             return false;
         }
@@ -150,9 +149,8 @@ SimConfig ParsePhonesFile(std::string_view text, const std::string& fileName,
 
         if (line.front() == '[') {
             std::size_t close = line.find(']');
-            std::string_view after = close == std::string_view::npos
-                                         ? std::string_view()
-                                         : Trim(line.substr(close + 1));
+            std::string_view after =
+                close == std::string_view::npos ? std::string_view() : Trim(line.substr(close + 1));
             if (close == std::string_view::npos ||
                 (!after.empty() && after.front() != ';' && after.front() != '#')) {
                 return fail(lineNumber, "malformed section header");

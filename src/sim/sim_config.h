@@ -27,8 +27,8 @@ struct SimPhoneConfig {
     std::vector<SimVolumeConfig> volumes = {{'a', 8388608}, {'b', 33554432}};
     std::int64_t flashCapacity = 2097152;
     std::filesystem::path image;
-    std::int64_t rate = 0;     // bytes per second; 0 = as fast as possible
-    bool seedSample = false;   // fill a missing image with the sample file system
+    std::int64_t rate = 0;    // bytes per second; 0 = as fast as possible
+    bool seedSample = false;  // fill a missing image with the sample file system
 
     bool IsFlash() const { return fsacMajor < 2; }
 };

@@ -25,10 +25,16 @@ constexpr std::size_t kFlashRecordsPerReply = 20;
 constexpr std::size_t kMaxSearchCount = 65535;
 constexpr const std::uint8_t kRdelemRequest[] = {0x01, 0x17, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10};
 
-SimReply Fail() { return SimReply{1, {}}; }
-SimReply Ok(std::vector<std::uint8_t> bytes = {}) { return SimReply{0, std::move(bytes)}; }
+SimReply Fail() {
+    return SimReply{1, {}};
+}
+SimReply Ok(std::vector<std::uint8_t> bytes = {}) {
+    return SimReply{0, std::move(bytes)};
+}
 
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char Lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
 bool PrintableName(std::string_view name) {
     return std::none_of(name.begin(), name.end(),
@@ -263,13 +269,20 @@ SimReply SimPhone::Fsac(std::span<const std::uint8_t> request, std::size_t maxRe
                         const SimPhoneFaults& faults) {
     if (request.size() < 4) return Fail();
     switch (GetBe32(request, 0)) {
-        case 0: return Open(request);
-        case 1: return Read(request, maxReply, faults);
-        case 2: return Write(request);
-        case 4: return Close();
-        case 5: return Delete(request);
-        case 7: return SearchStart(request);
-        case 8: return SearchNext(request, maxReply, faults);
+        case 0:
+            return Open(request);
+        case 1:
+            return Read(request, maxReply, faults);
+        case 2:
+            return Write(request);
+        case 4:
+            return Close();
+        case 5:
+            return Delete(request);
+        case 7:
+            return SearchStart(request);
+        case 8:
+            return SearchNext(request, maxReply, faults);
         case 9:
             if (request.size() < 6) return Fail();
             return Ok({static_cast<std::uint8_t>(m_config.fsacMajor),
@@ -277,8 +290,10 @@ SimReply SimPhone::Fsac(std::span<const std::uint8_t> request, std::size_t maxRe
         case 10:
             if (request.size() < 6) return Fail();
             return Volumes();
-        case 11: return FreeSpaceReply(request);
-        default: return Fail();
+        case 11:
+            return FreeSpaceReply(request);
+        default:
+            return Fail();
     }
 }
 
@@ -321,9 +336,9 @@ SimReply SimPhone::Read(std::span<const std::uint8_t> request, std::size_t maxRe
     const std::uintmax_t size = host ? fs::file_size(*host, ec) : 0;
     if (!host || ec) return Fail();
     if (wanted > 0 && m_position >= size) return Fail();
-    std::uint64_t count = std::min<std::uint64_t>(
-        {static_cast<std::uint64_t>(wanted), size - std::min<std::uint64_t>(m_position, size),
-         maxReply});
+    std::uint64_t count =
+        std::min<std::uint64_t>({static_cast<std::uint64_t>(wanted),
+                                 size - std::min<std::uint64_t>(m_position, size), maxReply});
     if (faults.readLimit) {
         count = std::min<std::uint64_t>(count,
                                         static_cast<std::uint64_t>(std::max(0, *faults.readLimit)));
@@ -496,8 +511,8 @@ SimReply SimPhone::Volumes() const {
     if (m_config.IsFlash()) return Fail();
     std::vector<std::uint8_t> reply;
     for (const Volume& volume : m_volumes) {
-        reply.insert(reply.end(), {0x00, '/', 0x00, static_cast<std::uint8_t>(volume.letter),
-                                   0x00, 0x00});
+        reply.insert(reply.end(),
+                     {0x00, '/', 0x00, static_cast<std::uint8_t>(volume.letter), 0x00, 0x00});
     }
     return Ok(std::move(reply));
 }
@@ -507,8 +522,8 @@ SimReply SimPhone::FreeSpaceReply(std::span<const std::uint8_t> request) const {
     const Volume* volume = VolumeByLetter(static_cast<char>(request[6]));
     if (volume == nullptr) return Fail();
     // The wire carries a signed 32-bit count: clamp rather than wrap to a negative value.
-    const std::int64_t free = std::min<std::int64_t>(FreeSpace(volume->letter),
-                                                     std::numeric_limits<std::int32_t>::max());
+    const std::int64_t free =
+        std::min<std::int64_t>(FreeSpace(volume->letter), std::numeric_limits<std::int32_t>::max());
     std::vector<std::uint8_t> reply(4);
     PutBe32(reply, 0, static_cast<std::uint32_t>(free));
     return Ok(std::move(reply));

@@ -41,7 +41,7 @@ struct SimPhoneFaults {
 };
 
 class SimPhone {
-public:
+  public:
     // Creates the image folder (and seeds it when asked and it did not exist).
     explicit SimPhone(SimPhoneConfig config);
 
@@ -63,7 +63,7 @@ public:
                  SimFileInfo info = {});
     std::int64_t FreeSpace(char letter) const;
 
-private:
+  private:
     struct SearchEntry {
         std::string path;  // as reported: full path, or the bare name on FLASH
         SimFileInfo info;

@@ -81,16 +81,8 @@ void SimulatedPst::AttachLocked(std::uint16_t deviceId) {
 void SimulatedPst::NotifierLoop() {
     std::unique_lock lock(m_mutex);
     while (!m_stop) {
-        auto now = std::chrono::steady_clock::now();
-        // Restarted phones come back when their time is up.
-        for (auto it = m_reattach.begin(); it != m_reattach.end();) {
-            if (it->first <= now) {
-                AttachLocked(it->second);
-                it = m_reattach.erase(it);
-            } else {
-                ++it;
-            }
-        }
+        // Notifications go out before any re-attach, so a sink that polls at once sees each
+        // change on its own.
         if (m_pending > 0) {
             --m_pending;
             lock.unlock();
@@ -109,6 +101,18 @@ void SimulatedPst::NotifierLoop() {
             }
             continue;
         }
+        auto now = std::chrono::steady_clock::now();
+        bool attached = false;
+        for (auto it = m_reattach.begin(); it != m_reattach.end();) {
+            if (it->first <= now) {
+                AttachLocked(it->second);
+                it = m_reattach.erase(it);
+                attached = true;
+            } else {
+                ++it;
+            }
+        }
+        if (attached) continue;
         if (m_reattach.empty()) {
             m_wake.wait(lock);
         } else {
@@ -183,8 +187,7 @@ std::int32_t SimulatedPst::PSTGetDeviceList(std::vector<std::uint16_t>& devices)
     return rc;
 }
 
-std::int32_t SimulatedPst::PSTGetInterfaceHandle(std::uint32_t deviceId,
-                                                 std::string interfaceName,
+std::int32_t SimulatedPst::PSTGetInterfaceHandle(std::uint32_t deviceId, std::string interfaceName,
                                                  std::uint32_t& handle) {
     std::int32_t rc = kFailure;
     {
@@ -216,8 +219,8 @@ std::int32_t SimulatedPst::PSTTestCmdInit(std::uint16_t deviceId, std::int32_t r
 std::int32_t SimulatedPst::PSTSendCommand(std::uint32_t deviceId, std::uint32_t handle,
                                           const char* command,
                                           std::span<const std::uint8_t> request,
-                                          std::span<std::uint8_t> reply,
-                                          std::int32_t& replyLength, std::uint16_t deviceId16) {
+                                          std::span<std::uint8_t> reply, std::int32_t& replyLength,
+                                          std::uint16_t deviceId16) {
     const std::string name = command != nullptr ? command : "";
     std::int32_t rc = kFailure;
     std::size_t written = 0;
@@ -231,9 +234,10 @@ std::int32_t SimulatedPst::PSTSendCommand(std::uint32_t deviceId, std::uint32_t 
             ++m_sendsSinceFaultPlan;
             const bool matches =
                 (m_plan.failSendCommand.empty() || m_plan.failSendCommand == name) &&
-                (!m_plan.failSendOp ||
-                 (name == "FSAC" && request.size() >= 4 && GetBe32(request, 0) == *m_plan.failSendOp));
-            if (matches && m_plan.failSendNumber > 0 && ++m_matchingSends == m_plan.failSendNumber) {
+                (!m_plan.failSendOp || (name == "FSAC" && request.size() >= 4 &&
+                                        GetBe32(request, 0) == *m_plan.failSendOp));
+            if (matches && m_plan.failSendNumber > 0 &&
+                ++m_matchingSends == m_plan.failSendNumber) {
                 failNow = true;
             }
         }

@@ -22,7 +22,7 @@ namespace velmora {
 struct FaultPlan {
     // The Nth send (1-based) that matches the filters fails without reaching the phone.
     int failSendNumber = 0;
-    std::string failSendCommand;             // empty: any command
+    std::string failSendCommand;              // empty: any command
     std::optional<std::uint32_t> failSendOp;  // FSAC operation code; nothing: any
 
     bool failInitialize = false;
@@ -42,7 +42,7 @@ struct FaultPlan {
 };
 
 class SimulatedPst : public PstLibrary {
-public:
+  public:
     explicit SimulatedPst(SimConfig config);
     ~SimulatedPst() override;
     SimulatedPst(const SimulatedPst&) = delete;
@@ -81,7 +81,7 @@ public:
         return true;
     }
 
-private:
+  private:
     using TimePoint = std::chrono::steady_clock::time_point;
 
     SimPhone* Find(std::uint16_t deviceId);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,7 @@ namespace velmora::test {
 using Bytes = std::vector<std::uint8_t>;
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         const char* base = std::getenv("VELMORA_TEST_TMP");
         std::filesystem::path root =
@@ -40,11 +41,13 @@ public:
     }
     const std::filesystem::path& path() const { return m_path; }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 
-inline Bytes OpCode(std::uint8_t op) { return {0, 0, 0, op}; }
+inline Bytes OpCode(std::uint8_t op) {
+    return {0, 0, 0, op};
+}
 
 inline void Append(Bytes& out, const std::string& text) {
     out.insert(out.end(), text.begin(), text.end());
@@ -52,7 +55,8 @@ inline void Append(Bytes& out, const std::string& text) {
 
 inline Bytes OpenRequest(const std::string& path, std::uint32_t attributes = 0xFFFFFFFF) {
     Bytes r = OpCode(0);
-    for (int shift = 24; shift >= 0; shift -= 8) r.push_back(static_cast<std::uint8_t>(attributes >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        r.push_back(static_cast<std::uint8_t>(attributes >> shift));
     Append(r, path);
     r.resize(std::max<std::size_t>(270, r.size() + 2), 0);
     return r;
@@ -60,7 +64,8 @@ inline Bytes OpenRequest(const std::string& path, std::uint32_t attributes = 0xF
 
 inline Bytes ReadRequest(std::uint32_t count) {
     Bytes r = OpCode(1);
-    for (int shift = 24; shift >= 0; shift -= 8) r.push_back(static_cast<std::uint8_t>(count >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        r.push_back(static_cast<std::uint8_t>(count >> shift));
     r.insert(r.end(), {0, 0});
     return r;
 }
@@ -73,7 +78,9 @@ inline Bytes WriteRequest(const std::string& data) {
     return r;
 }
 
-inline Bytes CloseRequest() { return OpCode(4); }
+inline Bytes CloseRequest() {
+    return OpCode(4);
+}
 
 inline Bytes DeleteRequest(const std::string& path) {
     Bytes r = OpCode(5);
@@ -99,8 +106,12 @@ inline Bytes SearchStartRequest(const std::string& text, bool separator = true) 
 inline Bytes SearchNextRequest(bool single) {
     return {0, 0, 0, 8, static_cast<std::uint8_t>(single ? 1 : 0), 0, 0};
 }
-inline Bytes VersionRequest() { return {0, 0, 0, 9, 0, 0}; }
-inline Bytes VolumesRequest() { return {0, 0, 0, 10, 0, 0}; }
+inline Bytes VersionRequest() {
+    return {0, 0, 0, 9, 0, 0};
+}
+inline Bytes VolumesRequest() {
+    return {0, 0, 0, 10, 0, 0};
+}
 inline Bytes FreeSpaceRequest(char letter) {
     return {0, 0, 0, 11, 0, 7, static_cast<std::uint8_t>(letter), '/', 0, 0};
 }
@@ -120,10 +131,29 @@ inline std::string TextAt(const Bytes& b, std::size_t at, std::size_t room) {
     return text;
 }
 
+// Counts notifications; with a library set, also records how many devices a poll at each
+// notification finds.
 class CountingSink : public PstNotificationSink {
-public:
-    void OnDeviceListChanged() override { ++count; }
+  public:
+    void OnDeviceListChanged() override {
+        if (SimulatedPst* polled = library.load()) {
+            std::vector<std::uint16_t> devices;
+            polled->PSTGetDeviceList(devices);
+            std::lock_guard lock(m_mutex);
+            m_seen.push_back(devices.size());
+        }
+        ++count;
+    }
+    std::vector<std::size_t> Seen() const {
+        std::lock_guard lock(m_mutex);
+        return m_seen;
+    }
     std::atomic<int> count{0};
+    std::atomic<SimulatedPst*> library{nullptr};
+
+  private:
+    mutable std::mutex m_mutex;
+    std::vector<std::size_t> m_seen;
 };
 
 struct SendResult {
@@ -150,7 +180,7 @@ inline SimPhoneConfig FlashPhone(const std::filesystem::path& image, std::uint16
 
 // A started library over the given phones, the first one addressed by Send.
 class Rig {
-public:
+  public:
     explicit Rig(std::vector<SimPhoneConfig> phones, std::filesystem::path trace = {}) {
         SimConfig config;
         config.phones = std::move(phones);
@@ -160,16 +190,16 @@ public:
         EXPECT_EQ(library->PSTInitializeEx(kInterfaceUsb, &sink), 0);
     }
 
-    SendResult Send(const Bytes& request, std::size_t replySize = 884,
-                    const char* command = "FSAC", std::uint16_t device = 1) {
+    SendResult Send(const Bytes& request, std::size_t replySize = 884, const char* command = "FSAC",
+                    std::uint16_t device = 1) {
         std::uint32_t handle = 0;
         SendResult result;
         if (library->PSTGetInterfaceHandle(device, kTestCommandInterface, handle) != 0) {
             return result;
         }
         Bytes reply(replySize, 0xEE);
-        result.rc = library->PSTSendCommand(device, handle, command, request, reply,
-                                            result.length, device);
+        result.rc =
+            library->PSTSendCommand(device, handle, command, request, reply, result.length, device);
         const auto delivered = static_cast<std::size_t>(
             std::clamp<std::int32_t>(result.length, 0, static_cast<std::int32_t>(replySize)));
         reply.resize(delivered);
