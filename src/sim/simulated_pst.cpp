@@ -236,9 +236,10 @@ std::int32_t SimulatedPst::PSTSendCommand(std::uint32_t deviceId, std::uint32_t 
                 (m_plan.failSendCommand.empty() || m_plan.failSendCommand == name) &&
                 (!m_plan.failSendOp || (name == "FSAC" && request.size() >= 4 &&
                                         GetBe32(request, 0) == *m_plan.failSendOp));
-            if (matches && m_plan.failSendNumber > 0 &&
-                ++m_matchingSends == m_plan.failSendNumber) {
-                failNow = true;
+            if (matches && m_plan.failSendNumber > 0) {
+                ++m_matchingSends;
+                failNow = m_matchingSends == m_plan.failSendNumber ||
+                          (m_plan.failFollowingSends && m_matchingSends > m_plan.failSendNumber);
             }
         }
         if (m_initialized && !failNow && phone != nullptr && deviceId == deviceId16 &&

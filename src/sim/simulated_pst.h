@@ -1,5 +1,7 @@
 // The emulated phone library: the PstLibrary the program runs on without a phone, and the
 // one every test runs against. Phones, their images and the trace come from a SimConfig.
+// Notifications come from a thread of its own; the sink must not wait there for a thread
+// that is initialising or uninitialising the library.
 #pragma once
 
 #include <chrono>
@@ -22,6 +24,7 @@ namespace velmora {
 struct FaultPlan {
     // The Nth send (1-based) that matches the filters fails without reaching the phone.
     int failSendNumber = 0;
+    bool failFollowingSends = false;          // and every matching send after it
     std::string failSendCommand;              // empty: any command
     std::optional<std::uint32_t> failSendOp;  // FSAC operation code; nothing: any
 

@@ -127,6 +127,12 @@ TEST(SimPhonesFile, EnvironmentChoosesTheFile) {
     EXPECT_EQ(fromConfigHome.phones[0].image, home / ".local" / "share" / "Velmora" / "phone6");
     EXPECT_TRUE(fromConfigHome.tracePath.empty());
 
+    SimConfig missingNamed =
+        LoadEmulatorConfig(FakeEnv({{"VELMORA_PHONES", (tmp.path() / "absent.ini").string()},
+                                    {"XDG_CONFIG_HOME", configHome.string()}}));
+    ASSERT_EQ(missingNamed.phones.size(), 1u);
+    EXPECT_EQ(missingNamed.phones[0].deviceId, 6) << "a named file that is absent is skipped";
+
     std::ofstream(own, std::ios::trunc) << "[phone 5]\n\nmodel = TOOLONG\n";
     SimConfig broken = LoadEmulatorConfig(FakeEnv({{"VELMORA_PHONES", own.string()}}));
     EXPECT_EQ(broken.error,

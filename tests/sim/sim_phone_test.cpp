@@ -217,6 +217,9 @@ TEST(SimFlash, MultiRecordSearchNext) {
     Rig rig({FlashPhone(tmp.path())});
     EXPECT_EQ(rig.Send(VersionRequest(), 2).reply, (Bytes{1, 5}));
     EXPECT_NE(rig.Send(VolumesRequest(), 513).rc, 0);
+    SendResult model = rig.Send({0x01, 0x17, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10}, 20, "RDELEM");
+    EXPECT_EQ(TextAt(model.reply, 8, 1), "0");
+    EXPECT_EQ(model.reply[10], 0) << "a four-character model ends early";
     for (int i = 0; i < 25; ++i) {
         char name[16];
         std::snprintf(name, sizeof name, "file%02d.txt", i);

@@ -244,6 +244,16 @@ TEST(SimFaults, FailTheNthMatchingSend) {
     rig.library->SetFaultPlan(plan);
     EXPECT_EQ(rig.Send(VersionRequest(), 2).rc, 0);
     EXPECT_NE(rig.Send({0x01, 0x17, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10}, 20, "RDELEM").rc, 0);
+
+    plan = {};
+    plan.failSendNumber = 2;
+    plan.failFollowingSends = true;
+    plan.failSendOp = 8;
+    rig.library->SetFaultPlan(plan);
+    ASSERT_EQ(rig.Upload("/a/f1", "1"), 0);
+    ASSERT_EQ(rig.Upload("/a/f2", "2"), 0);
+    ASSERT_EQ(rig.Upload("/a/f3", "3"), 0);
+    EXPECT_EQ(rig.Search("/a/*").size(), 1u) << "search next fails from the second on";
 }
 
 TEST(SimFaults, FailingOperations) {
@@ -343,6 +353,34 @@ TEST(SimFaults, DetachAfterTheNthSend) {
     EXPECT_NE(rig.Send(ReadRequest(1024), 1024).rc, 0);
     EXPECT_TRUE(Devices(*rig.library).empty());
     EXPECT_TRUE(rig.library->WaitForNotifications(2, kWait));
+}
+
+TEST(SimLibrary, ConcurrentSendsRestartsAndDetaches) {
+    TempFolder tmp;
+    Rig rig({TestPhone(tmp.path() / "1", 1), TestPhone(tmp.path() / "2", 2)});
+    rig.sink.library = rig.library.get();
+    std::atomic<bool> stop{false};
+    auto worker = [&](std::uint16_t device) {
+        while (!stop) {
+            rig.Send(OpenRequest("/a/x.bin"), 2, "FSAC", device);
+            rig.Send(WriteRequest("payload"), 2, "FSAC", device);
+            rig.Send(CloseRequest(), 2, "FSAC", device);
+            rig.Send(SearchStartRequest("/a/*"), 2, "FSAC", device);
+            rig.Send(SearchNextRequest(true), 884, "FSAC", device);
+        }
+    };
+    std::thread first(worker, 1);
+    std::thread second(worker, 2);
+    for (int i = 0; i < 20; ++i) {
+        rig.Send({}, 1, "RESTART", 2);
+        rig.library->DetachPhone(1);
+        rig.library->AttachPhone(1);
+        Devices(*rig.library);
+    }
+    stop = true;
+    first.join();
+    second.join();
+    EXPECT_EQ(rig.Send(VersionRequest(), 2, "FSAC", 1).rc, 0);
 }
 
 TEST(SimRate, SlowLinkStillDeliversEverything) {
