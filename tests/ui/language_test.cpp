@@ -4,6 +4,8 @@
 
 #include "base/lang_string.h"
 #include "support/fakes.h"
+#include "ui/menu_spec.h"
+#include "ui/settings.h"
 
 namespace velmora {
 namespace {
@@ -14,20 +16,6 @@ class LanguageTest : public ::testing::Test {
   protected:
     void TearDown() override { SetLanguageIndex(kLanguageEnglish); }
 };
-
-TEST_F(LanguageTest, ControlsTakeTheirStringsInOrder) {
-    const auto texts = LanguageControlTexts();
-    ASSERT_EQ(texts.size(), 10u);
-    const int expected[][2] = {{1003, 177}, {1004, 178}, {1010, 179}, {1013, 180}, {1009, 181},
-                               {1007, 184}, {1015, 182}, {1016, 183}, {1014, 185}, {1027, 189}};
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        EXPECT_EQ(texts[i].controlId, expected[i][0]) << i;
-        EXPECT_EQ(texts[i].stringId, expected[i][1]) << i;
-    }
-    const auto headings = ColumnHeadingStrings();
-    EXPECT_EQ(std::vector<int>(headings.begin(), headings.end()),
-              (std::vector<int>{136, 137, 138, 139}));
-}
 
 TEST_F(LanguageTest, SwitchBothWaysStoresIntoAnExistingKey) {
     MemorySettingsStore store;
@@ -54,11 +42,15 @@ TEST_F(LanguageTest, SwitchWithoutTheKeyStillSwitches) {
     EXPECT_EQ(missing.writes(), 0);
 }
 
-TEST_F(LanguageTest, AnyIndexButZeroChecksRussian) {
-    EXPECT_EQ(CheckedLanguageItem(0), 32805);
-    EXPECT_EQ(CheckedLanguageItem(1), 32818);
-    EXPECT_EQ(CheckedLanguageItem(2), 32818);
-    EXPECT_EQ(CheckedLanguageItem(-1), 32818);
+TEST_F(LanguageTest, StoredTwoLoadsEnglishMenusButChecksRussian) {
+    MemorySettingsStore store;
+    store.Set("Language", std::uint32_t{2});
+    const auto index = ReadLanguage(store);
+    EXPECT_EQ(index, 2);
+    EXPECT_EQ(MainMenu(index).items.front().text, "&File");
+    EXPECT_EQ(ContextMenu(index).title, "Test Right click");
+    EXPECT_EQ(CheckedLanguageItem(index), kCommandRussian);
+    EXPECT_EQ(CheckedLanguageItem(0), kCommandEnglish);
 }
 
 }  // namespace

@@ -31,12 +31,6 @@ std::vector<std::string> SlotsOf(const SearchHistory& history) {
     return slots;
 }
 
-TEST(SearchHistoryTest, StartsEmptyAndZeroFilled) {
-    SearchHistory history;
-    EXPECT_TRUE(history.Masks().empty());
-    for (auto byte : history.Bytes()) ASSERT_EQ(byte, 0);
-}
-
 TEST(SearchHistoryTest, SameMaskTradesPlacesWithSlotZero) {
     auto history = HistoryOf({"*.txt", "*.mp3", "*.gif", "*.jpg", "*.amr"});
     history.Remember("*.jpg");
