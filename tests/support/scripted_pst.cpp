@@ -5,10 +5,36 @@
 
 namespace velmora::test {
 
+namespace {
+
+PstCall Call(const char* operation) {
+    PstCall call;
+    call.operation = operation;
+    return call;
+}
+
+}  // namespace
+
+ScriptedReply ScriptedReply::Failure(std::int32_t result) {
+    ScriptedReply reply;
+    reply.result = result;
+    return reply;
+}
+
+ScriptedReply ScriptedReply::Bytes(std::vector<std::uint8_t> bytes,
+                                   std::optional<std::int32_t> reportedLength) {
+    ScriptedReply reply;
+    reply.bytes = std::move(bytes);
+    reply.reportedLength = reportedLength;
+    return reply;
+}
+
 std::int32_t ScriptedPst::PSTInitializeEx(std::int32_t interfaceMode, PstNotificationSink* window) {
     std::lock_guard lock(m_mutex);
-    PstCall call{.operation = "PSTInitializeEx", .interfaceMode = interfaceMode, .window = window};
-    m_calls.push_back(call);
+    PstCall call = Call("PSTInitializeEx");
+    call.interfaceMode = interfaceMode;
+    call.window = window;
+    m_calls.push_back(std::move(call));
     m_sink = window;
     if (initThrows) throw std::runtime_error("scripted PSTInitializeEx failure");
     return initResult;
@@ -16,14 +42,14 @@ std::int32_t ScriptedPst::PSTInitializeEx(std::int32_t interfaceMode, PstNotific
 
 std::int32_t ScriptedPst::PSTUninitialize() {
     std::lock_guard lock(m_mutex);
-    m_calls.push_back({.operation = "PSTUninitialize"});
+    m_calls.push_back(Call("PSTUninitialize"));
     if (uninitThrows) throw std::runtime_error("scripted PSTUninitialize failure");
     return uninitResult;
 }
 
 std::int32_t ScriptedPst::PSTGetDeviceList(std::vector<std::uint16_t>& list) {
     std::lock_guard lock(m_mutex);
-    m_calls.push_back({.operation = "PSTGetDeviceList"});
+    m_calls.push_back(Call("PSTGetDeviceList"));
     if (deviceListResult == 0) list = devices;
     return deviceListResult;
 }
@@ -31,9 +57,9 @@ std::int32_t ScriptedPst::PSTGetDeviceList(std::vector<std::uint16_t>& list) {
 std::int32_t ScriptedPst::PSTGetInterfaceHandle(std::uint32_t deviceId, std::string interfaceName,
                                                 std::uint32_t& handle) {
     std::lock_guard lock(m_mutex);
-    PstCall call{.operation = "PSTGetInterfaceHandle",
-                 .deviceId = deviceId,
-                 .interfaceName = std::move(interfaceName)};
+    PstCall call = Call("PSTGetInterfaceHandle");
+    call.deviceId = deviceId;
+    call.interfaceName = std::move(interfaceName);
     if (handleResult == 0) {
         handle = m_nextHandle++;
         call.handle = handle;
@@ -44,7 +70,10 @@ std::int32_t ScriptedPst::PSTGetInterfaceHandle(std::uint32_t deviceId, std::str
 
 std::int32_t ScriptedPst::PSTTestCmdInit(std::uint16_t deviceId, std::int32_t rs232) {
     std::lock_guard lock(m_mutex);
-    m_calls.push_back({.operation = "PSTTestCmdInit", .deviceId = deviceId, .rs232 = rs232});
+    PstCall call = Call("PSTTestCmdInit");
+    call.deviceId = deviceId;
+    call.rs232 = rs232;
+    m_calls.push_back(std::move(call));
     return testCmdInitResult;
 }
 
@@ -53,13 +82,14 @@ std::int32_t ScriptedPst::PSTSendCommand(std::uint32_t deviceId, std::uint32_t h
                                          std::span<std::uint8_t> reply, std::int32_t& replyLength,
                                          std::uint16_t deviceId16) {
     std::lock_guard lock(m_mutex);
-    m_calls.push_back({.operation = "PSTSendCommand",
-                       .deviceId = deviceId,
-                       .handle = handle,
-                       .command = command,
-                       .request = {request.begin(), request.end()},
-                       .replyCapacity = reply.size(),
-                       .deviceId16 = deviceId16});
+    PstCall call = Call("PSTSendCommand");
+    call.deviceId = deviceId;
+    call.handle = handle;
+    call.command = command;
+    call.request.assign(request.begin(), request.end());
+    call.replyCapacity = reply.size();
+    call.deviceId16 = deviceId16;
+    m_calls.push_back(std::move(call));
     ScriptedReply scripted;
     auto& queue = m_replies[command];
     if (!queue.empty()) {

@@ -33,6 +33,10 @@ struct ScriptedReply {
     std::vector<std::uint8_t> bytes;  // copied into the reply, cut to its size
     // The length reported back; by default the number of bytes copied.
     std::optional<std::int32_t> reportedLength;
+
+    static ScriptedReply Failure(std::int32_t result);
+    static ScriptedReply Bytes(std::vector<std::uint8_t> bytes,
+                               std::optional<std::int32_t> reportedLength = std::nullopt);
 };
 
 class ScriptedPst : public PstLibrary {
