@@ -98,8 +98,8 @@ inline constexpr ChannelVariation kChannelVariations[] = {
      {kStrCantInitPhoneInterface, kTitlePhoneInterface}, true, true, kTitlePhoneInterface,
      InitTreatment::ReportAndEnd, {kStrCantInitPhoneInterface, kTitlePhoneInterface},
      {kStrCantGetPhoneModel, kTitlePhoneInterface}},
-    // A phone that refuses the test-command set-up is told nothing, and the user learns why
-    // the way the model query tells it.
+    // When the phone refuses the test-command set-up nothing is sent, and the user hears it
+    // the way the model query reports it.
     {ChannelCommand::Restart,
      {kStrCantInitPhoneInterface, kTitlePhoneInterface}, true, true, kTitlePhoneInterface,
      InitTreatment::ReportAndEnd, {kStrCantInitPhoneInterface, kTitlePhoneInterface},

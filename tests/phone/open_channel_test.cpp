@@ -217,28 +217,22 @@ class ChannelTest : public ::testing::Test {
     FakePrompts prompts;
 };
 
+// Never kept between commands; the sends of one command share it.
 TEST_F(ChannelTest, EveryCommandFetchesAFreshHandle) {
-    for (int i = 0; i < 2; ++i) {
-        auto channel = OpenChannel(ChannelCommand::PhoneModel, pst, window, prompts);
-        ASSERT_TRUE(channel);
-        std::array<std::uint8_t, 20> reply{};
-        channel->Send("RDELEM", {}, reply);
-    }
+    std::array<std::uint8_t, 20> reply{};
+    auto first = OpenChannel(ChannelCommand::EntryReader, pst, window, prompts);
+    auto second = OpenChannel(ChannelCommand::PhoneModel, pst, window, prompts);
+    ASSERT_TRUE(first && second);
+    EXPECT_TRUE(first->Send("FSAC", {}, reply));
+    EXPECT_TRUE(first->Send("FSAC", {}, reply));
+    EXPECT_TRUE(second->Send("RDELEM", {}, reply));
     auto handles = pst.Calls("PSTGetInterfaceHandle");
     auto sends = pst.Calls("PSTSendCommand");
     ASSERT_EQ(handles.size(), 2u);
-    ASSERT_EQ(sends.size(), 2u);
+    ASSERT_EQ(sends.size(), 3u);
     EXPECT_NE(handles[0].handle, handles[1].handle);
-    EXPECT_EQ(sends[1].handle, handles[1].handle);
-}
-
-TEST_F(ChannelTest, SendsOnOneChannelShareItsHandle) {
-    auto channel = OpenChannel(ChannelCommand::EntryReader, pst, window, prompts);
-    ASSERT_TRUE(channel);
-    std::array<std::uint8_t, 884> reply{};
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(channel->Send("FSAC", {}, reply));
-    EXPECT_EQ(pst.Calls("PSTGetInterfaceHandle").size(), 1u);
-    for (const auto& send : pst.Calls("PSTSendCommand")) EXPECT_EQ(send.handle, channel->Handle());
+    EXPECT_EQ(sends[1].handle, handles[0].handle);
+    EXPECT_EQ(sends[2].handle, handles[1].handle);
 }
 
 TEST_F(ChannelTest, Rs232FlagAndShortDeviceIdReachTheInitialisation) {
