@@ -1,10 +1,12 @@
 #include "gui/desktop_shell.h"
 
 #include <gtest/gtest.h>
+#include <wx/init.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <thread>
 
 namespace velmora {
 namespace {
@@ -38,6 +40,41 @@ TEST(DesktopShell, RunReportsStartsAndMissingPrograms) {
     EXPECT_EQ(shell.Run("velmora-no-such-program --flag"), kShellFileNotFound);
     EXPECT_EQ(shell.Run("\"unbalanced"), kShellFileNotFound);
     EXPECT_EQ(shell.Run(""), kShellFileNotFound);
+}
+
+// Runs the closure where it is asked (the test has no window thread) and counts the hand-overs.
+class CountingUiThread : public UiThread {
+  public:
+    bool Invoke(std::function<void()> task) override {
+        ++invokes;
+        task();
+        return true;
+    }
+    void Post(std::function<void()> task) override { task(); }
+    bool IsUiThread() const override { return false; }
+    std::atomic<int> invokes = 0;
+};
+
+TEST(DesktopShell, WorkersChooserGoesThroughTheWindowsThread) {
+    wxInitializer wx;  // makes this thread wx's main thread
+    ASSERT_TRUE(wx.IsOk());
+    const std::string missing = (TestFolder() / "absent.bin").string();
+
+    CountingUiThread ui;
+    DesktopShell shell(&ui);
+    int result = 0;
+    std::thread worker([&] { result = shell.OpenWith(missing); });
+    worker.join();
+    EXPECT_EQ(ui.invokes, 1);
+    EXPECT_EQ(result, kShellFileNotFound);
+
+    EXPECT_EQ(shell.OpenWith(missing), kShellFileNotFound);  // on the main thread: no hand-over
+    EXPECT_EQ(ui.invokes, 1);
+
+    DesktopShell alone;
+    std::thread lonely([&] { result = alone.OpenWith(missing); });
+    lonely.join();
+    EXPECT_EQ(result, kShellNoAssociation);
 }
 
 TEST(DesktopShell, TempFolderEndsWithSeparator) {
