@@ -24,6 +24,7 @@ inline constexpr int kLargeIconSize = 32;
 // The theme's icon for the content type guessed from the name "x." + type text, at exactly 16
 // or 32 pixels. Every lookup of a type after the first is a copy of one shared handle: the
 // reader asks twice per entry, and a theme lookup costs far more than a map search.
+// Workers are detached and may still ask at exit: keep one source for the process's life.
 class DesktopIconSource : public IconSource {
   public:
     // GTK may only be used on its own thread, which is the window's: lookups the cache cannot
