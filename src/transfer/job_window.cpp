@@ -85,4 +85,30 @@ std::vector<std::string> JobWindowProxy::MarshalledPrompts::OpenFiles(
     return answer;
 }
 
+void JobWindowProxy::MarshalledPhone::SetStatusText(int part, const std::string& text) {
+    m_owner.Call([&] { m_owner.m_window.load()->WindowPhone().SetStatusText(part, text); });
+}
+
+void JobWindowProxy::MarshalledPhone::ShowWaitCursor() {
+    m_owner.Call([&] { m_owner.m_window.load()->WindowPhone().ShowWaitCursor(); });
+}
+
+bool JobWindowProxy::MarshalledPhone::LibraryReady() const {
+    bool ready = false;
+    m_owner.Call([&] { ready = m_owner.m_window.load()->WindowPhone().LibraryReady(); });
+    return ready;
+}
+
+std::int32_t JobWindowProxy::MarshalledPhone::Rs232Flag() const {
+    std::int32_t flag = 0;
+    m_owner.Call([&] { flag = m_owner.m_window.load()->WindowPhone().Rs232Flag(); });
+    return flag;
+}
+
+std::optional<std::uint16_t> JobWindowProxy::MarshalledPhone::SelectedDevice() const {
+    std::optional<std::uint16_t> device;
+    m_owner.Call([&] { device = m_owner.m_window.load()->WindowPhone().SelectedDevice(); });
+    return device;
+}
+
 }  // namespace velmora

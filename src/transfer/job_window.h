@@ -1,6 +1,7 @@
 // What a job may touch on the main window: the control lock, the status bar, the two
-// progress bars and the message boxes. The window implements JobWindow with plain methods on
-// its own thread; workers use it through JobWindowProxy, which carries every call over.
+// progress bars, the message boxes and the phone state its commands read. The window implements
+// JobWindow with plain methods on its own thread; workers use it through JobWindowProxy, which
+// carries every call over.
 #pragma once
 
 #include <atomic>
@@ -13,6 +14,7 @@
 
 #include "base/prompts.h"
 #include "base/ui_thread.h"
+#include "phone/phone_window.h"
 
 namespace velmora {
 
@@ -36,6 +38,8 @@ class JobWindow {
     virtual void SetFilePosition(std::int32_t position) = 0;
     // Boxes owned by the main window.
     virtual Prompts& WindowPrompts() = 0;
+    // The window's phone state and status bar as phone commands take them (OpenChannel).
+    virtual PhoneWindow& WindowPhone() = 0;
 };
 
 // The worker's side of the window. Every call runs on the window's thread through the
@@ -66,6 +70,7 @@ class JobWindowProxy final : public JobWindow {
     void SetFileRange(std::int32_t total) override;
     void SetFilePosition(std::int32_t position) override;
     Prompts& WindowPrompts() override { return m_prompts; }
+    PhoneWindow& WindowPhone() override { return m_phone; }
 
   private:
     class MarshalledPrompts final : public Prompts {
@@ -79,11 +84,26 @@ class JobWindowProxy final : public JobWindow {
         JobWindowProxy& m_owner;
     };
 
+    // Once the window is gone: library not ready, no device selected.
+    class MarshalledPhone final : public PhoneWindow {
+      public:
+        explicit MarshalledPhone(JobWindowProxy& owner) : m_owner(owner) {}
+        void SetStatusText(int part, const std::string& text) override;
+        void ShowWaitCursor() override;
+        bool LibraryReady() const override;
+        std::int32_t Rs232Flag() const override;
+        std::optional<std::uint16_t> SelectedDevice() const override;
+
+      private:
+        JobWindowProxy& m_owner;
+    };
+
     std::shared_ptr<UiThread> m_uiThread;
     // Read and cleared on the window's thread only; m_gone lets workers skip the trip.
     std::atomic<JobWindow*> m_window;
     std::atomic<bool> m_gone{false};
     MarshalledPrompts m_prompts{*this};
+    MarshalledPhone m_phone{*this};
 };
 
 // The answer a box gets when it cannot be shown: the one that goes no further.

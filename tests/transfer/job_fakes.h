@@ -34,6 +34,7 @@ class RecordingJobWindow : public JobWindow {
     void SetFileRange(std::int32_t total) override { Log("filerange " + std::to_string(total)); }
     void SetFilePosition(std::int32_t p) override { Log("filepos " + std::to_string(p)); }
     Prompts& WindowPrompts() override { return prompts; }
+    PhoneWindow& WindowPhone() override { return phone; }
 
     std::vector<std::string> Events() const {
         std::lock_guard lock(m_mutex);
@@ -56,6 +57,19 @@ class RecordingJobWindow : public JobWindow {
         }
         RecordingJobWindow& window;
     } prompts{*this};
+
+    struct Phone : PhoneWindow {
+        explicit Phone(RecordingJobWindow& w) : window(w) {}
+        void SetStatusText(int part, const std::string& text) override {
+            window.SetStatusText(part, text);
+        }
+        void ShowWaitCursor() override { window.Log("wait cursor"); }
+        bool LibraryReady() const override { return true; }
+        std::int32_t Rs232Flag() const override { return 1; }
+        std::optional<std::uint16_t> SelectedDevice() const override { return device; }
+        RecordingJobWindow& window;
+        std::optional<std::uint16_t> device = 7;
+    } phone{*this};
 
   private:
     mutable std::mutex m_mutex;

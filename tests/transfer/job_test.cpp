@@ -177,6 +177,9 @@ TEST(JobWindowProxy, ForwardsInOrderAndAnswersCancelOnceDetached) {
                   {"Delete?", "Velmora", PromptIcon::Question, PromptButtons::YesNo}),
               PromptAnswer::Yes);
     EXPECT_EQ(proxy.WindowPrompts().SaveFile({}), "/tmp/x.jpg");
+    EXPECT_EQ(proxy.WindowPhone().SelectedDevice(), 7);
+    EXPECT_EQ(proxy.WindowPhone().Rs232Flag(), 1);
+    proxy.WindowPhone().SetStatusText(4, "sent");
     proxy.Detach();
     EXPECT_FALSE(proxy.Attached());
     proxy.EnableControls(true, true);
@@ -184,8 +187,10 @@ TEST(JobWindowProxy, ForwardsInOrderAndAnswersCancelOnceDetached) {
                   {"Delete?", "Velmora", PromptIcon::Question, PromptButtons::YesNo}),
               PromptAnswer::No);
     EXPECT_FALSE(proxy.WindowPrompts().SaveFile({}));
+    EXPECT_FALSE(proxy.WindowPhone().SelectedDevice());
+    EXPECT_FALSE(proxy.WindowPhone().LibraryReady());
     EXPECT_FALSE(proxy.Call([] { ADD_FAILURE() << "ran after Detach"; }));
-    EXPECT_EQ(window.Events(), (Events{"range 5", "box Velmora: Delete?"}));
+    EXPECT_EQ(window.Events(), (Events{"range 5", "box Velmora: Delete?", "status 4 sent"}));
 }
 
 // A worker streams chunks through the proxy while the test thread plays the window's
