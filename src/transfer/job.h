@@ -38,7 +38,8 @@ class JobRegistry {
     // Whether Start would refuse because of a job: what launchers test before doing anything.
     bool Busy() const;
     // At exit: refuses new jobs, asks a running worker to stop and waits at most `limit` for
-    // it to return. False when a worker was still running; it is then left to itself.
+    // it to return. False when a worker was still running; it is then left to itself, and the
+    // program should end without running static destructors under it (std::quick_exit).
     bool Shutdown(std::chrono::milliseconds limit = kShutdownWait);
     // Waits at most `limit` until no worker runs; for tests and diagnostics, never for the
     // window's thread.

@@ -49,7 +49,9 @@ class JobWindow {
 // Lifetime: the window creates one proxy, hands shared ownership to each job and calls
 // Detach() on its own thread before it goes away. After that, or once the UiThread refuses
 // a call because the window is gone, calls do nothing and boxes answer as if cancelled, so a
-// worker that outlives the window never reaches freed window state.
+// worker that outlives the window never reaches freed window state. A worker already waiting
+// inside Invoke when the window goes is the UiThread's to release: it must return false then
+// rather than wait for a thread that no longer pumps.
 class JobWindowProxy final : public JobWindow {
   public:
     JobWindowProxy(std::shared_ptr<UiThread> uiThread, JobWindow& window);
