@@ -40,20 +40,15 @@ void PutUnits(FsacRequest& request, std::string_view text) {
     }
 }
 
-void PutUnit(FsacRequest& request, std::uint16_t unit) {
-    request.push_back(static_cast<std::uint8_t>(unit >> 8));
-    request.push_back(static_cast<std::uint8_t>(unit));
-}
-
 FsacRequest SearchPattern(std::string_view text, bool withSeparator) {
     const std::size_t slash = text.rfind('/');
     const std::size_t folderLength = slash == std::string_view::npos ? 0 : slash + 1;
     FsacRequest request = Header(FsacOp::SearchStart, 4);
     request.reserve(4 + 2 * text.size() + 4);
     PutUnits(request, text.substr(0, folderLength));
-    if (withSeparator) PutUnit(request, kSeparatorUnit);
+    if (withSeparator) AppendBe16(request, kSeparatorUnit);
     PutUnits(request, text.substr(folderLength));
-    PutUnit(request, 0);
+    AppendBe16(request, 0);
     return request;
 }
 

@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "base/byte_order.h"
+
 namespace velmora {
 
 namespace {
@@ -16,14 +18,6 @@ void Le16(Bytes& out, std::uint32_t v) {
 void Le32(Bytes& out, std::uint32_t v) {
     Le16(out, v & 0xFFFF);
     Le16(out, v >> 16);
-}
-void Be16(Bytes& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-    out.push_back(static_cast<std::uint8_t>(v));
-}
-void Be32(Bytes& out, std::uint32_t v) {
-    Be16(out, v >> 16);
-    Be16(out, v & 0xFFFF);
 }
 void Text(Bytes& out, const std::string& text) {
     out.insert(out.end(), text.begin(), text.end());
@@ -40,11 +34,11 @@ std::uint8_t NextByte(std::uint32_t& state) {
 }
 
 void PngChunk(Bytes& out, const char* type, const Bytes& data) {
-    Be32(out, static_cast<std::uint32_t>(data.size()));
+    AppendBe32(out, static_cast<std::uint32_t>(data.size()));
     Bytes typed(type, type + 4);
     typed.insert(typed.end(), data.begin(), data.end());
     out.insert(out.end(), typed.begin(), typed.end());
-    Be32(out, Crc32(typed.data(), typed.size()));
+    AppendBe32(out, Crc32(typed.data(), typed.size()));
 }
 
 std::string Jad(const std::string& name, std::size_t jarSize) {
@@ -127,12 +121,12 @@ Bytes MakePng(int width, int height, std::uint32_t seed) {
         a = (a + byte) % 65521;
         b = (b + a) % 65521;
     }
-    Be32(z, (b << 16) | a);
+    AppendBe32(z, (b << 16) | a);
 
     Bytes out = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     Bytes header;
-    Be32(header, static_cast<std::uint32_t>(width));
-    Be32(header, static_cast<std::uint32_t>(height));
+    AppendBe32(header, static_cast<std::uint32_t>(width));
+    AppendBe32(header, static_cast<std::uint32_t>(height));
     header.insert(header.end(), {8, 2, 0, 0, 0});
     PngChunk(out, "IHDR", header);
     PngChunk(out, "IDAT", z);
@@ -149,12 +143,12 @@ Bytes MakeMidi(const std::vector<std::uint8_t>& notes, std::uint8_t program) {
     track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
     Bytes out;
     Text(out, "MThd");
-    Be32(out, 6);
-    Be16(out, 0);
-    Be16(out, 1);
-    Be16(out, 96);
+    AppendBe32(out, 6);
+    AppendBe16(out, 0);
+    AppendBe16(out, 1);
+    AppendBe16(out, 96);
     Text(out, "MTrk");
-    Be32(out, static_cast<std::uint32_t>(track.size()));
+    AppendBe32(out, static_cast<std::uint32_t>(track.size()));
     out.insert(out.end(), track.begin(), track.end());
     return out;
 }

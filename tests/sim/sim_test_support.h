@@ -1,9 +1,8 @@
-// Helpers for the emulated phone's tests: a throw-away folder, FSAC requests spelled out byte
-// by byte, and a library with one phone ready for commands.
+// Helpers for the emulated phone's tests: FSAC requests spelled out byte by byte, and a
+// library with one phone ready for commands.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cstdint>
@@ -16,40 +15,16 @@
 
 #include "base/byte_order.h"
 #include "sim/simulated_pst.h"
+#include "support/temp_folder.h"
 
 namespace velmora::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class TempFolder {
-  public:
-    TempFolder() {
-        const char* base = std::getenv("VELMORA_TEST_TMP");
-        std::filesystem::path root =
-            base != nullptr ? std::filesystem::path(base) : std::filesystem::temp_directory_path();
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string("sim_") + (info ? info->test_suite_name() : "x") + "_" +
-                           (info ? info->name() : "x") + "_" + std::to_string(::getpid());
-        for (char& c : name) {
-            if (c == '/') c = '_';
-        }
-        m_path = root / name;
-        std::filesystem::remove_all(m_path);
-        std::filesystem::create_directories(m_path);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    const std::filesystem::path& path() const { return m_path; }
-
-  private:
-    std::filesystem::path m_path;
-};
-
 inline Bytes Be32(std::uint32_t v) {
-    return {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
-            static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
+    Bytes out;
+    AppendBe32(out, v);
+    return out;
 }
 inline Bytes TextBytes(const std::string& text) {
     return Bytes(text.begin(), text.end());
