@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/temp_folder.h"
+
 namespace {
 
 void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
@@ -27,9 +29,8 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     namespace fs = std::filesystem;
 
-    const char* base = std::getenv("VELMORA_TEST_TMP");
-    const fs::path home = fs::path(base && base[0] ? base : fs::temp_directory_path().string()) /
-                          ("gui_icons_" + std::to_string(::getpid()));
+    const fs::path home =
+        velmora::test::TestTempRoot() / ("gui_icons_" + std::to_string(::getpid()));
     fs::remove_all(home);
     for (const char* sub : {"config", "cache", "data", "runtime"}) {
         fs::create_directories(home / sub);

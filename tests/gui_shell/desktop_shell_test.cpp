@@ -4,26 +4,20 @@
 #include <wx/init.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <filesystem>
 #include <thread>
+
+#include "support/temp_folder.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
 
-fs::path TestFolder() {
-    const char* base = std::getenv("VELMORA_TEST_TMP");
-    fs::path folder = fs::path(base ? base : fs::temp_directory_path().string()) / "desktop_shell";
-    fs::create_directories(folder);
-    return folder;
-}
-
 TEST(DesktopShell, MissingFileAndMissingFolderAreTold) {
     DesktopShell shell;
-    const fs::path folder = TestFolder();
-    fs::remove_all(folder / "gone");
+    const test::TempFolder temp("desktop_shell");
+    const fs::path& folder = temp.path();
     EXPECT_EQ(shell.Open((folder / "absent.txt").string()), kShellFileNotFound);
     EXPECT_EQ(shell.Open((folder / "gone" / "absent.txt").string()), kShellPathNotFound);
     EXPECT_EQ(shell.OpenWith((folder / "absent.txt").string()), kShellFileNotFound);
@@ -58,7 +52,8 @@ class CountingUiThread : public UiThread {
 TEST(DesktopShell, WorkersChooserGoesThroughTheWindowsThread) {
     wxInitializer wx;  // makes this thread wx's main thread
     ASSERT_TRUE(wx.IsOk());
-    const std::string missing = (TestFolder() / "absent.bin").string();
+    const test::TempFolder temp("desktop_shell");
+    const std::string missing = (temp.path() / "absent.bin").string();
 
     CountingUiThread ui;
     DesktopShell shell(&ui);

@@ -1,7 +1,6 @@
 #include "gui/file_config_store.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <wx/debug.h>
 #include <wx/init.h>
 #include <wx/log.h>
@@ -15,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/temp_folder.h"
+
 namespace velmora {
 namespace {
 
@@ -22,17 +23,7 @@ namespace fs = std::filesystem;
 
 class FileConfigStoreTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const char* base = std::getenv("VELMORA_TEST_TMP");
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = fs::path(base && base[0] ? base : fs::temp_directory_path().string()) /
-                ("config_" + std::to_string(::getpid()) + "_" + info->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    std::string PathOf(const std::string& name) const { return (m_dir / name).string(); }
+    std::string PathOf(const std::string& name) const { return (m_dir.path() / name).string(); }
     void WriteFile(const std::string& path, const std::string& text) const {
         std::ofstream(path, std::ios::binary) << text;
     }
@@ -43,7 +34,7 @@ class FileConfigStoreTest : public ::testing::Test {
         return text.str();
     }
 
-    fs::path m_dir;
+    test::TempFolder m_dir{"config"};
 };
 
 TEST_F(FileConfigStoreTest, TypesSurviveAReopen) {
@@ -122,7 +113,7 @@ TEST_F(FileConfigStoreTest, MissingKeyIsNeitherReadNorWritten) {
     EXPECT_FALSE(store.KeyExists());
     EXPECT_FALSE(store.Read("Language"));
     EXPECT_FALSE(store.Write("Language", std::uint32_t{1}));
-    EXPECT_FALSE(fs::exists(m_dir / "absent"));
+    EXPECT_FALSE(fs::exists(m_dir.path() / "absent"));
 }
 
 TEST_F(FileConfigStoreTest, CreateKeyMakesTheFolderAndKeepsAnExistingFile) {

@@ -1,13 +1,12 @@
 #include "phone/installation_check.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "support/fakes.h"
+#include "support/temp_folder.h"
 
 namespace velmora {
 namespace {
@@ -25,17 +24,6 @@ const char* const kFiles[] = {
 
 class InstallationCheckTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const char* base = std::getenv("VELMORA_TEST_TMP");
-        fs::path root = base ? fs::path(base) : fs::temp_directory_path();
-        m_dir = root / ("installation_" + std::to_string(::getpid()) + "_" +
-                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        folder = m_dir.string() + "/";
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     void ShipFiles() {
         for (const char* name : kFiles) std::ofstream(folder + name) << "x";
     }
@@ -58,10 +46,10 @@ class InstallationCheckTest : public ::testing::Test {
     }
 
     MemorySettingsStore key;
-    std::string folder;
+    test::TempFolder m_dir{"installation"};
+    std::string folder = m_dir.path().string() + "/";
 
   private:
-    fs::path m_dir;
 };
 
 TEST_F(InstallationCheckTest, CompleteKeyWithFilesPresentWritesNothing) {
