@@ -8,6 +8,8 @@
 #include <sstream>
 
 #include "base/byte_order.h"
+#include "fsac/fsac_records.h"
+#include "phone/control_records.h"
 #include "sim/sample_content.h"
 
 namespace velmora {
@@ -16,14 +18,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::uint32_t kKeepAttributes = 0xFFFFFFFF;
-constexpr std::size_t kRecordSize = 272;
-constexpr std::size_t kRecordPathRoom = 260;
-constexpr std::size_t kFlashRecordSize = 44;
+// The record layouts are the client's; the limits below are the phone's own.
+constexpr std::size_t kRecordPathRoom = 260;  // path and its NUL
 constexpr std::size_t kFlashNameRoom = 36;
 constexpr std::size_t kFlashRecordsPerReply = 20;
 constexpr std::size_t kMaxSearchCount = 65535;
-constexpr const std::uint8_t kRdelemRequest[] = {0x01, 0x17, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10};
 
 SimReply Fail() {
     return SimReply{1, {}};
@@ -251,19 +250,19 @@ void SimPhone::SaveIndex() const {
 
 SimReply SimPhone::Handle(std::string_view command, std::span<const std::uint8_t> request,
                           std::size_t maxReply, const SimPhoneFaults& faults) {
-    if (command == "FSAC") return Fsac(request, maxReply, faults);
-    if (command == "RDELEM") {
-        if (!std::equal(request.begin(), request.end(), std::begin(kRdelemRequest),
-                        std::end(kRdelemRequest))) {
+    if (command == kFsacCommand) return Fsac(request, maxReply, faults);
+    if (command == kModelCommand) {
+        const std::vector<std::uint8_t> expected = BuildModelRequest();
+        if (!std::equal(request.begin(), request.end(), expected.begin(), expected.end())) {
             return Fail();
         }
-        std::vector<std::uint8_t> reply(20, 0);
-        for (std::size_t i = 0; i < m_config.model.size() && i < 5; ++i) {
+        std::vector<std::uint8_t> reply(kModelReplySize, 0);
+        for (std::size_t i = 0; i < m_config.model.size() && i < kMaxModelChars; ++i) {
             reply[2 + 2 * i] = static_cast<std::uint8_t>(m_config.model[i]);
         }
         return Ok(std::move(reply));
     }
-    if (command == "RESTART" || command == "SUSPEND") {
+    if (command == kRestartCommand || command == kSuspendCommand) {
         Reset();
         return Ok();
     }
@@ -273,33 +272,32 @@ SimReply SimPhone::Handle(std::string_view command, std::span<const std::uint8_t
 SimReply SimPhone::Fsac(std::span<const std::uint8_t> request, std::size_t maxReply,
                         const SimPhoneFaults& faults) {
     if (request.size() < 4) return Fail();
-    switch (GetBe32(request, 0)) {
-        case 0:
+    switch (static_cast<FsacOp>(GetBe32(request, 0))) {
+        case FsacOp::Open:
             return Open(request);
-        case 1:
+        case FsacOp::Read:
             return Read(request, maxReply, faults);
-        case 2:
+        case FsacOp::Write:
             return Write(request);
-        case 4:
+        case FsacOp::Close:
             return Close();
-        case 5:
+        case FsacOp::Delete:
             return Delete(request);
-        case 7:
+        case FsacOp::SearchStart:
             return SearchStart(request);
-        case 8:
+        case FsacOp::SearchNext:
             return SearchNext(request, maxReply, faults);
-        case 9:
+        case FsacOp::Version:
             if (request.size() < 6) return Fail();
             return Ok({static_cast<std::uint8_t>(m_config.fsacMajor),
                        static_cast<std::uint8_t>(m_config.fsacMinor)});
-        case 10:
+        case FsacOp::Volumes:
             if (request.size() < 6) return Fail();
             return Volumes();
-        case 11:
+        case FsacOp::FreeSpace:
             return FreeSpaceReply(request);
-        default:
-            return Fail();
     }
+    return Fail();
 }
 
 SimReply SimPhone::Open(std::span<const std::uint8_t> request) {
@@ -320,7 +318,7 @@ SimReply SimPhone::Open(std::span<const std::uint8_t> request) {
         return Fail();
     }
     const std::uint32_t attributes = GetBe32(request, 4);
-    if (attributes != kKeepAttributes) {
+    if (attributes != kOpenKeepAttributes) {
         m_index[key].attributes = static_cast<std::uint16_t>(attributes);
         indexChanged = true;
     }
@@ -472,9 +470,9 @@ SimReply SimPhone::SearchNext(std::span<const std::uint8_t> request, std::size_t
     if (request.size() < 7 || m_nextResult >= m_results.size()) return Fail();
     const std::size_t remaining = m_results.size() - m_nextResult;
     if (request[4] == 1) {
-        if (maxReply < kRecordSize) return Fail();
+        if (maxReply < kSearchNextEntryReplySize) return Fail();
         const SearchEntry& entry = m_results[m_nextResult++];
-        std::vector<std::uint8_t> reply(kRecordSize, 0);
+        std::vector<std::uint8_t> reply(kSearchNextEntryReplySize, 0);
         std::copy(entry.path.begin(), entry.path.end(), reply.begin() + 4);
         if (faults.searchNext == SearchNextFault::MissingNul) {
             std::fill(reply.begin() + 4, reply.begin() + 4 + kRecordPathRoom, 'X');
@@ -484,10 +482,14 @@ SimReply SimPhone::SearchNext(std::span<const std::uint8_t> request, std::size_t
         PutBe32(reply, 268, entry.size);
         return Ok(std::move(reply));
     }
-    if (request[4] != 0 || !m_config.IsFlash() || maxReply < 4 + kFlashRecordSize) return Fail();
+    if (request[4] != 0 || !m_config.IsFlash() ||
+        maxReply < kSearchNextRecordsOffset + kSearchNextRecordSize) {
+        return Fail();
+    }
     const std::size_t count =
-        std::min({kFlashRecordsPerReply, remaining, (maxReply - 4) / kFlashRecordSize});
-    std::vector<std::uint8_t> reply(4 + count * kFlashRecordSize, 0);
+        std::min({kFlashRecordsPerReply, remaining,
+                  (maxReply - kSearchNextRecordsOffset) / kSearchNextRecordSize});
+    std::vector<std::uint8_t> reply(kSearchNextRecordsOffset + count * kSearchNextRecordSize, 0);
     std::uint16_t reported = static_cast<std::uint16_t>(count);
     if (faults.searchNext == SearchNextFault::CountZero) {
         reported = 0;
@@ -497,7 +499,7 @@ SimReply SimPhone::SearchNext(std::span<const std::uint8_t> request, std::size_t
     PutBe16(reply, 0, reported);
     for (std::size_t k = 0; k < count; ++k) {
         const SearchEntry& entry = m_results[m_nextResult + k];
-        const std::size_t at = 4 + k * kFlashRecordSize;
+        const std::size_t at = kSearchNextRecordsOffset + k * kSearchNextRecordSize;
         std::copy(entry.path.begin(), entry.path.end(), reply.begin() + static_cast<long>(at));
         if (faults.searchNext == SearchNextFault::MissingNul) {
             std::fill_n(reply.begin() + static_cast<long>(at), kFlashNameRoom, 'X');

@@ -6,6 +6,8 @@
 #include <stdexcept>
 
 #include "base/byte_order.h"
+#include "fsac/fsac_records.h"
+#include "phone/control_records.h"
 
 namespace velmora {
 
@@ -234,7 +236,7 @@ std::int32_t SimulatedPst::PSTSendCommand(std::uint32_t deviceId, std::uint32_t 
             ++m_sendsSinceFaultPlan;
             const bool matches =
                 (m_plan.failSendCommand.empty() || m_plan.failSendCommand == name) &&
-                (!m_plan.failSendOp || (name == "FSAC" && request.size() >= 4 &&
+                (!m_plan.failSendOp || (name == kFsacCommand && request.size() >= 4 &&
                                         GetBe32(request, 0) == *m_plan.failSendOp));
             if (matches && m_plan.failSendNumber > 0) {
                 ++m_matchingSends;
@@ -258,7 +260,7 @@ std::int32_t SimulatedPst::PSTSendCommand(std::uint32_t deviceId, std::uint32_t 
                     replyLength = static_cast<std::int32_t>(reply.size()) + m_plan.oversizeBy;
                 }
                 rate = phone->Config().rate;
-                if (name == "RESTART") {
+                if (name == kRestartCommand) {
                     DetachLocked(deviceId16);
                     m_reattach.emplace_back(std::chrono::steady_clock::now() + m_restartDelay,
                                             deviceId16);
