@@ -176,6 +176,7 @@ bool SimPhone::PutFile(std::string_view phonePath, std::span<const std::uint8_t>
     std::ofstream out(*host, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(contents.data()),
               static_cast<std::streamsize>(contents.size()));
+    out.close();  // the buffered bytes reach the host only here
     if (!out) return false;
     m_index[IndexKey(*host)] = info;
     SaveIndex();
@@ -242,6 +243,8 @@ void SimPhone::SaveIndex() const {
             std::snprintf(numbers, sizeof numbers, "%04X %04X ", info.attributes, info.second);
             out << numbers << key << '\n';
         }
+        // A short write must not replace the good index.
+        out.close();
         if (!out) return;
     }
     std::error_code ec;
@@ -374,6 +377,7 @@ SimReply SimPhone::Write(std::span<const std::uint8_t> request) {
     std::ofstream out(*host, std::ios::binary | (m_written ? std::ios::app : std::ios::trunc));
     out.write(reinterpret_cast<const char*>(request.data() + 8),
               static_cast<std::streamsize>(count));
+    out.close();  // a full host disk shows only when the buffer is flushed
     if (!out) return Fail();
     m_written = true;
     return Ok();

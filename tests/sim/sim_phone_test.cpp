@@ -3,7 +3,9 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <fstream>
 
 #include "sim_test_support.h"
@@ -21,6 +23,27 @@ std::uint16_t Attributes(Rig& rig, const std::string& path) {
     });
     return attributes;
 }
+
+// While it lives, the host refuses to grow any file beyond `bytes`: a full disk, for one
+// process. The refusal shows only when a stream's buffer is flushed.
+class HostFileLimit {
+  public:
+    explicit HostFileLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = m_old;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~HostFileLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+  private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
 
 TEST(SimMask, WildcardsAndCase) {
     EXPECT_TRUE(MatchMask("*", "x.jpg"));
@@ -276,6 +299,32 @@ TEST(SimPersistence, FilesAndAttributesSurviveARestartOfTheLibrary) {
     SendResult entry = again.Send(SearchNextRequest(true));
     EXPECT_EQ(Be16At(entry.reply, 264), 0x01);
     EXPECT_EQ(Be16At(entry.reply, 266), 0x1234);
+}
+
+TEST(SimFiles, AWriteTheHostRefusesFails) {
+    TempFolder tmp;
+    Rig rig({TestPhone(tmp.path())});
+    ASSERT_EQ(rig.Send(OpenRequest("/a/big.bin"), 2).rc, 0);
+    std::int32_t rc = 0;
+    {
+        HostFileLimit limit(100);
+        rc = rig.Send(WriteRequest(std::string(1000, 'w')), 2).rc;
+    }
+    EXPECT_NE(rc, 0);
+}
+
+TEST(SimPersistence, AnIndexTheHostCannotWriteKeepsTheOldOne) {
+    TempFolder tmp;
+    {
+        Rig rig({TestPhone(tmp.path())});
+        for (int i = 0; i < 10; ++i) {
+            ASSERT_EQ(rig.Upload("/a/file" + std::to_string(i) + ".dat", "x", 0x21), 0);
+        }
+        HostFileLimit limit(100);  // the index needs about 200 bytes
+        rig.Send(OpenRequest("/a/file0.dat", 0x04), 2);
+    }
+    Rig again({TestPhone(tmp.path())});
+    EXPECT_EQ(Attributes(again, "/a/file9.dat"), 0x21);
 }
 
 TEST(SimPersistence, MissingOrDamagedIndexIsSurvived) {
