@@ -27,9 +27,6 @@ class DesktopShell : public Shell {
     // Ends with "/".
     std::string TempFolder() override;
 
-    // File-type icons belong here: 16 and 32 pixel images for a type text through
-    // g_content_type_guess, g_content_type_get_icon and gtk_icon_theme_lookup_by_gicon with a
-    // forced size, and one fallback icon for types the theme does not know.
 
   private:
     int OpenWithOnUiThread(const std::string& path);
