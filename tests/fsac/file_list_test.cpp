@@ -153,6 +153,7 @@ TEST(FileListTest, RemoveDropsEveryEqualEntryAndKeepsTheOrder) {
 TEST(FileListTest, AReaderAndTheWindowMayUseItAtOnce) {
     FileList list;
     list.Allocate(500);
+    list.SetCount(0);  // raised as the entries arrive
     std::thread reader([&] {
         for (std::int32_t i = 0; i < 500; ++i) {
             list.SetEntry(i, Entry("/a/f" + std::to_string(i)));
