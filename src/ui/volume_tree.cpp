@@ -130,11 +130,10 @@ void VolumeTree::Expand(NodeId id) {
     if (!node || node->kind == NodeKind::Placeholder || node->expanded || node->children.empty()) {
         return;
     }
-    std::optional<Entries> entries;
-    ExpandWith(id, entries);
+    ExpandWith(id);
 }
 
-void VolumeTree::ExpandWith(NodeId id, std::optional<Entries>& entries) {
+void VolumeTree::ExpandWith(NodeId id) {
     auto* node = Mutable(id);
     node->expanded = true;
     if (m_observer) m_observer->NodeExpanded(id);
@@ -155,8 +154,8 @@ void VolumeTree::ExpandWith(NodeId id, std::optional<Entries>& entries) {
         m_prompts.Message(LoadLangString(kStringFileListEmpty), kTitle, PromptIcon::Information);
         return;
     }
-    if (!entries) entries = m_files.Snapshot(EntryCount());
-    BuildChildren(id, *entries);
+    // One copy serves the whole recursive build.
+    BuildChildren(id, m_files.Snapshot(EntryCount()));
 }
 
 void VolumeTree::BuildChildren(NodeId id, const Entries& entries) {
@@ -218,7 +217,7 @@ void VolumeTree::Collapse(NodeId id) {
 std::string VolumeTree::NodePath(NodeId id, std::string tail) const {
     for (const auto* node = Node(id); node; node = Node(node->parent)) {
         if (node->kind == NodeKind::Root) return {};
-        if (node->parent == m_root) {
+        if (node->kind == NodeKind::Volume) {
             const auto& siblings = Node(m_root)->children;
             const auto index = static_cast<std::size_t>(
                 std::find(siblings.begin(), siblings.end(), node->id) - siblings.begin());
@@ -233,7 +232,7 @@ std::string VolumeTree::NodePath(NodeId id, std::string tail) const {
 std::uint8_t VolumeTree::VolumeLetter() const {
     for (const auto* node = Node(m_selected); node; node = Node(node->parent)) {
         if (node->kind == NodeKind::Root) return 0;
-        if (node->parent == m_root) {
+        if (node->kind == NodeKind::Volume) {
             return node->text.size() >= 2 ? static_cast<std::uint8_t>(node->text[1]) : 0;
         }
     }
@@ -248,7 +247,7 @@ TreeSelectionChange VolumeTree::SelectionChangeFor(NodeId id) const {
     change.folderMode = true;
     const auto* node = Node(id);
     if (!node) return change;
-    if (node->parent == m_root && m_root != kNoNode) change.freeSpaceLetter = change.volumeLetter;
+    if (node->kind == NodeKind::Volume) change.freeSpaceLetter = change.volumeLetter;
 
     change.refillRows = true;
     std::string folderPath = NodePath(id, "/");

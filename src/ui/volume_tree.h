@@ -105,7 +105,7 @@ class VolumeTree {
 
     // Drops every node when clear, then inserts the root "Volumes" and expands it, which lists
     // the volumes. The selection goes with the nodes; the current volume letter is the
-    // caller's.
+    // caller's. Without clear a tree that has its root keeps it and never gets a second one.
     void ResetTree(bool clear);
 
     NodeId Root() const { return m_root; }
@@ -149,9 +149,9 @@ class VolumeTree {
     // Removes the node's children and their subtrees.
     void RemoveChildren(NodeId id);
     void RemoveSubtree(NodeId id);
-    // The expansion rule; entries is null until a volume or folder needs them.
+    // The expansion rule for a volume or folder, recursing into every new folder.
     void BuildChildren(NodeId id, const Entries& entries);
-    void ExpandWith(NodeId id, std::optional<Entries>& entries);
+    void ExpandWith(NodeId id);
     void SortChildren(NodeId id);
     bool IsInside(NodeId id, NodeId ancestor) const;
     TreeSelectionChange SelectionChangeFor(NodeId id) const;
