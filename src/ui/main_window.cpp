@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <algorithm>
+#include <mutex>
 #include <stdexcept>
 #include <utility>
 
@@ -57,10 +58,44 @@ const MenuItem* FindItem(const std::vector<MenuItem>& items, int id) {
 
 }  // namespace
 
+// What the phone library holds on to as its notification window. The library lives on after
+// the window (it is never uninitialised), so the relay outlives it: detached, it drops calls.
+class MainWindow::NotificationRelay : public PstNotificationSink {
+public:
+    explicit NotificationRelay(MainWindow& window) : m_window(&window) {}
+    void OnDeviceListChanged() override {
+        std::lock_guard lock(m_mutex);
+        if (m_window) m_window->OnDeviceListChanged();
+    }
+    void Detach() {
+        std::lock_guard lock(m_mutex);
+        m_window = nullptr;
+    }
+
+private:
+    std::mutex m_mutex;
+    MainWindow* m_window;
+};
+
+namespace {
+
+MainWindow::NotificationRelay& KeepRelay(std::unique_ptr<MainWindow::NotificationRelay> relay) {
+    static std::mutex mutex;
+    // Reachable to the end of the process, by design: see NotificationRelay.
+    static auto* relays = new std::vector<std::unique_ptr<MainWindow::NotificationRelay>>;
+    std::lock_guard lock(mutex);
+    relays->push_back(std::move(relay));
+    return *relays->back();
+}
+
+}  // namespace
+
 MainWindow::MainWindow(MainWindowPorts ports, MainWindowView& view)
-    : m_ports(std::move(ports)), m_view(view) {
+    : m_ports(std::move(ports)),
+      m_view(view),
+      m_relay(KeepRelay(std::make_unique<NotificationRelay>(*this))) {
     m_session =
-        std::make_unique<LibrarySession>(m_ports.library, m_ports.user, m_ports.prompts, *this);
+        std::make_unique<LibrarySession>(m_ports.library, m_ports.user, m_ports.prompts, m_relay);
 
     // Template texts; the language replaces those that have a string. Sizes are for the
     // controls that keep their own size at every layout.
@@ -95,7 +130,7 @@ MainWindow::MainWindow(MainWindowPorts ports, MainWindowView& view)
     BuildCommandMap();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() { m_relay.Detach(); }
 
 void MainWindow::Start() {
     ApplyLanguage();

@@ -213,7 +213,9 @@ class MainWindow : public PhoneWindow, public PstNotificationSink {
     // The tooltip of a control, in the current language, looked up when it is shown.
     static std::string TooltipText(int controlId);
 
-  private:
+      class NotificationRelay;
+
+private:
     ControlState& MutableControl(int id);
     void BuildCommandMap();
     void ApplyLanguage();
@@ -233,6 +235,7 @@ class MainWindow : public PhoneWindow, public PstNotificationSink {
 
     MainWindowPorts m_ports;
     MainWindowView& m_view;
+    NotificationRelay& m_relay;
     std::unique_ptr<LibrarySession> m_session;
     CommandMap m_commands;
 

@@ -66,9 +66,10 @@ class FakeMainWindowView : public MainWindowView {
 // Starts and re-starts; every other operation fails. Counts what the window asked of it.
 class StartOnlyPst : public PstLibrary {
   public:
-    std::int32_t PSTInitializeEx(std::int32_t mode, PstNotificationSink* sink) override {
+    std::int32_t PSTInitializeEx(std::int32_t mode, PstNotificationSink* window) override {
         modes.push_back(mode);
-        if (notifyOnInit && sink) sink->OnDeviceListChanged();
+        sink = window;
+        if (notifyOnInit && window) window->OnDeviceListChanged();
         return initResult;
     }
     std::int32_t PSTUninitialize() override {
@@ -90,6 +91,7 @@ class StartOnlyPst : public PstLibrary {
     bool notifyOnInit = false;
     std::vector<std::int32_t> modes;
     int uninits = 0;
+    PstNotificationSink* sink = nullptr;  // the window the library notifies
 };
 
 class NullShell : public Shell {

@@ -378,6 +378,17 @@ TEST_F(MainWindowTest, RefreshNotificationsWhileScheduledLeadToOnePoll) {
     EXPECT_EQ(view.timerStarts.size(), 1u);
 }
 
+TEST_F(MainWindowTest, TheLibrarysNotificationAfterTheWindowIsGoneIsDropped) {
+    {
+        MainWindow w(MainWindowPorts{pst, user, prompts, ui, shell, "/"}, view);
+        w.Start();
+    }
+    ASSERT_NE(pst.sink, nullptr);
+    pst.sink->OnDeviceListChanged();
+    ui.Drain();
+    EXPECT_TRUE(view.timerStarts.empty());
+}
+
 TEST_F(MainWindowTest, SwitchToRussianAndBack) {
     auto& w = Started();
     const int rebuilds = view.menuRebuilds;
