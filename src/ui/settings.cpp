@@ -1,0 +1,94 @@
+#include "ui/settings.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "base/lang_string.h"
+
+namespace velmora {
+namespace {
+
+// A mask as a slot can hold it: up to the first NUL, at most 35 bytes, whole UTF-8
+// characters only so that the list never shows a broken one.
+std::string_view FitSlot(std::string_view mask) {
+    mask = mask.substr(0, mask.find('\0'));
+    if (mask.size() <= SearchHistory::kMaxMaskChars) return mask;
+    std::size_t cut = SearchHistory::kMaxMaskChars;
+    while (cut > 0 && (static_cast<unsigned char>(mask[cut]) & 0xC0) == 0x80) --cut;
+    return mask.substr(0, cut);
+}
+
+}  // namespace
+
+std::int32_t ReadLanguage(const SettingsStore& user) {
+    const auto value = user.ReadDword(kLanguageValue);
+    return value ? static_cast<std::int32_t>(*value) : kLanguageEnglish;
+}
+
+void StoreLanguage(SettingsStore& user, std::int32_t index) {
+    if (!user.KeyExists()) return;
+    user.Write(kLanguageValue, static_cast<std::uint32_t>(index));
+}
+
+std::optional<std::int32_t> ReadView(const SettingsStore& user) {
+    // Read under its lower-case name; names are case-insensitive.
+    const auto value = user.ReadDword("view");
+    if (!value || *value > static_cast<std::uint32_t>(kViewList)) return std::nullopt;
+    return static_cast<std::int32_t>(*value);
+}
+
+void StoreView(SettingsStore& user, std::int32_t view) {
+    if (!user.KeyExists()) return;
+    user.Write(kViewValue, static_cast<std::uint32_t>(view));
+}
+
+void SearchHistory::Load(const SettingsStore& user) {
+    const auto value = user.ReadBinary(kSearchArrayValue);
+    if (!value || value->size() > kBytes) return;
+    m_bytes.fill(0);
+    std::copy(value->begin(), value->end(), m_bytes.begin());
+    // A stored slot without its terminator would run into the next one.
+    for (std::size_t slot = 0; slot < kSlots; ++slot)
+        m_bytes[slot * kSlotBytes + kMaxMaskChars] = 0;
+}
+
+std::string SearchHistory::Slot(std::size_t slot) const {
+    if (slot >= kSlots) return {};
+    const auto* begin = reinterpret_cast<const char*>(m_bytes.data() + slot * kSlotBytes);
+    return std::string(begin, strnlen(begin, kMaxMaskChars));
+}
+
+void SearchHistory::SetSlot(std::size_t slot, std::string_view text) {
+    auto* begin = m_bytes.data() + slot * kSlotBytes;
+    std::fill(begin, begin + kSlotBytes, std::uint8_t{0});
+    std::copy(text.begin(), text.end(), begin);
+}
+
+void SearchHistory::Remember(std::string_view mask) {
+    const std::string_view fitted = FitSlot(mask);
+    for (std::size_t slot = 0; slot < kSlots; ++slot) {
+        if (Slot(slot).starts_with(fitted)) {
+            SetSlot(slot, Slot(0));
+            SetSlot(0, fitted);
+            return;
+        }
+    }
+    std::copy_backward(m_bytes.begin(), m_bytes.end() - kSlotBytes, m_bytes.end());
+    SetSlot(0, fitted);
+}
+
+void SearchHistory::Store(SettingsStore& user) const {
+    if (!user.KeyExists()) return;
+    user.Write(kSearchArrayValue, Binary(m_bytes.begin(), m_bytes.end()));
+}
+
+std::vector<std::string> SearchHistory::Masks() const {
+    std::vector<std::string> masks;
+    for (std::size_t slot = 0; slot < kSlots; ++slot) {
+        if (auto text = Slot(slot); !text.empty()) masks.push_back(std::move(text));
+    }
+    return masks;
+}
+
+}  // namespace velmora

@@ -1,0 +1,242 @@
+#include "gui/file_config_store.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <wx/debug.h>
+#include <wx/init.h>
+#include <wx/log.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileConfigStoreTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* base = std::getenv("VELMORA_TEST_TMP");
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        m_dir = fs::path(base && base[0] ? base : fs::temp_directory_path().string()) /
+                ("config_" + std::to_string(::getpid()) + "_" + info->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::string PathOf(const std::string& name) const { return (m_dir / name).string(); }
+    void WriteFile(const std::string& path, const std::string& text) const {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    std::string Contents(const std::string& path) const {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    fs::path m_dir;
+};
+
+TEST_F(FileConfigStoreTest, TypesSurviveAReopen) {
+    const auto path = PathOf("settings.conf");
+    Binary array(360, 0);
+    array[0] = '*';
+    array[1] = '.';
+    array[2] = 'j';
+    array[359] = 0xFF;
+    {
+        FileConfigStore store(path);
+        ASSERT_TRUE(store.CreateKey());
+        EXPECT_TRUE(store.Write("Language", std::uint32_t{1}));
+        EXPECT_TRUE(store.Write("WndLeft", std::uint32_t{0xFFFFFFF6}));  // -10 as a dword
+        EXPECT_TRUE(store.Write("SearchArray", array));
+        EXPECT_TRUE(store.Write("Empty", Binary{}));
+        EXPECT_TRUE(store.Write("FileName", std::string("/opt/Velmora/PST.DLL")));
+        EXPECT_TRUE(store.Write("Odd", std::string(" $HOME\\x \"q\" Список ")));
+        EXPECT_TRUE(store.Write("Blank", std::string()));
+    }
+    const FileConfigStore reopened(path);
+    EXPECT_EQ(reopened.ReadDword("Language"), 1u);
+    EXPECT_EQ(reopened.ReadDword("WndLeft"), 0xFFFFFFF6u);
+    EXPECT_EQ(reopened.ReadBinary("SearchArray"), array);
+    EXPECT_EQ(reopened.ReadBinary("Empty"), Binary{});
+    EXPECT_EQ(reopened.ReadText("FileName"), "/opt/Velmora/PST.DLL");
+    EXPECT_EQ(reopened.ReadText("Odd"), " $HOME\\x \"q\" Список ");
+    EXPECT_EQ(reopened.ReadText("Blank"), "");
+    EXPECT_FALSE(reopened.ReadText("Language"));  // a dword is not a text
+
+    const auto text = Contents(path);
+    EXPECT_NE(text.find("Language=dword:1\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("FileName=sz:/opt/Velmora/PST.DLL\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("SearchArray=binary:"), std::string::npos) << text;
+}
+
+TEST_F(FileConfigStoreTest, UntaggedOrUnparsableValuesReadAsMissing) {
+    const auto path = PathOf("settings.conf");
+    WriteFile(path,
+              "Language=1\n"
+              "View=dword:x\n"
+              "WndTop=dword:4294967296\n"
+              "WndLeft=dword:-1\n"
+              "WndRight=dword: 5\n"
+              "WndBottom=dword:\n"
+              "SearchArray=binary:!!notbase64\n"
+              "InterfaceMode=word:2\n"
+              "FileName=sz:1\n"
+              "Max=dword:4294967295\n");
+    const FileConfigStore store(path);
+    for (const char* name : {"Language", "View", "WndTop", "WndLeft", "WndRight", "WndBottom",
+                             "SearchArray", "InterfaceMode"}) {
+        EXPECT_FALSE(store.Read(name)) << name;
+    }
+    EXPECT_FALSE(store.ReadDword("FileName"));
+    EXPECT_EQ(store.ReadText("FileName"), "1");
+    EXPECT_EQ(store.ReadDword("Max"), 0xFFFFFFFFu);
+}
+
+TEST_F(FileConfigStoreTest, NamesAreCaseInsensitive) {
+    const auto path = PathOf("settings.conf");
+    FileConfigStore store(path);
+    ASSERT_TRUE(store.CreateKey());
+    ASSERT_TRUE(store.Write("view", std::uint32_t{2}));
+    EXPECT_EQ(store.ReadDword("View"), 2u);
+    EXPECT_EQ(store.ReadDword("VIEW"), 2u);
+    ASSERT_TRUE(store.Write("View", std::uint32_t{3}));
+    EXPECT_EQ(store.ReadDword("view"), 3u);
+    const auto text = Contents(path);
+    EXPECT_EQ(text.find("iew="), text.rfind("iew=")) << "one entry, not two: " << text;
+}
+
+TEST_F(FileConfigStoreTest, MissingKeyIsNeitherReadNorWritten) {
+    const auto path = PathOf("absent/settings.conf");
+    FileConfigStore store(path);
+    EXPECT_FALSE(store.KeyExists());
+    EXPECT_FALSE(store.Read("Language"));
+    EXPECT_FALSE(store.Write("Language", std::uint32_t{1}));
+    EXPECT_FALSE(fs::exists(m_dir / "absent"));
+}
+
+TEST_F(FileConfigStoreTest, CreateKeyMakesTheFolderAndKeepsAnExistingFile) {
+    const auto path = PathOf("deep/er/Velmora/settings.conf");
+    FileConfigStore store(path);
+    ASSERT_TRUE(store.CreateKey());
+    EXPECT_TRUE(store.KeyExists());
+    EXPECT_TRUE(fs::is_regular_file(path));
+    ASSERT_TRUE(store.Write("InterfaceMode", std::uint32_t{2}));
+    EXPECT_TRUE(store.CreateKey());
+    EXPECT_EQ(store.ReadDword("InterfaceMode"), 2u);
+
+    // A plain file where the folder should be: creation fails quietly.
+    WriteFile(PathOf("blocker"), "x");
+    FileConfigStore blocked(PathOf("blocker/settings.conf"));
+    EXPECT_FALSE(blocked.CreateKey());
+    EXPECT_FALSE(blocked.KeyExists());
+}
+
+TEST_F(FileConfigStoreTest, RefusedWritesLeaveTheFileAsItWas) {
+    const auto path = PathOf("settings.conf");
+    FileConfigStore store(path);
+    ASSERT_TRUE(store.CreateKey());
+    ASSERT_TRUE(store.Write("FileName", std::string("kept")));
+    const auto before = Contents(path);
+    EXPECT_FALSE(store.Write("FileName", std::string("\xFF\xFE not UTF-8")));
+    EXPECT_FALSE(store.Write("FileName", std::string("nul\0inside", 10)));
+    EXPECT_FALSE(store.Write("Group/FileName", std::string("x")));
+    EXPECT_FALSE(store.Write("", std::string("x")));
+    EXPECT_EQ(Contents(path), before);
+    EXPECT_EQ(store.ReadText("FileName"), "kept");
+}
+
+TEST_F(FileConfigStoreTest, ConcurrentWritersLoseNothing) {
+    const auto path = PathOf("settings.conf");
+    FileConfigStore store(path);
+    ASSERT_TRUE(store.CreateKey());
+    constexpr int kThreads = 4;
+    constexpr int kValues = 10;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&store, t] {
+            for (int v = 0; v < kValues; ++v) {
+                store.Write("V" + std::to_string(t) + "_" + std::to_string(v),
+                            static_cast<std::uint32_t>(t * 100 + v));
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    for (int t = 0; t < kThreads; ++t) {
+        for (int v = 0; v < kValues; ++v) {
+            EXPECT_EQ(store.ReadDword("v" + std::to_string(t) + "_" + std::to_string(v)),
+                      static_cast<std::uint32_t>(t * 100 + v));
+        }
+    }
+}
+
+// Restores an environment variable when the test ends.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_old = old;
+        if (value) {
+            ::setenv(name, value, 1);
+        } else {
+            ::unsetenv(name);
+        }
+    }
+    ~ScopedEnv() {
+        if (m_old) {
+            ::setenv(m_name, m_old->c_str(), 1);
+        } else {
+            ::unsetenv(m_name);
+        }
+    }
+
+  private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+TEST(SettingsPathsTest, FollowTheXdgLayout) {
+    {
+        const ScopedEnv xdg("XDG_CONFIG_HOME", "/tmp/xdg");
+        EXPECT_EQ(UserSettingsPath(), "/tmp/xdg/Velmora/settings.conf");
+        EXPECT_EQ(InstallationSettingsPath(), "/tmp/xdg/Velmora/pst.conf");
+    }
+    const ScopedEnv home("HOME", "/home/tester");
+    {
+        const ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
+        EXPECT_EQ(UserSettingsPath(), "/home/tester/.config/Velmora/settings.conf");
+    }
+    {
+        const ScopedEnv xdg("XDG_CONFIG_HOME", "relative/dir");  // not absolute: ignored
+        EXPECT_EQ(InstallationSettingsPath(), "/home/tester/.config/Velmora/pst.conf");
+    }
+}
+
+}  // namespace
+}  // namespace velmora
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    wxInitializer wx(argc, argv);
+    if (!wx.IsOk()) {
+        std::fprintf(stderr, "wxWidgets did not initialise\n");
+        return 1;
+    }
+    // Nothing here may wait on a dialog, and a wx assertion is a failure.
+    delete wxLog::SetActiveTarget(new wxLogStderr);
+    wxSetAssertHandler([](const wxString& file, int line, const wxString& func,
+                          const wxString& cond, const wxString& msg) {
+        ADD_FAILURE_AT(file.utf8_str(), line) << "wx assertion " << cond.utf8_str() << " in "
+                                              << func.utf8_str() << ": " << msg.utf8_str();
+    });
+    return RUN_ALL_TESTS();
+}
