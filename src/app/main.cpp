@@ -33,7 +33,7 @@ void AssertToStderr(const wxString& file, int line, const wxString& func, const 
 }
 
 class VelmoraApp : public wxApp {
-public:
+  public:
     bool OnInit() override {
         // Every wx log message goes to stderr; none may stand in for a box the user must see.
         delete wxLog::SetActiveTarget(new wxLogStderr);
@@ -65,7 +65,7 @@ public:
 
     int OnRun() override { return m_secondCopy ? 0 : wxApp::OnRun(); }
 
-private:
+  private:
     bool m_secondCopy = false;
     std::unique_ptr<wxSingleInstanceChecker> m_single;
     std::unique_ptr<FileConfigStore> m_installation;

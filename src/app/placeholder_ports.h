@@ -12,7 +12,7 @@
 namespace velmora {
 
 class PlaceholderPst : public PstLibrary {
-public:
+  public:
     std::int32_t PSTInitializeEx(std::int32_t, PstNotificationSink*) override { return 0; }
     std::int32_t PSTUninitialize() override { return 0; }
     std::int32_t PSTGetDeviceList(std::vector<std::uint16_t>& devices) override {
@@ -31,7 +31,7 @@ public:
 };
 
 class PlaceholderShell : public Shell {
-public:
+  public:
     int Open(const std::string&) override { return kShellNoAssociation; }
     int OpenWith(const std::string&) override { return kShellNoAssociation; }
     std::optional<std::string> HtmlHandlerCommand() override { return std::nullopt; }

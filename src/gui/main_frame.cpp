@@ -28,7 +28,9 @@
 namespace velmora {
 namespace {
 
-wxString FromUtf8(const std::string& text) { return wxString::FromUTF8(text.c_str()); }
+wxString FromUtf8(const std::string& text) {
+    return wxString::FromUTF8(text.c_str());
+}
 
 std::string ToUtf8(const wxString& text) {
     const auto utf8 = text.utf8_str();
@@ -144,11 +146,10 @@ void MainFrame::CreateControls() {
                             wxLC_REPORT | wxBORDER_SUNKEN);
     m_progress = new wxGauge(m_panel, kIdProgress, 100, wxDefaultPosition, wxDefaultSize,
                              wxGA_HORIZONTAL | wxGA_SMOOTH);
-    m_fileProgress = new wxGauge(m_panel, kIdFileProgress, 100, wxDefaultPosition,
-                                 wxDefaultSize, wxGA_VERTICAL | wxGA_SMOOTH);
-    m_leaveBytes =
-        new wxTextCtrl(m_panel, kIdLeaveBytes, "", wxDefaultPosition, wxDefaultSize, wxTE_RIGHT,
-                       wxTextValidator(wxFILTER_DIGITS));
+    m_fileProgress = new wxGauge(m_panel, kIdFileProgress, 100, wxDefaultPosition, wxDefaultSize,
+                                 wxGA_VERTICAL | wxGA_SMOOTH);
+    m_leaveBytes = new wxTextCtrl(m_panel, kIdLeaveBytes, "", wxDefaultPosition, wxDefaultSize,
+                                  wxTE_RIGHT, wxTextValidator(wxFILTER_DIGITS));
     m_controls[kIdDeviceList] = m_devices;
     m_controls[kIdUploadPath] = m_uploadPath;
     m_controls[kIdTree] = m_tree;
@@ -232,7 +233,8 @@ void MainFrame::BindInput() {
         if (!m_closing) m_model->OnEvent(WindowEvent::TreeSelectionChanged, kIdTree);
     });
     m_list->Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent& e) {
-        if (!m_closing) m_model->OnEvent(WindowEvent::ListColumnClick, kIdFileList, {e.GetColumn()});
+        if (!m_closing)
+            m_model->OnEvent(WindowEvent::ListColumnClick, kIdFileList, {e.GetColumn()});
     });
     m_list->Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& e) {
         wxPoint at = e.GetPosition();
@@ -336,8 +338,8 @@ void MainFrame::RebuildMenuBar() {
 void MainFrame::RenderMenuMarks() {
     wxMenuBar* bar = GetMenuBar();
     if (!bar) return;
-    for (const auto& control : {kCmdUsb, kCmdRs232, kCmdViewIcons, kCmdViewList,
-                                kCmdViewSmallIcons, kCmdViewTable, kCommandEnglish, kCommandRussian}) {
+    for (const auto& control : {kCmdUsb, kCmdRs232, kCmdViewIcons, kCmdViewList, kCmdViewSmallIcons,
+                                kCmdViewTable, kCommandEnglish, kCommandRussian}) {
         MenuItemChanged(control);
     }
 }
@@ -534,11 +536,17 @@ void MainFrame::MoveWindow(const Rect& window) {
     SetSize(window.left, window.top, window.Width(), window.Height());
 }
 
-void MainFrame::Repaint() { Refresh(); }
+void MainFrame::Repaint() {
+    Refresh();
+}
 
-void MainFrame::StartTimer(int, int periodMs) { m_timer.Start(periodMs); }
+void MainFrame::StartTimer(int, int periodMs) {
+    m_timer.Start(periodMs);
+}
 
-void MainFrame::StopTimer(int) { m_timer.Stop(); }
+void MainFrame::StopTimer(int) {
+    m_timer.Stop();
+}
 
 void MainFrame::SetCursor(CursorShape shape) {
     wxSetCursor(shape == CursorShape::Wait ? wxCursor(wxCURSOR_WAIT) : wxNullCursor);

@@ -32,7 +32,7 @@ class wxTreeCtrl;
 namespace velmora {
 
 class MainFrame : public wxFrame, public MainWindowView {
-public:
+  public:
     MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell, std::string programFolder);
     ~MainFrame() override;
 
@@ -69,7 +69,7 @@ public:
     void ShowContextMenu(std::int32_t screenX, std::int32_t screenY) override;
     void CloseWindow() override;
 
-private:
+  private:
     void CreateControls();
     void BindInput();
     void RebuildMenuBar();

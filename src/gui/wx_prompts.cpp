@@ -49,7 +49,9 @@ PromptAnswer Answer(int result) {
     }
 }
 
-wxString FromUtf8(const std::string& text) { return wxString::FromUTF8(text.c_str()); }
+wxString FromUtf8(const std::string& text) {
+    return wxString::FromUTF8(text.c_str());
+}
 
 std::string ToUtf8(const wxString& text) {
     const auto utf8 = text.utf8_str();

@@ -10,7 +10,7 @@ class wxWindow;
 namespace velmora {
 
 class WxPrompts : public Prompts {
-public:
+  public:
     // Without a UiThread every call must come from the window's thread (start-up boxes).
     explicit WxPrompts(UiThread* ui = nullptr) : m_ui(ui) {}
 
@@ -22,7 +22,7 @@ public:
     std::optional<std::string> SaveFile(const SaveFileRequest& request) override;
     std::vector<std::string> OpenFiles(const OpenFilesRequest& request) override;
 
-private:
+  private:
     // Runs on the window's thread; false when it could not (the window is gone).
     bool OnWindowThread(const std::function<void()>& task);
 

@@ -31,9 +31,13 @@ WxUiThread::WxUiThread(wxEvtHandler& target) : m_shared(std::make_shared<Shared>
     m_shared->owner = std::this_thread::get_id();
 }
 
-WxUiThread::~WxUiThread() { Shutdown(); }
+WxUiThread::~WxUiThread() {
+    Shutdown();
+}
 
-bool WxUiThread::IsUiThread() const { return std::this_thread::get_id() == m_shared->owner; }
+bool WxUiThread::IsUiThread() const {
+    return std::this_thread::get_id() == m_shared->owner;
+}
 
 void WxUiThread::Shutdown() {
     std::lock_guard lock(m_shared->mutex);

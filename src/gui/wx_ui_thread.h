@@ -11,7 +11,7 @@ class wxEvtHandler;
 namespace velmora {
 
 class WxUiThread : public UiThread {
-public:
+  public:
     // Construct on the window's thread; target must outlive every call until Shutdown.
     explicit WxUiThread(wxEvtHandler& target);
     ~WxUiThread() override;
@@ -24,7 +24,7 @@ public:
     // false. Call on the window's thread before the target is destroyed.
     void Shutdown();
 
-private:
+  private:
     struct Shared;
     std::shared_ptr<Shared> m_shared;
 };
