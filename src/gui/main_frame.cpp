@@ -539,7 +539,9 @@ void MainFrame::SetCursor(CursorShape shape) {
     wxSetCursor(shape == CursorShape::Wait ? wxCursor(wxCURSOR_WAIT) : wxNullCursor);
 }
 
-void MainFrame::ShowAbout() { ShowAboutDialog(this, m_shell, m_prompts); }
+void MainFrame::ShowAbout() {
+    ShowAboutDialog(this, m_shell, m_prompts);
+}
 
 void MainFrame::CloseWindow() {
     if (m_closing) return;

@@ -62,7 +62,7 @@ const MenuItem* FindItem(const std::vector<MenuItem>& items, int id) {
 // What the phone library holds on to as its notification window. The library lives on after
 // the window (it is never uninitialised), so the relay outlives it: detached, it drops calls.
 class MainWindow::NotificationRelay : public PstNotificationSink {
-public:
+  public:
     explicit NotificationRelay(MainWindow& window) : m_window(&window) {}
     void OnDeviceListChanged() override {
         std::lock_guard lock(m_mutex);
@@ -73,7 +73,7 @@ public:
         m_window = nullptr;
     }
 
-private:
+  private:
     std::mutex m_mutex;
     MainWindow* m_window;
 };
@@ -131,7 +131,9 @@ MainWindow::MainWindow(MainWindowPorts ports, MainWindowView& view)
     BuildCommandMap();
 }
 
-MainWindow::~MainWindow() { m_relay.Detach(); }
+MainWindow::~MainWindow() {
+    m_relay.Detach();
+}
 
 void MainWindow::Start() {
     ApplyLanguage();
@@ -223,7 +225,9 @@ void MainWindow::BuildCommandMap() {
 
 void MainWindow::Later(EventKey) {}
 
-void MainWindow::OpenHelp() { ShowHelp(m_ports.shell, m_ports.programFolder); }
+void MainWindow::OpenHelp() {
+    ShowHelp(m_ports.shell, m_ports.programFolder);
+}
 
 bool MainWindow::OnEvent(WindowEvent event, int id, const EventArgs& args) {
     return m_commands.Dispatch(EventKey{event, id}, args);
