@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "base/lang_string.h"
+#include "fsac/file_list.h"
 #include "support/fakes.h"
 #include "transfer/stop_flag.h"
 #include "ui/language.h"
@@ -330,10 +331,16 @@ TEST_F(MainWindowTest, EscapeAndExitCloseTheWindowExitReleasingTheFileListFirst)
     w.OnEvent(WindowEvent::Cancel);
     EXPECT_EQ(view.closes, 1);
 
+    TheFileList().Allocate(3);
     int closesAtRelease = -1;
-    w.SetExitHook([&] { closesAtRelease = view.closes; });
+    bool storageAtHook = true;
+    w.SetExitHook([&] {
+        closesAtRelease = view.closes;
+        storageAtHook = TheFileList().HasStorage();
+    });
     w.Command(kCmdExit);
     EXPECT_EQ(closesAtRelease, 1);
+    EXPECT_FALSE(storageAtHook);
     EXPECT_EQ(view.closes, 2);
 }
 
