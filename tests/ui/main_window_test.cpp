@@ -111,14 +111,6 @@ TEST_F(MainWindowTest, StoredRs232ModeIsShownInMenuAndStatusBar) {
     EXPECT_EQ(pst.modes, std::vector<std::int32_t>{kInterfaceRs232});
 }
 
-TEST_F(MainWindowTest, UnknownStoredModeStartsInUsb) {
-    user.Set("InterfaceMode", std::uint32_t{3});
-    auto& w = Started();
-    EXPECT_TRUE(w.MenuChecked(kCmdUsb));
-    EXPECT_EQ(w.StatusPart(1).icon, kIconUsb);
-    EXPECT_EQ(w.Rs232Flag(), 0);
-}
-
 TEST_F(MainWindowTest, StoredMasksFillTheMaskListAndSelectTheFirst) {
     Binary bytes(SearchHistory::kBytes, 0);
     const std::string first = "*.jpg", second = "*.mp3";
@@ -344,12 +336,6 @@ TEST_F(MainWindowTest, EscapeAndExitCloseTheWindowExitReleasingTheFileListFirst)
     EXPECT_EQ(view.closes, 2);
 }
 
-TEST_F(MainWindowTest, AboutCommandAsksForTheAboutBox) {
-    auto& w = Started();
-    w.Command(kCmdAbout);
-    EXPECT_EQ(view.abouts, 1);
-}
-
 TEST_F(MainWindowTest, InterfaceSwitchChecksShowsStoresAndPollsOnce) {
     auto& w = Started();
     ASSERT_TRUE(w.Command(kCmdRs232));
@@ -451,15 +437,6 @@ TEST_F(MainWindowTest, StoredLanguageTwoGivesEnglishMenusWithRussianChecked) {
     EXPECT_EQ(w.Control(kIdGetFileList).text, "");
 }
 
-TEST_F(MainWindowTest, ALanguageSwitchWithoutAUserKeyStillSwitches) {
-    MemorySettingsStore noKey(false);
-    MainWindow w(MainWindowPorts{pst, noKey, prompts, ui, shell, "/"}, view);
-    w.Start();
-    w.Command(kCommandRussian);
-    EXPECT_EQ(w.Control(kIdDownload).text, LoadLangString(178));
-    EXPECT_FALSE(noKey.ReadDword("Language").has_value());
-}
-
 TEST_F(MainWindowTest, RebuiltMenusKeepInterfaceAndViewMarksAndTheJobGreying) {
     auto& w = Started();
     w.Command(kCmdRs232);
@@ -476,13 +453,6 @@ TEST_F(MainWindowTest, RebuiltMenusKeepInterfaceAndViewMarksAndTheJobGreying) {
     EXPECT_FALSE(w.MenuEnabled(kCmdRs232));
     w.EnableControls(1, 1);
     EXPECT_TRUE(w.MenuEnabled(kCmdUsb));
-}
-
-TEST_F(MainWindowTest, TooltipsFollowTheLanguageAtOnce) {
-    EXPECT_EQ(MainWindow::TooltipText(kIdGetFileList), "Read file information on selected volume");
-    EXPECT_EQ(MainWindow::TooltipText(kIdLeaveBytesLabel), "");
-    SetLanguageIndex(kLanguageRussian);
-    EXPECT_EQ(MainWindow::TooltipText(kIdUploadPath), "Путь загрузки");
 }
 
 TEST_F(MainWindowTest, ViewCommandsCheckBothMenusAndStoreTheView) {
