@@ -26,16 +26,16 @@ inline constexpr int kDevicePollDelayMs = 500;
 class SessionWindow : public PhoneWindow {
   public:
     // The sorted device list: entries land in text order; AddDevice gives the new entry's
-    // index, or nothing when it was not added.
+    // index, or a negative number when it was not added. Selecting nothing clears it.
     virtual void ClearDevices() = 0;
-    virtual std::optional<int> AddDevice(const std::string& text, std::uint32_t data) = 0;
-    virtual void SelectDevice(int index) = 0;
+    virtual int AddDevice(std::string text, std::uint32_t data) = 0;
+    virtual void SelectDevice(std::optional<int> index) = 0;
 
     virtual void EnableControls(int enable, int enableMenus) = 0;
     // A job locks the controls from its start to its end; nothing else may unlock them then.
     virtual bool JobRunning() const = 0;
 
-    virtual void SetStatusIcon(int part, int iconId, const std::string& tip) = 0;
+    virtual void SetStatusIcon(int part, int iconId, std::string tip) = 0;
     virtual void StartTimer(int id, int periodMs) = 0;
     virtual void StopTimer(int id) = 0;
     virtual void ShowArrowCursor() = 0;

@@ -37,15 +37,15 @@ class FakeSessionWindow : public SessionWindow {
         devices.clear();
         selected.reset();
     }
-    std::optional<int> AddDevice(const std::string& text, std::uint32_t data) override {
+    int AddDevice(std::string text, std::uint32_t data) override {
         auto at =
             std::upper_bound(devices.begin(), devices.end(), text,
                              [](const std::string& t, const FakeDevice& d) { return t < d.text; });
         at = devices.insert(at, {text, data});
         return static_cast<int>(at - devices.begin());
     }
-    void SelectDevice(int index) override {
-        if (index >= 0 && index < static_cast<int>(devices.size())) selected = index;
+    void SelectDevice(std::optional<int> index) override {
+        if (!index || (*index >= 0 && *index < static_cast<int>(devices.size()))) selected = index;
     }
     // What the user does by picking an entry.
     void Pick(int index) { selected = index; }
@@ -55,7 +55,7 @@ class FakeSessionWindow : public SessionWindow {
     }
     bool JobRunning() const override { return jobRunning; }
 
-    void SetStatusIcon(int part, int iconId, const std::string& tip) override {
+    void SetStatusIcon(int part, int iconId, std::string tip) override {
         icons[part] = {iconId, tip};
     }
     void StartTimer(int id, int periodMs) override { timers.push_back({id, periodMs}); }
