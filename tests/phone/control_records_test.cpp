@@ -10,11 +10,10 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// The odd bytes are noise the name must not take.
 Bytes ModelReply(const char (&chars)[6]) {
-    Bytes reply(kModelReplySize, 0);
+    Bytes reply(kModelReplySize, '#');
     for (int i = 0; i < 5; ++i) reply[2 + 2 * i] = static_cast<std::uint8_t>(chars[i]);
-    // Neighbouring bytes are noise the name never takes.
-    for (std::size_t i = 0; i < reply.size(); i += 2) reply[i + 1] = '#';
     return reply;
 }
 
@@ -24,23 +23,13 @@ TEST(ControlRecords, RequestBytes) {
     EXPECT_EQ(BuildModelRequest(), (Bytes{0x01, 0x17, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10}));
 }
 
-TEST(ControlRecords, ModelFromEveryOtherByte) {
+TEST(ControlRecords, ModelEndsAtItsFifthCharacterOrTheFirstNul) {
     EXPECT_EQ(ParseModelReply(ModelReply("E398 "), 20), "E398 ");
-    EXPECT_EQ(ParseModelReply(ModelReply("V3XYZ"), 20), "V3XYZ");
-    // A zero at byte 6 ends the name after two characters.
-    Bytes early = ModelReply("C650X");
-    early[6] = 0;
-    EXPECT_EQ(ParseModelReply(early, 20), "C6");
-    EXPECT_EQ(ParseModelReply(ModelReply("\0ABCD"), 20), "");
-}
-
-TEST(ControlRecords, UndeliveredBytesEndTheModel) {
-    const Bytes reply = ModelReply("E398 ");
-    EXPECT_EQ(ParseModelReply(reply, 11), "E398 ");
-    EXPECT_EQ(ParseModelReply(reply, 10), "E398");
-    EXPECT_EQ(ParseModelReply(reply, 0), "");
-    EXPECT_EQ(ParseModelReply(reply, -7), "");
-    EXPECT_EQ(ParseModelReply(Bytes(reply.begin(), reply.begin() + 5), 20), "E3");
+    EXPECT_EQ(ParseModelReply(ModelReply("C6\0X5"), 20), "C6");  // a zero at byte 6
+    // Undelivered bytes are the zero-filled buffer's.
+    EXPECT_EQ(ParseModelReply(ModelReply("E398 "), 10), "E398");
+    EXPECT_EQ(ParseModelReply(ModelReply("E398 "), -7), "");
+    EXPECT_EQ(ParseModelReply(Bytes{0, 0, 'E', 0, '3'}, 20), "E3");
 }
 
 }  // namespace
