@@ -1,2 +1,81 @@
-// Placeholder until the window lands.
-int main() { return 0; }
+// The program: one copy per user, the phone library's installation entries checked, the
+// stored language applied, then the main window until it closes.
+#include <wx/app.h>
+#include <wx/log.h>
+#include <wx/snglinst.h>
+#include <wx/stdpaths.h>
+#include <wx/utils.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "app/placeholder_ports.h"
+#include "base/lang_string.h"
+#include "gui/file_config_store.h"
+#include "gui/main_frame.h"
+#include "gui/wx_prompts.h"
+#include "phone/installation_check.h"
+#include "ui/settings.h"
+
+namespace velmora {
+namespace {
+
+std::string ToUtf8(const wxString& text) {
+    const auto utf8 = text.utf8_str();
+    return std::string(utf8.data(), utf8.length());
+}
+
+// A failed check must never stop the program on a modal box: say it on stderr.
+void AssertToStderr(const wxString& file, int line, const wxString& func, const wxString& cond,
+                    const wxString& msg) {
+    std::fprintf(stderr, "wx assertion %s failed in %s (%s:%d): %s\n", cond.utf8_str().data(),
+                 func.utf8_str().data(), file.utf8_str().data(), line, msg.utf8_str().data());
+}
+
+class VelmoraApp : public wxApp {
+  public:
+    bool OnInit() override {
+        // Every wx log message goes to stderr; none may stand in for a box the user must see.
+        delete wxLog::SetActiveTarget(new wxLogStderr);
+        wxSetAssertHandler(AssertToStderr);
+
+        m_single = std::make_unique<wxSingleInstanceChecker>();
+        if (!m_single->Create("Velmora-" + wxGetUserId()) || m_single->IsAnotherRunning()) {
+            // Another copy runs (or the lock is unusable): end at once, showing nothing.
+            m_secondCopy = true;
+            return true;
+        }
+
+        const std::string folder =
+            ProgramFolder(ToUtf8(wxStandardPaths::Get().GetExecutablePath()));
+        m_installation = std::make_unique<FileConfigStore>(InstallationSettingsPath());
+        CheckInstallation(*m_installation, folder);
+
+        m_user = std::make_unique<FileConfigStore>(UserSettingsPath());
+        SetLanguageIndex(ReadLanguage(*m_user));
+
+        m_library = std::make_unique<PlaceholderPst>();
+        m_shell = std::make_unique<PlaceholderShell>();
+
+        auto* frame = new MainFrame(*m_library, *m_user, *m_shell, folder);
+        SetTopWindow(frame);
+        frame->Show();
+        return true;
+    }
+
+    int OnRun() override { return m_secondCopy ? 0 : wxApp::OnRun(); }
+
+  private:
+    bool m_secondCopy = false;
+    std::unique_ptr<wxSingleInstanceChecker> m_single;
+    std::unique_ptr<FileConfigStore> m_installation;
+    std::unique_ptr<FileConfigStore> m_user;
+    // The library outlives the window: it is never uninitialised and may still notify.
+    std::unique_ptr<PstLibrary> m_library;
+    std::unique_ptr<Shell> m_shell;
+};
+
+}  // namespace
+}  // namespace velmora
+
+wxIMPLEMENT_APP(velmora::VelmoraApp);

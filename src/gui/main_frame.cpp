@@ -1,0 +1,566 @@
+#include "gui/main_frame.h"
+
+#include <gtk/gtk.h>
+#include <wx/accel.h>
+#include <wx/bitmap.h>
+#include <wx/button.h>
+#include <wx/choice.h>
+#include <wx/combobox.h>
+#include <wx/dcmemory.h>
+#include <wx/display.h>
+#include <wx/gauge.h>
+#include <wx/listctrl.h>
+#include <wx/menu.h>
+#include <wx/panel.h>
+#include <wx/settings.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+#include <wx/statusbr.h>
+#include <wx/textctrl.h>
+#include <wx/treectrl.h>
+#include <wx/valtext.h>
+
+#include <algorithm>
+
+#include "ui/language.h"
+#include "ui/main_window_ids.h"
+
+namespace velmora {
+namespace {
+
+wxString FromUtf8(const std::string& text) {
+    return wxString::FromUTF8(text.c_str());
+}
+
+std::string ToUtf8(const wxString& text) {
+    const auto utf8 = text.utf8_str();
+    return std::string(utf8.data(), utf8.length());
+}
+
+// The layout is in exact pixels, tighter than the theme's default padding: let buttons,
+// entries and drop-downs be as small as the layout places them.
+void UseCompactControls() {
+    static bool applied = false;
+    if (applied) return;
+    applied = true;
+    GtkCssProvider* css = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(css,
+                                    "button, entry, combobox button, combobox entry {"
+                                    "  min-height: 0; padding-top: 0; padding-bottom: 0; }"
+                                    "button { padding-left: 4px; padding-right: 4px; }",
+                                    -1, nullptr);
+    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(css);
+}
+
+wxBitmap StatusIconBitmap(int iconId) {
+    wxBitmap bitmap(16, 16);
+    wxMemoryDC dc(bitmap);
+    wxColour colour = *wxLIGHT_GREY;
+    switch (iconId) {
+        case kIconConnected:
+            colour = wxColour(0, 160, 0);
+            break;
+        case kIconDisconnected:
+            colour = wxColour(200, 0, 0);
+            break;
+        case kIconUsb:
+            colour = wxColour(0, 90, 200);
+            break;
+        case kIconRs232:
+            colour = wxColour(200, 140, 0);
+            break;
+        default:
+            break;
+    }
+    dc.SetBackground(*wxWHITE_BRUSH);
+    dc.Clear();
+    if (iconId != 0) {
+        dc.SetBrush(wxBrush(colour));
+        dc.SetPen(*wxBLACK_PEN);
+        dc.DrawRoundedRectangle(1, 1, 14, 14, 3);
+    }
+    dc.SelectObject(wxNullBitmap);
+    return bitmap;
+}
+
+long ListStyle(std::int32_t view) {
+    switch (view) {
+        case kViewLargeIcons:
+            return wxLC_ICON;
+        case kViewSmallIcons:
+            return wxLC_SMALL_ICON;
+        case kViewList:
+            return wxLC_LIST;
+        default:
+            return wxLC_REPORT;
+    }
+}
+
+}  // namespace
+
+MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
+                     std::string programFolder)
+    : wxFrame(nullptr, wxID_ANY, "Velmora", wxDefaultPosition, wxSize(660, 420)),
+      m_shell(shell),
+      m_ui(*this),
+      m_prompts(&m_ui) {
+    UseCompactControls();
+    m_prompts.SetParent(this);
+    m_timer.SetOwner(this, kPollTimer);
+    CreateControls();
+    m_model = std::make_unique<MainWindow>(
+        MainWindowPorts{library, user, m_prompts, m_ui, shell, std::move(programFolder)}, *this);
+    for (const auto& control : m_model->Controls()) ControlChanged(control.id);
+    RebuildMenuBar();
+    BindInput();
+    m_model->Start();
+    RenderTooltips();
+}
+
+MainFrame::~MainFrame() {
+    // Children go first: their last events must not reach a model that is gone.
+    m_closing = true;
+    m_timer.Stop();
+    m_ui.Shutdown();
+    DestroyChildren();
+    m_model.reset();
+}
+
+void MainFrame::CreateControls() {
+    m_panel = new wxPanel(this, wxID_ANY);
+    // The window's own small font; the controls created below inherit it.
+    m_panel->SetFont(wxFont(wxFontInfo(8).Family(wxFONTFAMILY_SWISS).FaceName("Arial")));
+    auto button = [this](int id, const char* text) {
+        auto* b = new wxButton(m_panel, id, text, wxDefaultPosition, wxSize(80, 22));
+        m_controls[id] = b;
+    };
+    m_devices = new wxChoice(m_panel, kIdDeviceList);
+    m_uploadPath = new wxTextCtrl(m_panel, kIdUploadPath);
+    m_tree = new wxTreeCtrl(m_panel, kIdTree, wxDefaultPosition, wxDefaultSize,
+                            wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_SINGLE | wxBORDER_SUNKEN);
+    m_mask = new wxComboBox(m_panel, kIdSearchMask, "", wxDefaultPosition, wxDefaultSize, 0,
+                            nullptr, wxCB_DROPDOWN);
+    m_list = new wxListCtrl(m_panel, kIdFileList, wxDefaultPosition, wxDefaultSize,
+                            wxLC_REPORT | wxBORDER_SUNKEN);
+    m_progress = new wxGauge(m_panel, kIdProgress, 100, wxDefaultPosition, wxDefaultSize,
+                             wxGA_HORIZONTAL | wxGA_SMOOTH);
+    m_fileProgress = new wxGauge(m_panel, kIdFileProgress, 100, wxDefaultPosition, wxDefaultSize,
+                                 wxGA_VERTICAL | wxGA_SMOOTH);
+    m_leaveBytes = new wxTextCtrl(m_panel, kIdLeaveBytes, "", wxDefaultPosition, wxDefaultSize,
+                                  wxTE_RIGHT, wxTextValidator(wxFILTER_DIGITS));
+    m_controls[kIdDeviceList] = m_devices;
+    m_controls[kIdUploadPath] = m_uploadPath;
+    m_controls[kIdTree] = m_tree;
+    m_controls[kIdSearchMask] = m_mask;
+    m_controls[kIdFileList] = m_list;
+    m_controls[kIdProgress] = m_progress;
+    m_controls[kIdFileProgress] = m_fileProgress;
+    m_controls[kIdLeaveBytes] = m_leaveBytes;
+    for (int id : {kIdSearch, kIdGetFileList, kIdDownload, kIdUpload, kIdDelete, kIdFillSpace,
+                   kIdRestart, kIdSuspend, kIdInterrupt}) {
+        button(id, "");
+    }
+    m_controls[kIdLeaveBytesLabel] = new wxStaticText(m_panel, kIdLeaveBytesLabel, "");
+
+    m_status = new wxStatusBar(m_panel, kIdStatusBar,
+                               wxSTB_SHOW_TIPS | wxSTB_ELLIPSIZE_END | wxFULL_REPAINT_ON_RESIZE);
+    m_controls[kIdStatusBar] = m_status;
+    for (int i = 0; i < 2; ++i) {
+        m_statusIcons[i] = new wxStaticBitmap(m_status, wxID_ANY, StatusIconBitmap(0));
+        m_statusIcons[i]->Hide();
+    }
+}
+
+void MainFrame::BindInput() {
+    // The status bar's parts, from their right edges; the last runs to the window's edge.
+    int widths[kStatusParts];
+    std::int32_t left = 0;
+    for (int i = 0; i < kStatusParts; ++i) {
+        const std::int32_t right = m_model->StatusPart(i).rightEdge;
+        widths[i] = i + 1 == kStatusParts ? -1 : right - left;
+        left = right;
+    }
+    m_status->SetFieldsCount(kStatusParts, widths);
+    m_status->Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
+        e.Skip();
+        PlaceStatusIcons();
+    });
+
+    for (int id : {kIdSearch, kIdGetFileList, kIdDownload, kIdUpload, kIdDelete, kIdFillSpace,
+                   kIdRestart, kIdSuspend, kIdInterrupt}) {
+        Bind(
+            wxEVT_BUTTON,
+            [this](wxCommandEvent& e) {
+                if (!m_closing) m_model->Click(e.GetId());
+            },
+            id);
+    }
+    Bind(wxEVT_MENU, &MainFrame::OnMenu, this);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent& e) {
+        if (!m_closing) m_model->OnEvent(WindowEvent::Timer, e.GetId());
+    });
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
+        e.Skip();
+        if (!m_closing && m_model) m_model->HandleSize(ClientSize());
+    });
+    Bind(wxEVT_MOVE, [this](wxMoveEvent& e) {
+        e.Skip();
+        if (!m_closing && m_model) m_model->HandleMove();
+    });
+    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) {
+        if (!m_closing) m_model->OnEvent(WindowEvent::Cancel);
+        if (!m_closing) CloseWindow();  // the close box always closes
+    });
+
+    m_devices->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) {
+        const int sel = m_devices->GetSelection();
+        m_model->DeviceChosen(sel == wxNOT_FOUND ? std::nullopt : std::optional<int>(sel));
+    });
+    for (wxTextCtrl* edit : {m_uploadPath, m_leaveBytes}) {
+        edit->Bind(wxEVT_TEXT, [this, edit](wxCommandEvent&) {
+            if (!m_closing) m_model->ControlEdited(edit->GetId(), ToUtf8(edit->GetValue()));
+        });
+    }
+    auto maskEdited = [this](wxCommandEvent&) {
+        if (!m_closing) m_model->ControlEdited(kIdSearchMask, ToUtf8(m_mask->GetValue()));
+    };
+    m_mask->Bind(wxEVT_TEXT, maskEdited);
+    m_mask->Bind(wxEVT_COMBOBOX, maskEdited);
+
+    m_tree->Bind(wxEVT_TREE_SEL_CHANGED, [this](wxTreeEvent&) {
+        if (!m_closing) m_model->OnEvent(WindowEvent::TreeSelectionChanged, kIdTree);
+    });
+    m_list->Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent& e) {
+        if (!m_closing)
+            m_model->OnEvent(WindowEvent::ListColumnClick, kIdFileList, {e.GetColumn()});
+    });
+    m_list->Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& e) {
+        wxPoint at = e.GetPosition();
+        if (at == wxDefaultPosition) at = wxGetMousePosition();
+        if (!m_closing) m_model->OnEvent(WindowEvent::ListRightClick, kIdFileList, {0, at.x, at.y});
+    });
+    m_list->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) {
+        if (!m_closing) m_model->OnEvent(WindowEvent::ListDoubleClick, kIdFileList);
+    });
+
+    // Tooltip texts are looked up when the pointer arrives, so they follow the language.
+    for (const auto& [id, window] : m_controls) {
+        if (id == kIdStatusBar) continue;  // its parts show their own tips
+        window->Bind(wxEVT_ENTER_WINDOW, [this, id = id, window = window](wxMouseEvent& e) {
+            e.Skip();
+            const auto tip = MainWindow::TooltipText(id);
+            if (tip.empty()) {
+                window->UnsetToolTip();
+            } else {
+                window->SetToolTip(FromUtf8(tip));
+            }
+        });
+    }
+
+    wxAcceleratorEntry keys[2];
+    keys[0].Set(wxACCEL_NORMAL, WXK_ESCAPE, wxID_CANCEL);
+    keys[1].Set(wxACCEL_NORMAL, WXK_F1, wxID_HELP);
+    SetAcceleratorTable(wxAcceleratorTable(2, keys));
+}
+
+void MainFrame::OnMenu(wxCommandEvent& event) {
+    if (m_closing) return;
+    const int id = event.GetId();
+    if (id == wxID_CANCEL) {
+        m_model->OnEvent(WindowEvent::Cancel);
+        return;
+    }
+    if (id == wxID_HELP) {
+        m_model->OnEvent(WindowEvent::HelpRequest);
+        return;
+    }
+    m_inMenuCommand = true;
+    m_model->Command(CommandOf(id));
+    m_inMenuCommand = false;
+    // The toolkit toggles a check item by itself; the model decides what it shows.
+    if (!m_closing) RenderMenuMarks();
+}
+
+// ---- menus ----
+
+int MainFrame::MenuId(int commandId) {
+    constexpr int kFirstMenuId = 10000;  // clear of the control ids and of wx's own
+    if (auto it = m_menuIds.find(commandId); it != m_menuIds.end()) return it->second;
+    const int id = kFirstMenuId + static_cast<int>(m_menuIds.size());
+    m_menuIds[commandId] = id;
+    m_commands[id] = commandId;
+    return id;
+}
+
+int MainFrame::CommandOf(int menuId) const {
+    const auto it = m_commands.find(menuId);
+    return it == m_commands.end() ? 0 : it->second;
+}
+
+wxMenu* MainFrame::BuildMenu(const std::vector<MenuItem>& items) {
+    auto* menu = new wxMenu;
+    for (const auto& item : items) {
+        switch (item.kind) {
+            case MenuItem::Kind::Separator:
+                menu->AppendSeparator();
+                break;
+            case MenuItem::Kind::Popup:
+                menu->AppendSubMenu(BuildMenu(item.children), FromUtf8(item.text));
+                break;
+            case MenuItem::Kind::Command: {
+                const bool checkable = MainWindow::MenuCheckable(item.id);
+                auto* added = menu->Append(MenuId(item.id), FromUtf8(item.text), wxEmptyString,
+                                           checkable ? wxITEM_CHECK : wxITEM_NORMAL);
+                if (checkable) added->Check(m_model->MenuChecked(item.id));
+                added->Enable(m_model->MenuEnabled(item.id));
+                break;
+            }
+        }
+    }
+    return menu;
+}
+
+void MainFrame::RebuildMenuBar() {
+    m_menuRebuildQueued = false;
+    auto* bar = new wxMenuBar;
+    for (const auto& item : m_model->MainMenuSpec().items) {
+        if (item.kind == MenuItem::Kind::Popup) {
+            bar->Append(BuildMenu(item.children), FromUtf8(item.text));
+        }
+    }
+    wxMenuBar* old = GetMenuBar();
+    SetMenuBar(bar);
+    delete old;
+}
+
+void MainFrame::RenderMenuMarks() {
+    wxMenuBar* bar = GetMenuBar();
+    if (!bar) return;
+    for (const auto& control : {kCmdUsb, kCmdRs232, kCmdViewIcons, kCmdViewList, kCmdViewSmallIcons,
+                                kCmdViewTable, kCommandEnglish, kCommandRussian}) {
+        MenuItemChanged(control);
+    }
+}
+
+void MainFrame::MenusRebuilt() {
+    // Replacing the menu bar from inside one of its own commands would pull it from under
+    // GTK: do it once the command has returned.
+    if (!m_inMenuCommand) {
+        RebuildMenuBar();
+    } else if (!m_menuRebuildQueued) {
+        m_menuRebuildQueued = true;
+        CallAfter([this] {
+            if (!m_closing) RebuildMenuBar();
+        });
+    }
+    RenderTooltips();
+}
+
+void MainFrame::MenuItemChanged(int id) {
+    wxMenuBar* bar = GetMenuBar();
+    if (!bar) return;
+    wxMenuItem* item = bar->FindItem(MenuId(id));
+    if (!item) return;
+    if (item->IsCheckable()) item->Check(m_model->MenuChecked(id));
+    item->Enable(m_model->MenuEnabled(id));
+}
+
+void MainFrame::ShowContextMenu(std::int32_t screenX, std::int32_t screenY) {
+    std::unique_ptr<wxMenu> menu(BuildMenu(m_model->ContextMenuSpec().items));
+    PopupMenu(menu.get(), ScreenToClient(wxPoint(screenX, screenY)));
+}
+
+// ---- rendering ----
+
+wxWindow* MainFrame::Control(int id) const {
+    const auto it = m_controls.find(id);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+void MainFrame::ControlChanged(int id) {
+    wxWindow* window = Control(id);
+    if (!window || !m_model) return;
+    const ControlState& c = m_model->Control(id);
+    const wxString text = FromUtf8(c.text);
+    switch (c.kind) {
+        case ControlKind::Button:
+        case ControlKind::Label:
+            if (window->GetLabel() != text) window->SetLabel(text);
+            break;
+        case ControlKind::Edit:
+        case ControlKind::NumberEdit:
+            if (auto* edit = static_cast<wxTextCtrl*>(window); edit->GetValue() != text) {
+                edit->ChangeValue(text);
+            }
+            break;
+        case ControlKind::ComboBox:
+            if (m_mask->GetValue() != text) m_mask->ChangeValue(text);
+            break;
+        default:
+            break;
+    }
+    window->Enable(c.enabled);
+    window->Show(c.visible);
+}
+
+void MainFrame::StatusPartChanged(int part) {
+    const auto& state = m_model->StatusPart(part);
+    m_status->SetStatusText(FromUtf8(state.text), part);
+    if (part < 2) {
+        wxStaticBitmap* icon = m_statusIcons[part];
+        icon->SetBitmap(StatusIconBitmap(state.icon));
+        icon->Show(state.icon != 0);
+        if (state.tip.empty()) {
+            icon->UnsetToolTip();
+        } else {
+            icon->SetToolTip(FromUtf8(state.tip));
+        }
+        PlaceStatusIcons();
+    }
+}
+
+void MainFrame::PlaceStatusIcons() {
+    for (int part = 0; part < 2; ++part) {
+        wxRect field;
+        if (!m_status->GetFieldRect(part, field)) continue;
+        m_statusIcons[part]->SetSize(field.x + (field.width - 16) / 2,
+                                     field.y + (field.height - 16) / 2, 16, 16);
+    }
+}
+
+void MainFrame::ProgressChanged(int id) {
+    wxGauge* gauge = id == kIdFileProgress ? m_fileProgress : m_progress;
+    const auto& state = m_model->Progress(id);
+    // wx insists on a positive range holding the position.
+    const int range = std::max(state.range, 1);
+    gauge->SetRange(range);
+    gauge->SetValue(std::clamp(state.position, 0, range));
+}
+
+void MainFrame::DevicesChanged() {
+    m_devices->Clear();
+    for (const auto& device : m_model->Devices()) m_devices->Append(FromUtf8(device.text));
+    const auto selected = m_model->SelectedDeviceIndex();
+    m_devices->SetSelection(selected ? *selected : wxNOT_FOUND);
+}
+
+void MainFrame::MaskListChanged() {
+    wxArrayString items;
+    for (const auto& mask : m_model->MaskItems()) items.Add(FromUtf8(mask));
+    m_mask->Set(items);
+    m_mask->ChangeValue(FromUtf8(m_model->Control(kIdSearchMask).text));
+}
+
+void MainFrame::ColumnsChanged() {
+    // Headings and widths only exist in the report view; a switch back re-applies them.
+    if (!m_list->InReportView()) return;
+    const auto& columns = m_model->Columns();
+    for (int i = 0; i < kListColumns; ++i) {
+        const auto& column = columns[i];
+        if (i >= m_list->GetColumnCount()) {
+            m_list->InsertColumn(
+                i, FromUtf8(column.heading),
+                column.align == ColumnAlign::Centre ? wxLIST_FORMAT_CENTRE : wxLIST_FORMAT_LEFT,
+                column.width);
+            continue;
+        }
+        wxListItem heading;
+        heading.SetMask(wxLIST_MASK_TEXT);
+        heading.SetText(FromUtf8(column.heading));
+        m_list->SetColumn(i, heading);
+        m_list->SetColumnWidth(i, column.width);
+    }
+}
+
+void MainFrame::ViewModeChanged() {
+    const long style = ListStyle(m_model->ViewMode());
+    if (!m_list->HasFlag(style)) m_list->SetSingleStyle(style);
+    ColumnsChanged();
+}
+
+void MainFrame::LayoutChanged() {
+    for (const auto& control : m_model->Controls()) {
+        wxWindow* window = Control(control.id);
+        if (!window) continue;
+        const Rect& r = control.rect;
+        window->SetSize(r.left, r.top, r.Width(), r.Height());
+    }
+    PlaceStatusIcons();
+    m_fileProgress->Refresh();
+    m_fileProgress->Update();
+}
+
+void MainFrame::RenderTooltips() {
+    for (const auto& [id, window] : m_controls) {
+        if (id == kIdStatusBar) continue;
+        const auto tip = MainWindow::TooltipText(id);
+        if (tip.empty()) {
+            window->UnsetToolTip();
+        } else {
+            window->SetToolTip(FromUtf8(tip));
+        }
+    }
+}
+
+// ---- what only the toolkit knows or does ----
+
+Rect MainFrame::WindowRect() const {
+    const wxRect r = GetRect();
+    return Rect{r.x, r.y, r.x + r.width, r.y + r.height};
+}
+
+Size MainFrame::ClientSize() const {
+    const wxSize s = GetClientSize();
+    return Size{s.x, s.y};
+}
+
+Size MainFrame::DisplaySize() const {
+    const wxRect area = wxGetClientDisplayRect();
+    return Size{area.width, area.height};
+}
+
+std::int32_t MainFrame::ListRowHeight() const {
+    if (m_list->GetItemCount() == 0) return 0;
+    wxRect row;
+    m_list->GetItemRect(0, row);
+    return row.height;
+}
+
+std::int32_t MainFrame::ScrollBarWidth() const {
+    return wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this);
+}
+
+void MainFrame::MoveWindow(const Rect& window) {
+    SetSize(window.left, window.top, window.Width(), window.Height());
+}
+
+void MainFrame::Repaint() {
+    Refresh();
+}
+
+void MainFrame::StartTimer(int, int periodMs) {
+    m_timer.Start(periodMs);
+}
+
+void MainFrame::StopTimer(int) {
+    m_timer.Stop();
+}
+
+void MainFrame::SetCursor(CursorShape shape) {
+    wxSetCursor(shape == CursorShape::Wait ? wxCursor(wxCURSOR_WAIT) : wxNullCursor);
+}
+
+void MainFrame::ShowAbout() {}
+
+void MainFrame::CloseWindow() {
+    if (m_closing) return;
+    m_closing = true;
+    m_timer.Stop();
+    // From here no worker's call runs on the window any more; waiting ones give up.
+    m_ui.Shutdown();
+    Destroy();
+}
+
+}  // namespace velmora

@@ -1,0 +1,111 @@
+// The main window on screen: a wxFrame that renders the MainWindow model (every control at
+// its id and pixel place, the menus, the status bar) and forwards the user's input to the
+// model's command map. It holds no state of its own beyond the wx objects.
+#pragma once
+
+#include <wx/frame.h>
+#include <wx/timer.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "base/settings_store.h"
+#include "base/shell.h"
+#include "gui/wx_prompts.h"
+#include "gui/wx_ui_thread.h"
+#include "phone/pst_library.h"
+#include "ui/main_window.h"
+
+class wxChoice;
+class wxComboBox;
+class wxGauge;
+class wxListCtrl;
+class wxMenu;
+class wxMenuBar;
+class wxPanel;
+class wxStaticBitmap;
+class wxStatusBar;
+class wxTextCtrl;
+class wxTreeCtrl;
+
+namespace velmora {
+
+class MainFrame : public wxFrame, public MainWindowView {
+  public:
+    MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell, std::string programFolder);
+    ~MainFrame() override;
+
+    MainWindow& Model() { return *m_model; }
+    UiThread& Ui() { return m_ui; }
+    Prompts& WindowPrompts() { return m_prompts; }
+    // The control with that dialog id (the status bar is 123), or null.
+    wxWindow* Control(int id) const;
+    wxStatusBar* Status() const { return m_status; }
+    wxStaticBitmap* StatusIcon(int part) const { return m_statusIcons.at(part); }
+
+    // MainWindowView.
+    void ControlChanged(int id) override;
+    void StatusPartChanged(int part) override;
+    void ProgressChanged(int id) override;
+    void MenusRebuilt() override;
+    void MenuItemChanged(int id) override;
+    void DevicesChanged() override;
+    void MaskListChanged() override;
+    void ColumnsChanged() override;
+    void ViewModeChanged() override;
+    void LayoutChanged() override;
+    Rect WindowRect() const override;
+    Size ClientSize() const override;
+    Size DisplaySize() const override;
+    std::int32_t ListRowHeight() const override;
+    std::int32_t ScrollBarWidth() const override;
+    void MoveWindow(const Rect& window) override;
+    void Repaint() override;
+    void StartTimer(int id, int periodMs) override;
+    void StopTimer(int id) override;
+    void SetCursor(CursorShape shape) override;
+    void ShowAbout() override;
+    void ShowContextMenu(std::int32_t screenX, std::int32_t screenY) override;
+    void CloseWindow() override;
+
+  private:
+    void CreateControls();
+    void BindInput();
+    void RebuildMenuBar();
+    void RenderMenuMarks();
+    void RenderTooltips();
+    void PlaceStatusIcons();
+    wxMenu* BuildMenu(const std::vector<MenuItem>& items);
+    void OnMenu(wxCommandEvent& event);
+    // wx wants menu ids below 0x7fff; the window's commands are above. Each command gets a
+    // stand-in id of its own.
+    int MenuId(int commandId);
+    int CommandOf(int menuId) const;
+
+    Shell& m_shell;
+    WxUiThread m_ui;
+    WxPrompts m_prompts;
+    std::unique_ptr<MainWindow> m_model;
+
+    wxPanel* m_panel = nullptr;
+    wxChoice* m_devices = nullptr;
+    wxTextCtrl* m_uploadPath = nullptr;
+    wxTreeCtrl* m_tree = nullptr;
+    wxComboBox* m_mask = nullptr;
+    wxListCtrl* m_list = nullptr;
+    wxGauge* m_progress = nullptr;
+    wxGauge* m_fileProgress = nullptr;
+    wxTextCtrl* m_leaveBytes = nullptr;
+    wxStatusBar* m_status = nullptr;
+    std::array<wxStaticBitmap*, 2> m_statusIcons{};
+    std::map<int, wxWindow*> m_controls;
+    std::map<int, int> m_menuIds;   // command -> wx id
+    std::map<int, int> m_commands;  // wx id -> command
+    wxTimer m_timer;
+    bool m_inMenuCommand = false;
+    bool m_menuRebuildQueued = false;
+    bool m_closing = false;
+};
+
+}  // namespace velmora

@@ -1,0 +1,36 @@
+// Message boxes and file dialogs with wx, owned by the main window and always shown on its
+// thread: a worker's call is carried over and waits for the answer.
+#pragma once
+
+#include "base/prompts.h"
+#include "base/ui_thread.h"
+
+class wxWindow;
+
+namespace velmora {
+
+class WxPrompts : public Prompts {
+  public:
+    // Without a UiThread every call must come from the window's thread (start-up boxes).
+    explicit WxPrompts(UiThread* ui = nullptr) : m_ui(ui) {}
+
+    void SetUiThread(UiThread* ui) { m_ui = ui; }
+    // The boxes' owner; null shows them without one.
+    void SetParent(wxWindow* parent) { m_parent = parent; }
+
+    PromptAnswer MessageBox(const MessageBoxRequest& request) override;
+    std::optional<std::string> SaveFile(const SaveFileRequest& request) override;
+    std::vector<std::string> OpenFiles(const OpenFilesRequest& request) override;
+
+  private:
+    // Runs on the window's thread; false when it could not (the window is gone).
+    bool OnWindowThread(const std::function<void()>& task);
+
+    UiThread* m_ui;
+    wxWindow* m_parent = nullptr;
+};
+
+// The answer a box gives when it cannot be shown: the one that goes on the least.
+PromptAnswer UnshownAnswer(PromptButtons buttons);
+
+}  // namespace velmora

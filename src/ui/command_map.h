@@ -1,0 +1,55 @@
+// The window's message map: which event from which source runs which handler. Rows can be
+// replaced, so that the parts of the window that land later take over their rows.
+#pragma once
+
+#include <compare>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace velmora {
+
+enum class WindowEvent {
+    Clicked,               // a button's click; id = the button
+    Command,               // a menu command; id = the command
+    TreeSelectionChanged,  // id = the tree
+    ListColumnClick,       // id = the list; param = the column
+    ListRightClick,        // id = the list; x, y = screen position
+    ListDoubleClick,       // id = the list
+    Timer,                 // id = the timer
+    DeviceListChanged,     // the phone library's refresh notification
+    GetFileInfo,           // a listing read one entry; param = its index
+    HelpRequest,           // F1
+    Ok,                    // Enter while no push button has the focus
+    Cancel,                // Escape or the close box
+};
+
+struct EventArgs {
+    std::int32_t param = 0;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+};
+
+struct EventKey {
+    WindowEvent event = WindowEvent::Command;
+    int id = 0;
+    friend auto operator<=>(const EventKey&, const EventKey&) = default;
+};
+
+class CommandMap {
+  public:
+    using Handler = std::function<void(const EventArgs&)>;
+
+    // Adds a row or replaces the handler of an existing one.
+    void Set(EventKey key, Handler handler);
+    // Runs the row's handler; false when no row matches.
+    bool Dispatch(EventKey key, const EventArgs& args = {}) const;
+    bool Has(EventKey key) const;
+    std::vector<EventKey> Keys() const;
+
+  private:
+    std::map<EventKey, Handler> m_rows;
+};
+
+}  // namespace velmora

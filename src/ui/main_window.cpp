@@ -1,0 +1,563 @@
+#include "ui/main_window.h"
+
+#include <algorithm>
+#include <mutex>
+#include <stdexcept>
+#include <utility>
+
+#include "base/lang_string.h"
+#include "transfer/stop_flag.h"
+#include "ui/language.h"
+#include "ui/main_window_ids.h"
+
+namespace velmora {
+namespace {
+
+constexpr std::array<std::int32_t, kStatusParts> kStatusRightEdges{22, 50, 250, 330, 2000};
+
+// The controls the job lock turns on while idle; Interrupt is the one it turns the other way.
+constexpr std::array<int, 10> kLockedControls{
+    kIdDeviceList, kIdDownload,  kIdGetFileList, kIdSearch,  kIdUpload,
+    kIdDelete,     kIdFillSpace, kIdRestart,     kIdSuspend, kIdLeaveBytesLabel};
+
+struct ViewCommand {
+    int command;
+    std::int32_t view;
+};
+constexpr std::array<ViewCommand, 8> kViewCommands{{
+    {kCmdViewIcons, kViewLargeIcons},
+    {kCmdViewTable, kViewReport},
+    {kCmdViewSmallIcons, kViewSmallIcons},
+    {kCmdViewList, kViewList},
+    {kCmdContextIcons, kViewLargeIcons},
+    {kCmdContextTable, kViewReport},
+    {kCmdContextSmallIcons, kViewSmallIcons},
+    {kCmdContextList, kViewList},
+}};
+
+ControlState Make(int id, ControlKind kind, std::string text, Size size = {}) {
+    ControlState c;
+    c.id = id;
+    c.kind = kind;
+    c.text = std::move(text);
+    c.rect = Rect{0, 0, size.width, size.height};
+    return c;
+}
+
+MenuItem* FindItem(std::vector<MenuItem>& items, int id) {
+    for (auto& item : items) {
+        if (item.kind == MenuItem::Kind::Command && item.id == id) return &item;
+        if (auto* found = FindItem(item.children, id)) return found;
+    }
+    return nullptr;
+}
+
+const MenuItem* FindItem(const std::vector<MenuItem>& items, int id) {
+    return FindItem(const_cast<std::vector<MenuItem>&>(items), id);
+}
+
+}  // namespace
+
+// What the phone library holds on to as its notification window. The library lives on after
+// the window (it is never uninitialised), so the relay outlives it: detached, it drops calls.
+class MainWindow::NotificationRelay : public PstNotificationSink {
+public:
+    explicit NotificationRelay(MainWindow& window) : m_window(&window) {}
+    void OnDeviceListChanged() override {
+        std::lock_guard lock(m_mutex);
+        if (m_window) m_window->OnDeviceListChanged();
+    }
+    void Detach() {
+        std::lock_guard lock(m_mutex);
+        m_window = nullptr;
+    }
+
+private:
+    std::mutex m_mutex;
+    MainWindow* m_window;
+};
+
+namespace {
+
+MainWindow::NotificationRelay& KeepRelay(std::unique_ptr<MainWindow::NotificationRelay> relay) {
+    static std::mutex mutex;
+    // Reachable to the end of the process, by design: see NotificationRelay.
+    static auto* relays = new std::vector<std::unique_ptr<MainWindow::NotificationRelay>>;
+    std::lock_guard lock(mutex);
+    relays->push_back(std::move(relay));
+    return *relays->back();
+}
+
+}  // namespace
+
+MainWindow::MainWindow(MainWindowPorts ports, MainWindowView& view)
+    : m_ports(std::move(ports)),
+      m_view(view),
+      m_relay(KeepRelay(std::make_unique<NotificationRelay>(*this))) {
+    m_session =
+        std::make_unique<LibrarySession>(m_ports.library, m_ports.user, m_ports.prompts, m_relay);
+
+    // Template texts; the language replaces those that have a string. Sizes are for the
+    // controls that keep their own size at every layout.
+    constexpr Size kButton{80, 22};
+    m_controls = {
+        Make(kIdDeviceList, ControlKind::DropDownList, ""),
+        Make(kIdUploadPath, ControlKind::Edit, ""),
+        Make(kIdTree, ControlKind::Tree, "Tree1"),
+        Make(kIdSearchMask, ControlKind::ComboBox, ""),
+        Make(kIdSearch, ControlKind::Button, "search", {60, 22}),
+        Make(kIdFileList, ControlKind::ListView, "List1"),
+        Make(kIdProgress, ControlKind::HorizontalBar, "Progress1"),
+        Make(kIdFileProgress, ControlKind::VerticalBar, ""),
+        Make(kIdGetFileList, ControlKind::Button, "Get File List", kButton),
+        Make(kIdDownload, ControlKind::Button, "Dowload", kButton),
+        Make(kIdUpload, ControlKind::Button, "Upload", kButton),
+        Make(kIdDelete, ControlKind::Button, "Delete", kButton),
+        Make(kIdFillSpace, ControlKind::Button, "Fill space", kButton),
+        Make(kIdLeaveBytes, ControlKind::NumberEdit, "", {80, 20}),
+        Make(kIdLeaveBytesLabel, ControlKind::Label, "leave bytes free", {80, 16}),
+        Make(kIdRestart, ControlKind::Button, "Restart tel.", kButton),
+        Make(kIdSuspend, ControlKind::Button, "Suspend tel.", kButton),
+        Make(kIdInterrupt, ControlKind::Button, "Interrupt", kButton),
+        Make(kIdStatusBar, ControlKind::StatusBar, ""),
+    };
+    for (int i = 0; i < kStatusParts; ++i) m_status[i].rightEdge = kStatusRightEdges[i];
+    m_columns = {ColumnState{"", 200, ColumnAlign::Left}, ColumnState{"", 80, ColumnAlign::Left},
+                 ColumnState{"", 50, ColumnAlign::Left}, ColumnState{"", 50, ColumnAlign::Centre},
+                 ColumnState{"", 0, ColumnAlign::Centre}};
+    m_mainMenu = MainMenu(LanguageIndex());
+    m_contextMenu = ContextMenu(LanguageIndex());
+    BuildCommandMap();
+}
+
+MainWindow::~MainWindow() { m_relay.Detach(); }
+
+void MainWindow::Start() {
+    ApplyLanguage();
+    CheckLanguageItem(LanguageIndex());
+    SetControlText(kIdLeaveBytes, "0");
+    PrepareFileList();
+    SetStatusIcon(1, kIconUsb, "");
+    LoadSearchMasks();
+    if (auto view = ReadView(m_ports.user)) SetView(*view);
+    ShowControl(kIdFileProgress, false);
+
+    // Reads InterfaceMode and initialises the library in that mode.
+    m_session->Start();
+    ApplyInterfaceMarks();
+    EnableControls(LibraryReady() ? 1 : 0, 1);
+
+    // The synthetic first size message: it restores the stored rectangle unless an earlier
+    // layout (restoring the Table view) already did.
+    HandleSize(Size{0, 0});
+}
+
+void MainWindow::PrepareFileList() {
+    m_viewMode = kViewReport;
+    m_listCreated = true;
+    m_view.ViewModeChanged();
+    m_view.ColumnsChanged();
+}
+
+void MainWindow::LoadSearchMasks() {
+    m_history.Load(m_ports.user);
+    m_maskItems = m_history.Masks();
+    MutableControl(kIdSearchMask).text = m_maskItems.empty() ? "" : m_maskItems.front();
+    m_view.MaskListChanged();
+    m_view.ControlChanged(kIdSearchMask);
+}
+
+// ---- command map ----
+
+void MainWindow::BuildCommandMap() {
+    auto on = [this](WindowEvent event, int id, std::function<void(const EventArgs&)> f) {
+        m_commands.Set(EventKey{event, id}, std::move(f));
+    };
+    auto clicked = [&](int id, std::function<void()> f) {
+        on(WindowEvent::Clicked, id, [f = std::move(f)](const EventArgs&) { f(); });
+    };
+    auto command = [&](int id, std::function<void()> f) {
+        on(WindowEvent::Command, id, [f = std::move(f)](const EventArgs&) { f(); });
+    };
+    // Rows whose operations belong to later parts of the window: they are wired, and do
+    // nothing until those parts replace them.
+    auto later = [&](WindowEvent event, int id) {
+        on(event, id, [this, event, id](const EventArgs&) { Later(EventKey{event, id}); });
+    };
+
+    on(WindowEvent::Timer, kPollTimer, [this](const EventArgs&) { OnPollTimer(); });
+    on(WindowEvent::DeviceListChanged, 0, [this](const EventArgs&) { SchedulePoll(); });
+    later(WindowEvent::GetFileInfo, 0);
+    on(WindowEvent::HelpRequest, 0, [this](const EventArgs&) { OpenHelp(); });
+
+    for (int id : {kIdGetFileList, kIdDownload, kIdSearch, kIdUpload, kIdDelete, kIdFillSpace,
+                   kIdRestart, kIdSuspend}) {
+        later(WindowEvent::Clicked, id);
+    }
+    for (int id : {kCmdContextDownload, kCmdContextDelete, kCmdProperties, kCmdSortName,
+                   kCmdSortSize, kCmdSortType}) {
+        later(WindowEvent::Command, id);
+    }
+    clicked(kIdInterrupt, [] { StopFlag.store(1); });
+
+    later(WindowEvent::TreeSelectionChanged, kIdTree);
+    later(WindowEvent::ListColumnClick, kIdFileList);
+    later(WindowEvent::ListRightClick, kIdFileList);
+    later(WindowEvent::ListDoubleClick, kIdFileList);
+
+    for (const auto& vc : kViewCommands) {
+        command(vc.command, [this, view = vc.view] { SetView(view); });
+    }
+    command(kCmdUsb, [this] { SwitchInterface(kInterfaceUsb); });
+    command(kCmdRs232, [this] { SwitchInterface(kInterfaceRs232); });
+    command(kCommandEnglish, [this] { SwitchLanguageTo(kLanguageEnglish); });
+    command(kCommandRussian, [this] { SwitchLanguageTo(kLanguageRussian); });
+    command(kCmdAbout, [this] { m_view.ShowAbout(); });
+    command(kCmdHelp, [this] { OpenHelp(); });
+    command(kCmdExit, [this] { Exit(); });
+
+    on(WindowEvent::Ok, 0, [](const EventArgs&) {});
+    on(WindowEvent::Cancel, 0, [this](const EventArgs&) { m_view.CloseWindow(); });
+}
+
+void MainWindow::Later(EventKey) {}
+
+void MainWindow::OpenHelp() {}
+
+bool MainWindow::OnEvent(WindowEvent event, int id, const EventArgs& args) {
+    return m_commands.Dispatch(EventKey{event, id}, args);
+}
+
+void MainWindow::Exit() {
+    if (m_exitHook) m_exitHook();
+    m_view.CloseWindow();
+}
+
+// ---- job lock, bars, texts ----
+
+void MainWindow::EnableControls(int enable, int enableMenus) {
+    m_ports.ui.Invoke([this, enable, enableMenus] {
+        for (int id : kLockedControls) SetEnabled(id, enable != 0);
+        SetEnabled(kIdInterrupt, enable == 0);
+        SetMenuEnabled(kCmdUsb, enableMenus == 1);
+        SetMenuEnabled(kCmdRs232, enableMenus == 1);
+    });
+}
+
+void MainWindow::SetEnabled(int id, bool enabled) {
+    auto& c = MutableControl(id);
+    if (c.enabled == enabled) return;
+    c.enabled = enabled;
+    m_view.ControlChanged(id);
+}
+
+void MainWindow::SetProgressRange(int barId, std::int32_t range) {
+    m_ports.ui.Invoke([this, barId, range] {
+        (barId == kIdFileProgress ? m_fileProgress : m_progress).range = range;
+        m_view.ProgressChanged(barId);
+    });
+}
+
+void MainWindow::SetProgressPosition(int barId, std::int32_t position) {
+    m_ports.ui.Invoke([this, barId, position] {
+        (barId == kIdFileProgress ? m_fileProgress : m_progress).position = position;
+        m_view.ProgressChanged(barId);
+    });
+}
+
+const ProgressState& MainWindow::Progress(int barId) const {
+    return barId == kIdFileProgress ? m_fileProgress : m_progress;
+}
+
+void MainWindow::ShowControl(int id, bool visible) {
+    m_ports.ui.Invoke([this, id, visible] {
+        auto& c = MutableControl(id);
+        if (c.visible == visible) return;
+        c.visible = visible;
+        m_view.ControlChanged(id);
+    });
+}
+
+void MainWindow::SetControlText(int id, std::string text) {
+    m_ports.ui.Invoke([this, id, text = std::move(text)] {
+        MutableControl(id).text = text;
+        m_view.ControlChanged(id);
+    });
+}
+
+void MainWindow::ControlEdited(int id, std::string text) {
+    MutableControl(id).text = std::move(text);
+}
+
+void MainWindow::SetStatusText(int part, const std::string& text) {
+    m_ports.ui.Invoke([this, part, text] { SetStatusPartText(part, text); });
+}
+
+void MainWindow::SetStatusPartText(int part, std::string text) {
+    if (part < 0 || part >= kStatusParts) return;
+    m_status[part].text = std::move(text);
+    m_view.StatusPartChanged(part);
+}
+
+void MainWindow::SetStatusIcon(int part, int iconId, std::string tip) {
+    if (part < 0 || part >= kStatusParts) return;
+    m_status[part].icon = iconId;
+    m_status[part].tip = std::move(tip);
+    m_view.StatusPartChanged(part);
+}
+
+void MainWindow::ShowWaitCursor() {
+    m_ports.ui.Invoke([this] { m_view.SetCursor(CursorShape::Wait); });
+}
+
+// ---- devices ----
+
+int MainWindow::AddDevice(std::string text, std::uint32_t data) {
+    // Sorted like the drop-down list: a new entry goes after those whose text is not greater.
+    const auto at =
+        std::upper_bound(m_devices.begin(), m_devices.end(), text,
+                         [](const std::string& t, const DeviceEntry& e) { return t < e.text; });
+    const int index = static_cast<int>(at - m_devices.begin());
+    m_devices.insert(at, DeviceEntry{std::move(text), data});
+    if (m_selectedDevice && *m_selectedDevice >= index) ++*m_selectedDevice;
+    m_view.DevicesChanged();
+    return index;
+}
+
+void MainWindow::ClearDevices() {
+    m_devices.clear();
+    m_selectedDevice.reset();
+    m_view.DevicesChanged();
+}
+
+void MainWindow::SelectDevice(std::optional<int> index) {
+    if (index && (*index < 0 || *index >= static_cast<int>(m_devices.size()))) index.reset();
+    m_selectedDevice = index;
+    m_view.DevicesChanged();
+}
+
+void MainWindow::DeviceChosen(std::optional<int> index) {
+    if (index && (*index < 0 || *index >= static_cast<int>(m_devices.size()))) index.reset();
+    m_selectedDevice = index;
+}
+
+std::optional<std::uint16_t> MainWindow::SelectedDevice() const {
+    std::optional<std::uint16_t> device;
+    m_ports.ui.Invoke([this, &device] {
+        if (m_selectedDevice) {
+            device = static_cast<std::uint16_t>(m_devices[*m_selectedDevice].data);
+        }
+    });
+    return device;
+}
+
+// ---- phone library, interface, poll ----
+
+bool MainWindow::LibraryReady() const {
+    return m_session->LibraryReady();
+}
+
+std::int32_t MainWindow::Rs232Flag() const {
+    return m_session->Rs232Flag();
+}
+
+std::int32_t MainWindow::InterfaceMode() const {
+    return m_session->InterfaceMode();
+}
+
+void MainWindow::OnDeviceListChanged() {
+    // Posted even on the window's thread: the library may notify from inside its
+    // initialisation, which runs in the middle of a handler.
+    m_ports.ui.Post([this] { OnEvent(WindowEvent::DeviceListChanged); });
+}
+
+void MainWindow::SchedulePoll() {
+    if (m_pollingActive) return;
+    m_pollingActive = true;
+    m_view.SetCursor(CursorShape::Wait);
+    m_view.StartTimer(kPollTimer, kPollDelayMs);
+}
+
+void MainWindow::OnPollTimer() {
+    // The device poll itself takes this row over; until then the tick only ends the schedule.
+    m_view.StopTimer(kPollTimer);
+    m_pollingActive = false;
+    m_view.SetCursor(CursorShape::Arrow);
+}
+
+void MainWindow::SwitchInterface(std::int32_t mode) {
+    mode = mode == kInterfaceRs232 ? kInterfaceRs232 : kInterfaceUsb;
+    SetMenuCheck(kCmdUsb, mode == kInterfaceUsb);
+    SetMenuCheck(kCmdRs232, mode == kInterfaceRs232);
+    SetStatusIcon(1, mode == kInterfaceUsb ? kIconUsb : kIconRs232, "");
+    // Re-initialises the library and stores InterfaceMode; library ready and the controls
+    // stay as they are whatever it returns.
+    m_session->SwitchInterface(mode);
+    SchedulePoll();
+}
+
+void MainWindow::ApplyInterfaceMarks() {
+    const bool usb = InterfaceMode() != kInterfaceRs232;
+    SetMenuCheck(kCmdUsb, usb);
+    SetMenuCheck(kCmdRs232, !usb);
+    SetStatusIcon(1, usb ? kIconUsb : kIconRs232, m_status[1].tip);
+}
+
+// ---- language ----
+
+void MainWindow::ApplyLanguage() {
+    for (const auto& ct : LanguageControlTexts()) {
+        MutableControl(ct.controlId).text = LoadLangString(ct.stringId);
+        m_view.ControlChanged(ct.controlId);
+    }
+    const auto headings = ColumnHeadingStrings();
+    for (std::size_t i = 0; i < headings.size() && i < m_columns.size(); ++i) {
+        m_columns[i].heading = LoadLangString(headings[i]);
+    }
+    m_view.ColumnsChanged();
+
+    m_mainMenu = MainMenu(LanguageIndex());
+    m_contextMenu = ContextMenu(LanguageIndex());
+    // The fresh menus carry the marks of the old ones over, and keep the Interface items
+    // greyed while a job runs: a switch mid-job must not re-open the interface switch, which
+    // would restart the library under the job.
+    const bool interfaceGreyed = m_greyedItems.contains(kCmdUsb);
+    m_greyedItems.clear();
+    if (interfaceGreyed) m_greyedItems = {kCmdUsb, kCmdRs232};
+    if (m_session) ApplyInterfaceMarks();
+    ApplyViewMarks();
+    m_view.MenusRebuilt();
+}
+
+void MainWindow::CheckLanguageItem(std::int32_t index) {
+    const int checked = CheckedLanguageItem(index);
+    SetMenuCheck(kCommandEnglish, checked == kCommandEnglish);
+    SetMenuCheck(kCommandRussian, checked == kCommandRussian);
+}
+
+void MainWindow::SwitchLanguageTo(std::int32_t index) {
+    SwitchLanguage(index, m_ports.user);
+    ApplyLanguage();
+    CheckLanguageItem(index);
+}
+
+// ---- view mode ----
+
+void MainWindow::SetView(std::int32_t view) {
+    if (view < kViewLargeIcons || view > kViewList) return;
+    if (view != m_viewMode) {
+        m_viewMode = view;
+        m_view.ViewModeChanged();
+    }
+    m_viewChosen = true;
+    StoreView(m_ports.user, view);
+    ApplyViewMarks();
+    if (view == kViewReport) Relayout();
+}
+
+void MainWindow::ApplyViewMarks() {
+    if (!m_viewChosen) return;
+    for (const auto& vc : kViewCommands) SetMenuCheck(vc.command, vc.view == m_viewMode);
+}
+
+// ---- menus ----
+
+void MainWindow::SetMenuCheck(int commandId, bool checked) {
+    MenuItem* item = FindItem(m_mainMenu.items, commandId);
+    if (!item) item = FindItem(m_contextMenu.items, commandId);
+    if (!item) return;
+    item->checked = checked;
+    m_view.MenuItemChanged(commandId);
+}
+
+void MainWindow::SetMenuEnabled(int commandId, bool enabled) {
+    const bool was = !m_greyedItems.contains(commandId);
+    if (enabled) {
+        m_greyedItems.erase(commandId);
+    } else {
+        m_greyedItems.insert(commandId);
+    }
+    if (was != enabled) m_view.MenuItemChanged(commandId);
+}
+
+bool MainWindow::MenuChecked(int commandId) const {
+    const MenuItem* item = FindItem(m_mainMenu.items, commandId);
+    if (!item) item = FindItem(m_contextMenu.items, commandId);
+    return item && item->checked;
+}
+
+bool MainWindow::MenuEnabled(int commandId) const {
+    return !m_greyedItems.contains(commandId);
+}
+
+bool MainWindow::MenuCheckable(int commandId) {
+    if (commandId == kCmdUsb || commandId == kCmdRs232 || commandId == kCommandEnglish ||
+        commandId == kCommandRussian) {
+        return true;
+    }
+    return std::any_of(kViewCommands.begin(), kViewCommands.end(),
+                       [commandId](const ViewCommand& vc) { return vc.command == commandId; });
+}
+
+// ---- layout ----
+
+void MainWindow::HandleSize(Size client) {
+    if (!m_listCreated) return;
+    if (m_restorePending) {
+        m_restorePending = false;
+        if (auto rect = RestoredWindowRect(m_ports.user, m_view.DisplaySize())) {
+            m_view.MoveWindow(*rect);
+            m_view.Repaint();
+        }
+    } else {
+        const Rect window = m_view.WindowRect();
+        const Rect snapped = SnappedWindowRect(window, client);
+        if (snapped != window) m_view.MoveWindow(snapped);
+        StoreWindowRect(m_ports.user, snapped);
+    }
+
+    // The synthetic start-up message carries no size: lay out for the real client area.
+    const Size area = client.width == 0 && client.height == 0 ? m_view.ClientSize() : client;
+    for (const auto& placement : PlaceControls(area)) {
+        auto& c = MutableControl(placement.id);
+        const Size size = placement.size.value_or(Size{c.rect.Width(), c.rect.Height()});
+        c.rect =
+            Rect{placement.x, placement.y, placement.x + size.width, placement.y + size.height};
+    }
+    const auto widths = ColumnWidths(
+        area, ListMetrics{m_view.ListRowHeight(), m_listRows, m_view.ScrollBarWidth()});
+    for (int i = 0; i < kListColumns; ++i) m_columns[i].width = widths[i];
+    m_view.LayoutChanged();
+    m_view.ColumnsChanged();
+}
+
+void MainWindow::HandleMove() {
+    HandleSize(m_view.ClientSize());
+}
+
+void MainWindow::Relayout() {
+    HandleSize(m_view.ClientSize());
+}
+
+void MainWindow::SetListRowCount(std::int32_t rows) {
+    m_listRows = rows;
+}
+
+// ---- lookups ----
+
+ControlState& MainWindow::MutableControl(int id) {
+    for (auto& c : m_controls) {
+        if (c.id == id) return c;
+    }
+    throw std::out_of_range("no such control");
+}
+
+const ControlState& MainWindow::Control(int id) const {
+    return const_cast<MainWindow*>(this)->MutableControl(id);
+}
+
+std::string MainWindow::TooltipText(int controlId) {
+    return LoadTooltipString(controlId);
+}
+
+}  // namespace velmora

@@ -1,0 +1,264 @@
+// The main window without a toolkit: every control's state, the status bar, the bars, the
+// menus and the device list, the start-up sequence and the command map. It is the single
+// source of truth; the toolkit's frame renders what it reports through MainWindowView and
+// forwards the user's input back as events.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/prompts.h"
+#include "base/settings_store.h"
+#include "base/shell.h"
+#include "base/ui_thread.h"
+#include "phone/library_session.h"
+#include "phone/phone_window.h"
+#include "phone/pst_library.h"
+#include "ui/command_map.h"
+#include "ui/menu_spec.h"
+#include "ui/settings.h"
+#include "ui/window_layout.h"
+
+namespace velmora {
+
+enum class ControlKind {
+    DropDownList,  // 1005, sorted
+    Edit,          // 1028
+    Tree,          // 1001
+    ComboBox,      // 1006, editable
+    Button,
+    ListView,       // 1000
+    HorizontalBar,  // 1002
+    VerticalBar,    // 1008
+    NumberEdit,     // 1026, digits only, right-aligned
+    Label,          // 1027
+    StatusBar,      // 123
+};
+
+struct ControlState {
+    int id = 0;
+    ControlKind kind = ControlKind::Button;
+    std::string text;
+    bool enabled = true;
+    bool visible = true;
+    Rect rect;  // client pixels
+};
+
+struct StatusPartState {
+    std::int32_t rightEdge = 0;
+    std::string text;
+    int icon = 0;  // icon resource id; 0 for none
+    std::string tip;
+};
+
+struct ProgressState {
+    std::int32_t range = 100;
+    std::int32_t position = 0;
+};
+
+enum class ColumnAlign { Left, Centre };
+
+struct ColumnState {
+    std::string heading;
+    std::int32_t width = 0;
+    ColumnAlign align = ColumnAlign::Left;
+};
+
+struct DeviceEntry {
+    std::string text;
+    std::uint32_t data = 0;  // the device id
+};
+
+enum class CursorShape { Arrow, Wait };
+
+inline constexpr int kStatusParts = 5;
+
+// The toolkit's side. The model tells it what changed (it then reads the new state from the
+// model) and asks it for what only the toolkit can do. Called on the window's thread only.
+class MainWindowView {
+  public:
+    virtual ~MainWindowView() = default;
+
+    virtual void ControlChanged(int id) = 0;  // text, enabled or visible
+    virtual void StatusPartChanged(int part) = 0;
+    virtual void ProgressChanged(int id) = 0;
+    virtual void MenusRebuilt() = 0;
+    virtual void MenuItemChanged(int id) = 0;  // checked or enabled
+    virtual void DevicesChanged() = 0;         // entries or selection
+    virtual void MaskListChanged() = 0;
+    virtual void ColumnsChanged() = 0;  // headings or widths
+    virtual void ViewModeChanged() = 0;
+    virtual void LayoutChanged() = 0;  // control positions and sizes
+
+    virtual Rect WindowRect() const = 0;
+    virtual Size ClientSize() const = 0;
+    // The maximized window's size.
+    virtual Size DisplaySize() const = 0;
+    virtual std::int32_t ListRowHeight() const = 0;
+    virtual std::int32_t ScrollBarWidth() const = 0;
+
+    virtual void MoveWindow(const Rect& window) = 0;
+    virtual void Repaint() = 0;
+    virtual void StartTimer(int id, int periodMs) = 0;
+    virtual void StopTimer(int id) = 0;
+    virtual void SetCursor(CursorShape shape) = 0;
+    virtual void ShowAbout() = 0;
+    virtual void ShowContextMenu(std::int32_t screenX, std::int32_t screenY) = 0;
+    virtual void CloseWindow() = 0;
+};
+
+struct MainWindowPorts {
+    PstLibrary& library;
+    SettingsStore& user;
+    Prompts& prompts;
+    UiThread& ui;
+    Shell& shell;
+    std::string programFolder;  // ends in "/"; the help file lives there
+};
+
+class MainWindow : public PhoneWindow, public PstNotificationSink {
+  public:
+    MainWindow(MainWindowPorts ports, MainWindowView& view);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // The window's initialisation: language, status bar, list, stored settings, the phone
+    // library, the job lock, and the first layout.
+    void Start();
+
+    // Input from the toolkit. False when no row of the command map matches.
+    bool OnEvent(WindowEvent event, int id = 0, const EventArgs& args = {});
+    bool Click(int buttonId) { return OnEvent(WindowEvent::Clicked, buttonId); }
+    bool Command(int commandId) { return OnEvent(WindowEvent::Command, commandId); }
+    // Size handling for a new client size; a move re-runs it with the current one.
+    void HandleSize(Size client);
+    void HandleMove();
+    // Size handling with the current client size: after a tree selection or the Table view.
+    void Relayout();
+    // What the user typed into an edit or picked in a list, without echoing it back.
+    void ControlEdited(int id, std::string text);
+    void DeviceChosen(std::optional<int> index);
+
+    // The map itself, for the parts of the window that take over their rows.
+    CommandMap& Commands() { return m_commands; }
+    const CommandMap& Commands() const { return m_commands; }
+
+    // The job lock: with enable non-zero the command controls are on and Interrupt off, and
+    // the reverse; the Interface items are enabled only when enableMenus is 1. Any thread.
+    void EnableControls(int enable, int enableMenus);
+    // Any thread.
+    void SetProgressRange(int barId, std::int32_t range);
+    void SetProgressPosition(int barId, std::int32_t position);
+    void ShowControl(int id, bool visible);
+    void SetControlText(int id, std::string text);
+
+    // The device list, kept sorted by text. Window's thread.
+    int AddDevice(std::string text, std::uint32_t data);
+    void ClearDevices();
+    void SelectDevice(std::optional<int> index);
+    const std::vector<DeviceEntry>& Devices() const { return m_devices; }
+    std::optional<int> SelectedDeviceIndex() const { return m_selectedDevice; }
+
+    // Status bar part 0 and 1 icons with their tips. Window's thread.
+    void SetStatusIcon(int part, int iconId, std::string tip);
+
+    // Schedules the device poll on timer 1, unless one is scheduled already.
+    void SchedulePoll();
+    void SwitchInterface(std::int32_t mode);
+    void SwitchLanguageTo(std::int32_t index);
+    // The list's view mode 0 to 3 as `View` stores it.
+    void SetView(std::int32_t view);
+
+    // For the column-width rule: how many rows the list holds (the list's model sets it).
+    void SetListRowCount(std::int32_t rows);
+    // Run by Exit before the window closes: the in-memory file list's release.
+    void SetExitHook(std::function<void()> hook) { m_exitHook = std::move(hook); }
+
+    // PhoneWindow; any thread.
+    bool LibraryReady() const override;
+    std::int32_t Rs232Flag() const override;
+    std::optional<std::uint16_t> SelectedDevice() const override;
+    void SetStatusText(int part, const std::string& text) override;
+    void ShowWaitCursor() override;
+    // PstNotificationSink; any thread: carried over to the window's thread.
+    void OnDeviceListChanged() override;
+
+    // State, read on the window's thread.
+    const ControlState& Control(int id) const;
+    const std::vector<ControlState>& Controls() const { return m_controls; }
+    const StatusPartState& StatusPart(int part) const { return m_status.at(part); }
+    const ProgressState& Progress(int barId) const;
+    const MenuSpec& MainMenuSpec() const { return m_mainMenu; }
+    const MenuSpec& ContextMenuSpec() const { return m_contextMenu; }
+    bool MenuChecked(int commandId) const;
+    bool MenuEnabled(int commandId) const;
+    // Items that carry a check mark: Interface, View and Language.
+    static bool MenuCheckable(int commandId);
+    const std::array<ColumnState, kListColumns>& Columns() const { return m_columns; }
+    const std::vector<std::string>& MaskItems() const { return m_maskItems; }
+    const SearchHistory& History() const { return m_history; }
+    SearchHistory& History() { return m_history; }
+    std::int32_t ViewMode() const { return m_viewMode; }
+    std::int32_t InterfaceMode() const;
+    bool PollingActive() const { return m_pollingActive; }
+    bool RestorePending() const { return m_restorePending; }
+    bool ListCreated() const { return m_listCreated; }
+    // The tooltip of a control, in the current language, looked up when it is shown.
+    static std::string TooltipText(int controlId);
+
+      class NotificationRelay;
+
+private:
+    ControlState& MutableControl(int id);
+    void BuildCommandMap();
+    void ApplyLanguage();
+    void CheckLanguageItem(std::int32_t index);
+    void ApplyInterfaceMarks();
+    void ApplyViewMarks();
+    void SetMenuCheck(int commandId, bool checked);
+    void SetMenuEnabled(int commandId, bool enabled);
+    void SetEnabled(int id, bool enabled);
+    void SetStatusPartText(int part, std::string text);
+    void PrepareFileList();
+    void LoadSearchMasks();
+    void OnPollTimer();
+    void Exit();
+    void OpenHelp();
+    void Later(EventKey key);
+
+    MainWindowPorts m_ports;
+    MainWindowView& m_view;
+    NotificationRelay& m_relay;
+    std::unique_ptr<LibrarySession> m_session;
+    CommandMap m_commands;
+
+    std::vector<ControlState> m_controls;
+    std::array<StatusPartState, kStatusParts> m_status;
+    ProgressState m_progress;
+    ProgressState m_fileProgress;
+    std::array<ColumnState, kListColumns> m_columns;
+    MenuSpec m_mainMenu;
+    MenuSpec m_contextMenu;
+    std::set<int> m_greyedItems;
+    std::vector<DeviceEntry> m_devices;
+    std::optional<int> m_selectedDevice;
+    std::vector<std::string> m_maskItems;
+    SearchHistory m_history;
+    std::function<void()> m_exitHook;
+
+    std::int32_t m_viewMode = kViewReport;
+    bool m_viewChosen = false;  // no View item is checked until a view is set
+    bool m_pollingActive = false;
+    bool m_restorePending = true;
+    bool m_listCreated = false;
+    std::int32_t m_listRows = 0;
+};
+
+}  // namespace velmora

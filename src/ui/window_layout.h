@@ -1,0 +1,72 @@
+// The main window's geometry as pure rules: restoring the stored rectangle, the minimum size,
+// the pixel placement of every control and the list's column widths.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "base/settings_store.h"
+
+namespace velmora {
+
+// Edges in screen or client pixels, right and bottom exclusive.
+struct Rect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+
+    std::int32_t Width() const { return right - left; }
+    std::int32_t Height() const { return bottom - top; }
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+struct Size {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    friend bool operator==(const Size&, const Size&) = default;
+};
+
+inline constexpr std::int32_t kDefaultWindowWidth = 650;
+inline constexpr std::int32_t kDefaultWindowHeight = 350;
+inline constexpr std::int32_t kMinClientWidth = 630;
+inline constexpr std::int32_t kMinClientHeight = 330;
+inline constexpr std::int32_t kSnapWindowWidth = 630;
+inline constexpr std::int32_t kSnapWindowHeight = 383;
+inline constexpr std::int32_t kStatusBarHeight = 25;
+
+// The rectangle of the first layout after start from WndLeft..WndBottom; display is the
+// maximized window's size. Nothing when the user key does not exist (the window stays put).
+std::optional<Rect> RestoredWindowRect(const SettingsStore& user, Size display);
+
+// The window rectangle after the minimum-size rule for a new client size.
+Rect SnappedWindowRect(Rect window, Size client);
+
+// Creates the key when missing and writes WndLeft, WndTop, WndRight, WndBottom in that order.
+void StoreWindowRect(SettingsStore& user, const Rect& window);
+
+struct ControlPlacement {
+    int id = 0;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    // Nothing where the control keeps its own size.
+    std::optional<Size> size;
+};
+
+// Where every control goes for a client area of W by H pixels. Sizes never go below 0.
+std::vector<ControlPlacement> PlaceControls(Size client);
+
+struct ListMetrics {
+    std::int32_t firstRowHeight = 0;
+    std::int32_t rowCount = 0;
+    std::int32_t scrollBarWidth = 0;  // the system's vertical scroll bar
+};
+
+inline constexpr int kListColumns = 5;
+// Columns 1-3 at 70, column 4 hidden, column 0 takes the rest, less a scroll bar when the rows
+// would not fit.
+std::array<std::int32_t, kListColumns> ColumnWidths(Size client, const ListMetrics& list);
+
+}  // namespace velmora
