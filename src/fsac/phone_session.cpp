@@ -11,11 +11,11 @@ PhoneSession::PhoneSession(PstLibrary& library, SessionWindow& window, Prompts& 
       m_poll(library, window, [this] { QueryPhone(); }) {}
 
 void PhoneSession::Restart() {
-    velmora::Restart(m_library, m_window, m_prompts);
+    RestartPhone(m_library, m_window, m_prompts);
 }
 
 void PhoneSession::Suspend() {
-    velmora::Suspend(m_library, m_window, m_prompts);
+    SuspendPhone(m_library, m_window, m_prompts);
 }
 
 void PhoneSession::DecorateRoot() {

@@ -4,6 +4,14 @@
 
 namespace velmora {
 
+namespace {
+
+constexpr int kStrPathNotSelected = 141;
+constexpr int kStrConnected = 142;
+constexpr int kStrDisconnected = 143;
+
+}  // namespace
+
 std::string DeviceEntryText(std::uint16_t deviceId) {
     return "Motorola phone ID #" + std::to_string(deviceId);
 }

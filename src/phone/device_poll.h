@@ -13,10 +13,6 @@
 
 namespace velmora {
 
-inline constexpr int kStrPathNotSelected = 141;
-inline constexpr int kStrConnected = 142;
-inline constexpr int kStrDisconnected = 143;
-
 // "Motorola phone ID #9"
 std::string DeviceEntryText(std::uint16_t deviceId);
 

@@ -23,12 +23,12 @@ void SendControl(ChannelCommand command, const char* name, const std::vector<std
 
 }  // namespace
 
-void Restart(PstLibrary& library, PhoneWindow& window, Prompts& prompts) {
+void RestartPhone(PstLibrary& library, PhoneWindow& window, Prompts& prompts) {
     SendControl(ChannelCommand::Restart, kRestartCommand, BuildRestartRequest(), kStrPhoneRestarted,
                 library, window, prompts);
 }
 
-void Suspend(PstLibrary& library, PhoneWindow& window, Prompts& prompts) {
+void SuspendPhone(PstLibrary& library, PhoneWindow& window, Prompts& prompts) {
     static_assert(kSuspendReplySize == kRestartReplySize);
     SendControl(ChannelCommand::Suspend, kSuspendCommand, BuildSuspendRequest(), kStrPhoneSuspended,
                 library, window, prompts);

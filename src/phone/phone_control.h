@@ -17,8 +17,8 @@ inline constexpr int kStrPhoneSuspended = 166;
 
 // Both report their outcome in status part 4; the phone's disappearance, if any, arrives as
 // the library's device-change notification.
-void Restart(PstLibrary& library, PhoneWindow& window, Prompts& prompts);
-void Suspend(PstLibrary& library, PhoneWindow& window, Prompts& prompts);
+void RestartPhone(PstLibrary& library, PhoneWindow& window, Prompts& prompts);
+void SuspendPhone(PstLibrary& library, PhoneWindow& window, Prompts& prompts);
 
 // "RDELEM": the model name, or nothing after a reported failure.
 std::optional<std::string> ReadPhoneModel(PstLibrary& library, PhoneWindow& window,

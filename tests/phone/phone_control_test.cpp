@@ -35,9 +35,9 @@ class PhoneControlTest : public ::testing::Test {
 };
 
 TEST_F(PhoneControlTest, RestartAndSuspendSendTheirRequestsAndReport) {
-    Restart(pst, window, prompts);
+    RestartPhone(pst, window, prompts);
     EXPECT_EQ(window.status.Text(4), "Phone restarted");
-    Suspend(pst, window, prompts);
+    SuspendPhone(pst, window, prompts);
     EXPECT_EQ(window.status.Text(4), "Phone suspended");
 
     auto sends = pst.Calls("PSTSendCommand");
@@ -54,9 +54,9 @@ TEST_F(PhoneControlTest, RestartAndSuspendSendTheirRequestsAndReport) {
 TEST_F(PhoneControlTest, FailedSendsNameTheirCommand) {
     pst.QueueReply("RESTART", ScriptedReply::Failure(1));
     pst.QueueReply("SUSPEND", ScriptedReply::Failure(1));
-    Restart(pst, window, prompts);
+    RestartPhone(pst, window, prompts);
     EXPECT_EQ(window.status.Text(4), "Operation failed!!!");
-    Suspend(pst, window, prompts);
+    SuspendPhone(pst, window, prompts);
     EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{"Can't restart", "Can't suspend phone"}));
     EXPECT_EQ(prompts.Boxes()[0].title, "Phone Interface");
     EXPECT_EQ(window.status.Text(4), "Operation failed!!!");
@@ -66,7 +66,7 @@ TEST_F(PhoneControlTest, WithoutASelectedPhoneNothingIsSent) {
     window.ClearDevices();
     window.AddDevice("Motorola phone ID #1", 1);
     window.AddDevice("Motorola phone ID #2", 2);
-    Restart(pst, window, prompts);
+    RestartPhone(pst, window, prompts);
     ASSERT_EQ(prompts.Boxes().size(), 1u);
     EXPECT_EQ(prompts.Boxes()[0].text, "Device not selected.");
     EXPECT_EQ(prompts.Boxes()[0].title, "Velmora");
@@ -103,8 +103,8 @@ TEST_F(PhoneControlTest, AFailedModelQueryKeepsTheRoot) {
 
 TEST_F(PhoneControlTest, NotReadyLibraryStopsEveryControlCommand) {
     window.libraryReady = false;
-    Restart(pst, window, prompts);
-    Suspend(pst, window, prompts);
+    RestartPhone(pst, window, prompts);
+    SuspendPhone(pst, window, prompts);
     QueryPhoneModel(pst, window, prompts);
     const std::string k140 = "Can't init phone interface. Command interface disabled.";
     EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{k140, k140, k140}));
