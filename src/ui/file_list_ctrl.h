@@ -2,6 +2,8 @@
 // selection, the view mode and the sorting. The window's toolkit mirrors the rows through
 // FileListCtrlObserver and forwards clicks back.
 #pragma once
+#include "ui/settings.h"
+#include "ui/main_window_ids.h"
 
 #include <array>
 #include <atomic>
@@ -41,16 +43,8 @@ inline constexpr int kDisplayFolder = 0;
 inline constexpr int kDisplayFlat = 1;
 
 // View mode values, as stored.
-inline constexpr int kViewLargeIcons = 0;
-inline constexpr int kViewReport = 1;
-inline constexpr int kViewSmallIcons = 2;
-inline constexpr int kViewList = 3;
 
 // The view command ids of the main menu and the context menu.
-inline constexpr int kCmdViewIcons = 32801;
-inline constexpr int kCmdViewTable = 32799;
-inline constexpr int kCmdViewSmallIcons = 32798;
-inline constexpr int kCmdViewList = 32797;
 inline constexpr int kCmdContextViewIcons = 32802;
 inline constexpr int kCmdContextViewTable = 32788;
 inline constexpr int kCmdContextViewSmallIcons = 32790;

@@ -17,11 +17,14 @@
 #include "base/settings_store.h"
 #include "base/shell.h"
 #include "base/ui_thread.h"
+#include "fsac/phone_session.h"
 #include "phone/library_session.h"
-#include "phone/phone_window.h"
 #include "phone/pst_library.h"
+#include "phone/session_window.h"
 #include "ui/command_map.h"
+#include "ui/file_list_ctrl.h"
 #include "ui/menu_spec.h"
+#include "ui/session_tree.h"
 #include "ui/settings.h"
 #include "ui/window_layout.h"
 
@@ -62,7 +65,6 @@ struct ProgressState {
     std::int32_t position = 0;
 };
 
-enum class ColumnAlign { Left, Centre };
 
 struct ColumnState {
     std::string heading;
@@ -122,7 +124,7 @@ struct MainWindowPorts {
     std::string programFolder;  // ends in "/"; the help file lives there
 };
 
-class MainWindow : public PhoneWindow, public PstNotificationSink {
+class MainWindow : public SessionWindow, public PstNotificationSink {
   public:
     MainWindow(MainWindowPorts ports, MainWindowView& view);
     ~MainWindow() override;
@@ -152,7 +154,7 @@ class MainWindow : public PhoneWindow, public PstNotificationSink {
 
     // The job lock: with enable non-zero the command controls are on and Interrupt off, and
     // the reverse; the Interface items are enabled only when enableMenus is 1. Any thread.
-    void EnableControls(int enable, int enableMenus);
+    void EnableControls(int enable, int enableMenus) override;
     // Any thread.
     void SetProgressRange(int barId, std::int32_t range);
     void SetProgressPosition(int barId, std::int32_t position);
@@ -160,14 +162,14 @@ class MainWindow : public PhoneWindow, public PstNotificationSink {
     void SetControlText(int id, std::string text);
 
     // The device list, kept sorted by text. Window's thread.
-    int AddDevice(std::string text, std::uint32_t data);
-    void ClearDevices();
-    void SelectDevice(std::optional<int> index);
+    int AddDevice(std::string text, std::uint32_t data) override;
+    void ClearDevices() override;
+    void SelectDevice(std::optional<int> index) override;
     const std::vector<DeviceEntry>& Devices() const { return m_devices; }
     std::optional<int> SelectedDeviceIndex() const { return m_selectedDevice; }
 
     // Status bar part 0 and 1 icons with their tips. Window's thread.
-    void SetStatusIcon(int part, int iconId, std::string tip);
+    void SetStatusIcon(int part, int iconId, std::string tip) override;
 
     // Schedules the device poll on timer 1, unless one is scheduled already.
     void SchedulePoll();
@@ -190,6 +192,23 @@ class MainWindow : public PhoneWindow, public PstNotificationSink {
     // PstNotificationSink; any thread: carried over to the window's thread.
     void OnDeviceListChanged() override;
 
+    // SessionWindow, beyond the device list, the job lock and the status icons above.
+    // Window's thread.
+    bool JobRunning() const override;
+    void StartTimer(int id, int periodMs) override;
+    void StopTimer(int id) override;
+    void ShowArrowCursor() override;
+    void EnableSearchControls(bool enable) override;
+    void ResetTree(const std::vector<std::string>& volumes) override;
+    std::optional<std::string> RootText() const override;
+    void SetRootText(const std::string& text) override;
+    void ClearFileRowsAndTree() override;
+
+    // The phone: device poll, phone control, the file-system facts jobs read.
+    PhoneSession& Phone() { return *m_phone; }
+    // The tree and the file rows the session rebuilds and clears; none until attached.
+    void AttachSessionTree(SessionTree* tree) { m_sessionTree = tree; }
+
     // State, read on the window's thread.
     const ControlState& Control(int id) const;
     const std::vector<ControlState>& Controls() const { return m_controls; }
@@ -207,15 +226,15 @@ class MainWindow : public PhoneWindow, public PstNotificationSink {
     SearchHistory& History() { return m_history; }
     std::int32_t ViewMode() const { return m_viewMode; }
     std::int32_t InterfaceMode() const;
-    bool PollingActive() const { return m_pollingActive; }
+    bool PollingActive() const { return m_phone->PollingActive(); }
     bool RestorePending() const { return m_restorePending; }
     bool ListCreated() const { return m_listCreated; }
     // The tooltip of a control, in the current language, looked up when it is shown.
     static std::string TooltipText(int controlId);
 
-      class NotificationRelay;
+    class NotificationRelay;
 
-private:
+  private:
     ControlState& MutableControl(int id);
     void BuildCommandMap();
     void ApplyLanguage();
@@ -228,7 +247,6 @@ private:
     void SetStatusPartText(int part, std::string text);
     void PrepareFileList();
     void LoadSearchMasks();
-    void OnPollTimer();
     void Exit();
     void OpenHelp();
     void Later(EventKey key);
@@ -237,6 +255,8 @@ private:
     MainWindowView& m_view;
     NotificationRelay& m_relay;
     std::unique_ptr<LibrarySession> m_session;
+    SessionTree* m_sessionTree = nullptr;
+    std::unique_ptr<PhoneSession> m_phone;
     CommandMap m_commands;
 
     std::vector<ControlState> m_controls;
@@ -255,7 +275,6 @@ private:
 
     std::int32_t m_viewMode = kViewReport;
     bool m_viewChosen = false;  // no View item is checked until a view is set
-    bool m_pollingActive = false;
     bool m_restorePending = true;
     bool m_listCreated = false;
     std::int32_t m_listRows = 0;
