@@ -15,6 +15,7 @@
 #include "gui/main_frame.h"
 #include "gui/wx_prompts.h"
 #include "phone/installation_check.h"
+#include "sim/simulated_pst.h"
 #include "ui/settings.h"
 
 namespace velmora {
@@ -54,7 +55,7 @@ class VelmoraApp : public wxApp {
         m_user = std::make_unique<FileConfigStore>(UserSettingsPath());
         SetLanguageIndex(ReadLanguage(*m_user));
 
-        m_library = std::make_unique<PlaceholderPst>();
+        m_library = CreateEmulatedPhoneLibrary();
         m_shell = std::make_unique<PlaceholderShell>();
 
         auto* frame = new MainFrame(*m_library, *m_user, *m_shell, folder);
