@@ -30,6 +30,9 @@ class PhoneSession {
 
     // A volume node was selected in the tree.
     void RefreshFreeSpace(char volumeLetter) { Commands().FreeSpaceQuery(volumeLetter); }
+    // After a job changed a volume: the current volume with several, else 'a'. Callable from
+    // a worker, like every phone command.
+    void RefreshFreeSpace() { RefreshFreeSpace(m_state.CommandVolumeLetter()); }
     // The model and the version on the root, as a listing or search starts.
     void DecorateRoot();
 

@@ -83,7 +83,8 @@ struct VolumeCommands {
     void VolumeQuery();
     // Appends " (FSAC v.x.y)" to the root's text.
     void VersionDisplay();
-    // Caches the free bytes of the volume and shows them in status part 3.
+    // Caches the free bytes of the volume and shows them in status part 3. Touches only
+    // what PhoneWindow offers, so jobs may run it on their worker.
     void FreeSpaceQuery(char volumeLetter);
 
   private:

@@ -1,5 +1,16 @@
 // What the emulated phone library emulates: its phones, where their images live, the trace
 // file. Read from the phones file (an INI text) or built directly by tests.
+//
+// The phones file has one section per attached phone, in attach order:
+//   [phone 1]                         ; the device id, 1 to 65535
+//   model = E398                      ; 1 to 5 characters; quote to keep spaces: "E398 "
+//   fsac = 2.1                        ; major below 2: single-volume FLASH, 2 MiB
+//   volumes = a:8388608 b:33554432    ; letter:capacity in bytes (ignored for FLASH)
+//   image = /some/folder              ; relative to the phones file's folder
+//   rate = 0                          ; bytes per second, 0 = as fast as possible
+// Missing keys take the default phone's values (model "E398 ", 2.1, the two volumes, rate 0)
+// and the image $XDG_DATA_HOME/Velmora/phone<id>. An image folder that does not exist yet
+// is created with the sample file system. ";" and "#" start comments.
 #pragma once
 
 #include <chrono>

@@ -53,6 +53,11 @@ std::optional<std::string> PathAt(std::span<const std::uint8_t> request, std::si
     return std::nullopt;
 }
 
+// The index and its temporary copy live among a FLASH phone's files but are none of them.
+bool IsIndexFile(std::string_view name) {
+    return name.starts_with(kSimIndexFileName);
+}
+
 std::uint32_t ClampSize(std::uintmax_t size) {
     return static_cast<std::uint32_t>(
         std::min<std::uintmax_t>(size, std::numeric_limits<std::uint32_t>::max()));
@@ -130,7 +135,7 @@ std::optional<fs::path> SimPhone::HostPath(std::string_view phonePath) const {
     if (m_config.IsFlash()) {
         // No folders: a bare name that fits the multi-record reply.
         if (phonePath.size() >= kFlashNameRoom || phonePath.find('/') != std::string_view::npos ||
-            phonePath == "." || phonePath == ".." || phonePath == kSimIndexFileName) {
+            phonePath == "." || phonePath == ".." || IsIndexFile(phonePath)) {
             return std::nullopt;
         }
         return m_config.image / std::string(phonePath);
@@ -183,7 +188,7 @@ std::int64_t SimPhone::UsedBytes(const Volume& volume) const {
     std::error_code ec;
     auto add = [&](const fs::directory_entry& entry) {
         std::error_code sizeError;
-        if (entry.is_regular_file(sizeError) && entry.path().filename() != kSimIndexFileName) {
+        if (entry.is_regular_file(sizeError) && !IsIndexFile(entry.path().filename().string())) {
             auto size = entry.file_size(sizeError);
             if (!sizeError) used += static_cast<std::int64_t>(size);
         }
