@@ -9,11 +9,12 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/placeholder_ports.h"
 #include "base/lang_string.h"
+#include "gui/desktop_shell.h"
 #include "gui/file_config_store.h"
 #include "gui/main_frame.h"
 #include "gui/wx_prompts.h"
+#include "gui/wx_ui_thread.h"
 #include "phone/installation_check.h"
 #include "sim/simulated_pst.h"
 #include "ui/settings.h"
@@ -55,8 +56,17 @@ class VelmoraApp : public wxApp {
         m_user = std::make_unique<FileConfigStore>(UserSettingsPath());
         SetLanguageIndex(ReadLanguage(*m_user));
 
-        m_library = CreateEmulatedPhoneLibrary();
-        m_shell = std::make_unique<PlaceholderShell>();
+        auto library = CreateEmulatedPhoneLibrary();
+        if (!library->ConfigError().empty()) {
+            // A malformed phones file: the emulator runs on without it, but the user must know.
+            WxPrompts startPrompts;
+            startPrompts.Message(library->ConfigError(), "Velmora", PromptIcon::Stop);
+        }
+        m_library = std::move(library);
+        // The shell's application chooser reaches the window's thread through the app itself,
+        // which exists before the window and outlives it.
+        m_shellUi = std::make_unique<WxUiThread>(*this);
+        m_shell = std::make_unique<DesktopShell>(m_shellUi.get());
 
         auto* frame = new MainFrame(*m_library, *m_user, *m_shell, folder);
         SetTopWindow(frame);
@@ -66,6 +76,11 @@ class VelmoraApp : public wxApp {
 
     int OnRun() override { return m_secondCopy ? 0 : wxApp::OnRun(); }
 
+    int OnExit() override {
+        if (m_shellUi) m_shellUi->Shutdown();
+        return wxApp::OnExit();
+    }
+
   private:
     bool m_secondCopy = false;
     std::unique_ptr<wxSingleInstanceChecker> m_single;
@@ -73,6 +88,7 @@ class VelmoraApp : public wxApp {
     std::unique_ptr<FileConfigStore> m_user;
     // The library outlives the window: it is never uninitialised and may still notify.
     std::unique_ptr<PstLibrary> m_library;
+    std::unique_ptr<WxUiThread> m_shellUi;
     std::unique_ptr<Shell> m_shell;
 };
 

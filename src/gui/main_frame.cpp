@@ -22,6 +22,8 @@
 
 #include <algorithm>
 
+#include "gui/about_dialog.h"
+#include "gui/icons.h"
 #include "ui/language.h"
 #include "ui/main_window_ids.h"
 
@@ -55,34 +57,18 @@ void UseCompactControls() {
 }
 
 wxBitmap StatusIconBitmap(int iconId) {
-    wxBitmap bitmap(16, 16);
-    wxMemoryDC dc(bitmap);
-    wxColour colour = *wxLIGHT_GREY;
     switch (iconId) {
         case kIconConnected:
-            colour = wxColour(0, 160, 0);
-            break;
+            return ConnectedIcon();
         case kIconDisconnected:
-            colour = wxColour(200, 0, 0);
-            break;
+            return DisconnectedIcon();
         case kIconUsb:
-            colour = wxColour(0, 90, 200);
-            break;
+            return UsbIcon();
         case kIconRs232:
-            colour = wxColour(200, 140, 0);
-            break;
+            return Rs232Icon();
         default:
-            break;
+            return wxBitmap(16, 16);
     }
-    dc.SetBackground(*wxWHITE_BRUSH);
-    dc.Clear();
-    if (iconId != 0) {
-        dc.SetBrush(wxBrush(colour));
-        dc.SetPen(*wxBLACK_PEN);
-        dc.DrawRoundedRectangle(1, 1, 14, 14, 3);
-    }
-    dc.SelectObject(wxNullBitmap);
-    return bitmap;
 }
 
 long ListStyle(std::int32_t view) {
@@ -110,6 +96,7 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     UseCompactControls();
     m_prompts.SetParent(this);
     m_timer.SetOwner(this, kPollTimer);
+    SetIcons(MainIcons());
     CreateControls();
     m_model = std::make_unique<MainWindow>(
         MainWindowPorts{library, user, m_prompts, m_ui, shell, std::move(programFolder)}, *this);
@@ -556,7 +543,9 @@ void MainFrame::SetCursor(CursorShape shape) {
     wxSetCursor(shape == CursorShape::Wait ? wxCursor(wxCURSOR_WAIT) : wxNullCursor);
 }
 
-void MainFrame::ShowAbout() {}
+void MainFrame::ShowAbout() {
+    ShowAboutDialog(this, m_shell, m_prompts);
+}
 
 void MainFrame::CloseWindow() {
     if (m_closing) return;

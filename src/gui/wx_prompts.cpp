@@ -5,6 +5,8 @@
 #include <wx/msgdlg.h>
 #include <wx/thread.h>
 
+#include "transfer/job_window.h"
+
 namespace velmora {
 namespace {
 
@@ -59,18 +61,6 @@ std::string ToUtf8(const wxString& text) {
 }
 
 }  // namespace
-
-PromptAnswer UnshownAnswer(PromptButtons buttons) {
-    switch (buttons) {
-        case PromptButtons::YesNo:
-            return PromptAnswer::No;
-        case PromptButtons::OkCancel:
-            return PromptAnswer::Cancel;
-        case PromptButtons::Ok:
-            break;
-    }
-    return PromptAnswer::Ok;
-}
 
 bool WxPrompts::OnWindowThread(const std::function<void()>& task) {
     if (wxIsMainThread()) {

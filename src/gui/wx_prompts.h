@@ -30,7 +30,4 @@ class WxPrompts : public Prompts {
     wxWindow* m_parent = nullptr;
 };
 
-// The answer a box gives when it cannot be shown: the one that goes on the least.
-PromptAnswer UnshownAnswer(PromptButtons buttons);
-
 }  // namespace velmora

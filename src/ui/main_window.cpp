@@ -7,6 +7,7 @@
 
 #include "base/lang_string.h"
 #include "transfer/stop_flag.h"
+#include "ui/help.h"
 #include "ui/language.h"
 #include "ui/main_window_ids.h"
 
@@ -233,7 +234,9 @@ void MainWindow::BuildCommandMap() {
 
 void MainWindow::Later(EventKey) {}
 
-void MainWindow::OpenHelp() {}
+void MainWindow::OpenHelp() {
+    ShowHelp(m_ports.shell, m_ports.programFolder);
+}
 
 bool MainWindow::OnEvent(WindowEvent event, int id, const EventArgs& args) {
     return m_commands.Dispatch(EventKey{event, id}, args);

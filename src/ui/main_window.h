@@ -21,8 +21,10 @@
 #include "phone/library_session.h"
 #include "phone/pst_library.h"
 #include "phone/session_window.h"
+#include "transfer/job_window.h"
 #include "ui/command_map.h"
 #include "ui/file_list_ctrl.h"
+#include "ui/main_window_ids.h"
 #include "ui/menu_spec.h"
 #include "ui/session_tree.h"
 #include "ui/settings.h"
@@ -124,7 +126,7 @@ struct MainWindowPorts {
     std::string programFolder;  // ends in "/"; the help file lives there
 };
 
-class MainWindow : public SessionWindow, public PstNotificationSink {
+class MainWindow : public SessionWindow, public JobWindow, public PstNotificationSink {
   public:
     MainWindow(MainWindowPorts ports, MainWindowView& view);
     ~MainWindow() override;
@@ -155,6 +157,23 @@ class MainWindow : public SessionWindow, public PstNotificationSink {
     // The job lock: with enable non-zero the command controls are on and Interrupt off, and
     // the reverse; the Interface items are enabled only when enableMenus is 1. Any thread.
     void EnableControls(int enable, int enableMenus) override;
+    // JobWindow: the same operations as a job sees them; on the window's thread (workers go
+    // through a JobWindowProxy).
+    void EnableControls(bool enable, bool enableMenus) override {
+        EnableControls(enable ? 1 : 0, enableMenus ? 1 : 0);
+    }
+    void SetOverallRange(std::int32_t total) override { SetProgressRange(kIdProgress, total); }
+    void SetOverallPosition(std::int32_t position) override {
+        SetProgressPosition(kIdProgress, position);
+    }
+    void ShowFileBar(bool show) override { ShowControl(kIdFileProgress, show); }
+    void SetFileRange(std::int32_t total) override { SetProgressRange(kIdFileProgress, total); }
+    void SetFilePosition(std::int32_t position) override {
+        SetProgressPosition(kIdFileProgress, position);
+    }
+    Prompts& WindowPrompts() override { return m_ports.prompts; }
+    PhoneWindow& WindowPhone() override { return *this; }
+
     // Any thread.
     void SetProgressRange(int barId, std::int32_t range);
     void SetProgressPosition(int barId, std::int32_t position);

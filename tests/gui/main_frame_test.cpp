@@ -225,6 +225,26 @@ TEST_F(MainFrameTest, JobLockGreysTheInterfaceMenu) {
     EXPECT_FALSE(frame.Control(kIdInterrupt)->IsEnabled());
 }
 
+TEST_F(MainFrameTest, ViewSwitchesChangeTheListStyleAndTableBringsTheColumnsBack) {
+    test::MemorySettingsStore user;
+    auto& frame = Open(user);
+    auto* list = static_cast<wxListCtrl*>(frame.Control(kIdFileList));
+    ChooseMenuItem("View", "Icons");
+    EXPECT_TRUE(list->HasFlag(wxLC_ICON));
+    EXPECT_EQ(user.ReadDword("View"), 0u);
+    ChooseMenuItem("View", "Table");
+    EXPECT_TRUE(list->InReportView());
+    ASSERT_EQ(list->GetColumnCount(), 5);
+    wxListItem heading;
+    heading.SetMask(wxLIST_MASK_TEXT);
+    list->GetColumn(2, heading);
+    EXPECT_EQ(heading.GetText(), "Size");
+    EXPECT_EQ(list->GetColumnWidth(2), 70);
+    wxMenuBar* bar = frame.GetMenuBar();
+    EXPECT_TRUE(bar->IsChecked(bar->FindMenuItem("View", "Table")));
+    EXPECT_FALSE(bar->IsChecked(bar->FindMenuItem("View", "Icons")));
+}
+
 TEST_F(MainFrameTest, ResizingBelowTheMinimumSnaps) {
     test::MemorySettingsStore user;
     auto& frame = Open(user);

@@ -238,6 +238,27 @@ TEST_F(MainWindowTest, WorkerCallsReachTheWindowInTheOrderIssued) {
     EXPECT_FALSE(w.Control(kIdInterrupt).enabled);
 }
 
+TEST_F(MainWindowTest, AJobSeesTheLockTheBarsAndThePhoneStateOfTheWindow) {
+    auto& w = Started();
+    JobWindow& job = w;
+    job.EnableControls(false, false);
+    EXPECT_FALSE(w.Control(kIdUpload).enabled);
+    EXPECT_FALSE(w.MenuEnabled(kCmdRs232));
+    job.ShowFileBar(true);
+    job.SetFileRange(3);
+    job.SetFilePosition(2);
+    job.SetOverallRange(9);
+    job.SetOverallPosition(5);
+    EXPECT_TRUE(w.Control(kIdFileProgress).visible);
+    EXPECT_EQ(w.Progress(kIdFileProgress).position, 2);
+    EXPECT_EQ(w.Progress(kIdProgress).range, 9);
+    EXPECT_EQ(w.Progress(kIdProgress).position, 5);
+    EXPECT_EQ(&job.WindowPrompts(), &prompts);
+    EXPECT_TRUE(job.WindowPhone().LibraryReady());
+    job.EnableControls(true, true);
+    EXPECT_TRUE(w.Control(kIdUpload).enabled);
+}
+
 TEST_F(MainWindowTest, EveryRowOfTheCommandMapIsWired) {
     auto& w = Started();
     const std::vector<int> buttons{kIdGetFileList, kIdDownload, kIdSearch,  kIdUpload,   kIdDelete,
