@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/lang_string.h"
+#include "fsac/file_list.h"
 #include "transfer/stop_flag.h"
 #include "ui/help.h"
 #include "ui/language.h"
@@ -243,6 +244,7 @@ bool MainWindow::OnEvent(WindowEvent event, int id, const EventArgs& args) {
 }
 
 void MainWindow::Exit() {
+    TheFileList().Release();
     if (m_exitHook) m_exitHook();
     m_view.CloseWindow();
 }

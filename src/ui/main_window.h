@@ -199,7 +199,7 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
 
     // For the column-width rule: how many rows the list holds (the list's model sets it).
     void SetListRowCount(std::int32_t rows);
-    // Run by Exit before the window closes: the in-memory file list's release.
+    // Run by Exit after the in-memory file list is released, before the window closes.
     void SetExitHook(std::function<void()> hook) { m_exitHook = std::move(hook); }
 
     // PhoneWindow; any thread.

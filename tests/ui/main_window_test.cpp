@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "base/lang_string.h"
+#include "fsac/file_list.h"
 #include "support/fakes.h"
 #include "transfer/stop_flag.h"
 #include "ui/language.h"
@@ -108,14 +109,6 @@ TEST_F(MainWindowTest, StoredRs232ModeIsShownInMenuAndStatusBar) {
     EXPECT_EQ(w.StatusPart(1).icon, kIconRs232);
     EXPECT_EQ(w.Rs232Flag(), 1);
     EXPECT_EQ(pst.modes, std::vector<std::int32_t>{kInterfaceRs232});
-}
-
-TEST_F(MainWindowTest, UnknownStoredModeStartsInUsb) {
-    user.Set("InterfaceMode", std::uint32_t{3});
-    auto& w = Started();
-    EXPECT_TRUE(w.MenuChecked(kCmdUsb));
-    EXPECT_EQ(w.StatusPart(1).icon, kIconUsb);
-    EXPECT_EQ(w.Rs232Flag(), 0);
 }
 
 TEST_F(MainWindowTest, StoredMasksFillTheMaskListAndSelectTheFirst) {
@@ -329,17 +322,17 @@ TEST_F(MainWindowTest, EscapeAndExitCloseTheWindowExitReleasingTheFileListFirst)
     w.OnEvent(WindowEvent::Cancel);
     EXPECT_EQ(view.closes, 1);
 
+    TheFileList().Allocate(3);
     int closesAtRelease = -1;
-    w.SetExitHook([&] { closesAtRelease = view.closes; });
+    bool storageAtHook = true;
+    w.SetExitHook([&] {
+        closesAtRelease = view.closes;
+        storageAtHook = TheFileList().HasStorage();
+    });
     w.Command(kCmdExit);
     EXPECT_EQ(closesAtRelease, 1);
+    EXPECT_FALSE(storageAtHook);
     EXPECT_EQ(view.closes, 2);
-}
-
-TEST_F(MainWindowTest, AboutCommandAsksForTheAboutBox) {
-    auto& w = Started();
-    w.Command(kCmdAbout);
-    EXPECT_EQ(view.abouts, 1);
 }
 
 TEST_F(MainWindowTest, InterfaceSwitchChecksShowsStoresAndPollsOnce) {
@@ -443,15 +436,6 @@ TEST_F(MainWindowTest, StoredLanguageTwoGivesEnglishMenusWithRussianChecked) {
     EXPECT_EQ(w.Control(kIdGetFileList).text, "");
 }
 
-TEST_F(MainWindowTest, ALanguageSwitchWithoutAUserKeyStillSwitches) {
-    MemorySettingsStore noKey(false);
-    MainWindow w(MainWindowPorts{pst, noKey, prompts, ui, shell, "/"}, view);
-    w.Start();
-    w.Command(kCommandRussian);
-    EXPECT_EQ(w.Control(kIdDownload).text, LoadLangString(178));
-    EXPECT_FALSE(noKey.ReadDword("Language").has_value());
-}
-
 TEST_F(MainWindowTest, RebuiltMenusKeepInterfaceAndViewMarksAndTheJobGreying) {
     auto& w = Started();
     w.Command(kCmdRs232);
@@ -468,13 +452,6 @@ TEST_F(MainWindowTest, RebuiltMenusKeepInterfaceAndViewMarksAndTheJobGreying) {
     EXPECT_FALSE(w.MenuEnabled(kCmdRs232));
     w.EnableControls(1, 1);
     EXPECT_TRUE(w.MenuEnabled(kCmdUsb));
-}
-
-TEST_F(MainWindowTest, TooltipsFollowTheLanguageAtOnce) {
-    EXPECT_EQ(MainWindow::TooltipText(kIdGetFileList), "Read file information on selected volume");
-    EXPECT_EQ(MainWindow::TooltipText(kIdLeaveBytesLabel), "");
-    SetLanguageIndex(kLanguageRussian);
-    EXPECT_EQ(MainWindow::TooltipText(kIdUploadPath), "Путь загрузки");
 }
 
 TEST_F(MainWindowTest, ViewCommandsCheckBothMenusAndStoreTheView) {
