@@ -2,8 +2,6 @@
 // selection, the view mode and the sorting. The window's toolkit mirrors the rows through
 // FileListCtrlObserver and forwards clicks back.
 #pragma once
-#include "ui/settings.h"
-#include "ui/main_window_ids.h"
 
 #include <array>
 #include <atomic>
@@ -16,6 +14,9 @@
 
 #include "base/icon_image.h"
 #include "fsac/file_list.h"
+// The view modes and the main menu's view commands are the window's own.
+#include "ui/main_window_ids.h"
+#include "ui/settings.h"
 
 namespace velmora {
 
@@ -42,9 +43,7 @@ std::vector<ListColumn> FileListColumns();
 inline constexpr int kDisplayFolder = 0;
 inline constexpr int kDisplayFlat = 1;
 
-// View mode values, as stored.
-
-// The view command ids of the main menu and the context menu.
+// The view command ids of the context menu.
 inline constexpr int kCmdContextViewIcons = 32802;
 inline constexpr int kCmdContextViewTable = 32788;
 inline constexpr int kCmdContextViewSmallIcons = 32790;

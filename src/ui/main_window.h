@@ -67,7 +67,7 @@ struct ProgressState {
     std::int32_t position = 0;
 };
 
-
+// ColumnAlign is the file list's.
 struct ColumnState {
     std::string heading;
     std::int32_t width = 0;
