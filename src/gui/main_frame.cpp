@@ -91,7 +91,8 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     : wxFrame(nullptr, wxID_ANY, "Velmora", wxDefaultPosition, wxSize(660, 420)),
       m_shell(shell),
       m_ui(*this),
-      m_prompts(&m_ui) {
+      m_prompts(&m_ui),
+      m_treeModel(m_prompts, TheFileList()) {
     UseCompactControls();
     m_prompts.SetParent(this);
     m_timer.SetOwner(this, kPollTimer);
@@ -99,6 +100,8 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     CreateControls();
     m_model = std::make_unique<MainWindow>(
         MainWindowPorts{library, user, m_prompts, m_ui, shell, std::move(programFolder)}, *this);
+    m_treeView = std::make_unique<VolumeTreeView>(m_treeModel, *m_tree);
+    m_model->AttachSessionTree(&m_sessionTree);
     for (const auto& control : m_model->Controls()) ControlChanged(control.id);
     RebuildMenuBar();
     BindInput();
@@ -111,6 +114,7 @@ MainFrame::~MainFrame() {
     m_closing = true;
     m_timer.Stop();
     m_ui.Shutdown();
+    m_treeView.reset();
     DestroyChildren();
     m_model.reset();
 }

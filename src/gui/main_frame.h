@@ -12,10 +12,14 @@
 
 #include "base/settings_store.h"
 #include "base/shell.h"
+#include "gui/volume_tree_view.h"
 #include "gui/wx_prompts.h"
 #include "gui/wx_ui_thread.h"
 #include "phone/pst_library.h"
+#include "ui/file_list_ctrl.h"
 #include "ui/main_window.h"
+#include "ui/session_tree.h"
+#include "ui/volume_tree.h"
 
 class wxChoice;
 class wxComboBox;
@@ -86,6 +90,11 @@ class MainFrame : public wxFrame, public MainWindowView {
     Shell& m_shell;
     WxUiThread m_ui;
     WxPrompts m_prompts;
+    // The browsing models the phone session rebuilds; the tree is drawn by m_treeView.
+    VolumeTree m_treeModel;
+    FileListCtrl m_fileRows;
+    BrowsingSessionTree m_sessionTree{m_treeModel, m_fileRows};
+    std::unique_ptr<VolumeTreeView> m_treeView;
     std::unique_ptr<MainWindow> m_model;
 
     wxPanel* m_panel = nullptr;

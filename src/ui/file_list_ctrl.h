@@ -14,6 +14,9 @@
 
 #include "base/icon_image.h"
 #include "fsac/file_list.h"
+// The view modes and the main menu's view commands are the window's own.
+#include "ui/main_window_ids.h"
+#include "ui/settings.h"
 
 namespace velmora {
 
@@ -40,17 +43,7 @@ std::vector<ListColumn> FileListColumns();
 inline constexpr int kDisplayFolder = 0;
 inline constexpr int kDisplayFlat = 1;
 
-// View mode values, as stored.
-inline constexpr int kViewLargeIcons = 0;
-inline constexpr int kViewReport = 1;
-inline constexpr int kViewSmallIcons = 2;
-inline constexpr int kViewList = 3;
-
-// The view command ids of the main menu and the context menu.
-inline constexpr int kCmdViewIcons = 32801;
-inline constexpr int kCmdViewTable = 32799;
-inline constexpr int kCmdViewSmallIcons = 32798;
-inline constexpr int kCmdViewList = 32797;
+// The view command ids of the context menu.
 inline constexpr int kCmdContextViewIcons = 32802;
 inline constexpr int kCmdContextViewTable = 32788;
 inline constexpr int kCmdContextViewSmallIcons = 32790;

@@ -98,6 +98,7 @@ MainWindow::MainWindow(MainWindowPorts ports, MainWindowView& view)
       m_relay(KeepRelay(std::make_unique<NotificationRelay>(*this))) {
     m_session =
         std::make_unique<LibrarySession>(m_ports.library, m_ports.user, m_ports.prompts, m_relay);
+    m_phone = std::make_unique<PhoneSession>(m_ports.library, *this, m_ports.prompts);
 
     // Template texts; the language replaces those that have a string. Sizes are for the
     // controls that keep their own size at every layout.
@@ -189,13 +190,19 @@ void MainWindow::BuildCommandMap() {
         on(event, id, [this, event, id](const EventArgs&) { Later(EventKey{event, id}); });
     };
 
-    on(WindowEvent::Timer, kPollTimer, [this](const EventArgs&) { OnPollTimer(); });
+    on(WindowEvent::Timer, kPollTimer, [this](const EventArgs&) { m_phone->OnPollTimer(); });
     on(WindowEvent::DeviceListChanged, 0, [this](const EventArgs&) { SchedulePoll(); });
     later(WindowEvent::GetFileInfo, 0);
     on(WindowEvent::HelpRequest, 0, [this](const EventArgs&) { OpenHelp(); });
 
-    for (int id : {kIdGetFileList, kIdDownload, kIdSearch, kIdUpload, kIdDelete, kIdFillSpace,
-                   kIdRestart, kIdSuspend}) {
+    for (int id : {
+             kIdGetFileList,
+             kIdDownload,
+             kIdSearch,
+             kIdUpload,
+             kIdDelete,
+             kIdFillSpace,
+         }) {
         later(WindowEvent::Clicked, id);
     }
     for (int id : {kCmdContextDownload, kCmdContextDelete, kCmdProperties, kCmdSortName,
@@ -203,6 +210,8 @@ void MainWindow::BuildCommandMap() {
         later(WindowEvent::Command, id);
     }
     clicked(kIdInterrupt, [] { StopFlag.store(1); });
+    clicked(kIdRestart, [this] { m_phone->Restart(); });
+    clicked(kIdSuspend, [this] { m_phone->Suspend(); });
 
     later(WindowEvent::TreeSelectionChanged, kIdTree);
     later(WindowEvent::ListColumnClick, kIdFileList);
@@ -379,17 +388,44 @@ void MainWindow::OnDeviceListChanged() {
 }
 
 void MainWindow::SchedulePoll() {
-    if (m_pollingActive) return;
-    m_pollingActive = true;
-    m_view.SetCursor(CursorShape::Wait);
-    m_view.StartTimer(kPollTimer, kPollDelayMs);
+    m_phone->SchedulePoll();
 }
 
-void MainWindow::OnPollTimer() {
-    // The device poll itself takes this row over; until then the tick only ends the schedule.
-    m_view.StopTimer(kPollTimer);
-    m_pollingActive = false;
+bool MainWindow::JobRunning() const {
+    return StopFlag.load() == kJobRunning;
+}
+
+void MainWindow::StartTimer(int id, int periodMs) {
+    m_view.StartTimer(id, periodMs);
+}
+
+void MainWindow::StopTimer(int id) {
+    m_view.StopTimer(id);
+}
+
+void MainWindow::ShowArrowCursor() {
     m_view.SetCursor(CursorShape::Arrow);
+}
+
+void MainWindow::EnableSearchControls(bool enable) {
+    SetEnabled(kIdSearchMask, enable);
+    SetEnabled(kIdSearch, enable);
+}
+
+void MainWindow::ResetTree(const std::vector<std::string>& volumes) {
+    if (m_sessionTree) m_sessionTree->ResetTree(volumes);
+}
+
+std::optional<std::string> MainWindow::RootText() const {
+    return m_sessionTree ? m_sessionTree->RootText() : std::nullopt;
+}
+
+void MainWindow::SetRootText(const std::string& text) {
+    if (m_sessionTree) m_sessionTree->SetRootText(text);
+}
+
+void MainWindow::ClearFileRowsAndTree() {
+    if (m_sessionTree) m_sessionTree->ClearFileRowsAndTree();
 }
 
 void MainWindow::SwitchInterface(std::int32_t mode) {

@@ -17,13 +17,16 @@
 #include "base/settings_store.h"
 #include "base/shell.h"
 #include "base/ui_thread.h"
+#include "fsac/phone_session.h"
 #include "phone/library_session.h"
-#include "phone/phone_window.h"
 #include "phone/pst_library.h"
+#include "phone/session_window.h"
 #include "transfer/job_window.h"
 #include "ui/command_map.h"
+#include "ui/file_list_ctrl.h"
 #include "ui/main_window_ids.h"
 #include "ui/menu_spec.h"
+#include "ui/session_tree.h"
 #include "ui/settings.h"
 #include "ui/window_layout.h"
 
@@ -64,8 +67,7 @@ struct ProgressState {
     std::int32_t position = 0;
 };
 
-enum class ColumnAlign { Left, Centre };
-
+// ColumnAlign is the file list's.
 struct ColumnState {
     std::string heading;
     std::int32_t width = 0;
@@ -124,7 +126,7 @@ struct MainWindowPorts {
     std::string programFolder;  // ends in "/"; the help file lives there
 };
 
-class MainWindow : public PhoneWindow, public JobWindow, public PstNotificationSink {
+class MainWindow : public SessionWindow, public JobWindow, public PstNotificationSink {
   public:
     MainWindow(MainWindowPorts ports, MainWindowView& view);
     ~MainWindow() override;
@@ -154,7 +156,7 @@ class MainWindow : public PhoneWindow, public JobWindow, public PstNotificationS
 
     // The job lock: with enable non-zero the command controls are on and Interrupt off, and
     // the reverse; the Interface items are enabled only when enableMenus is 1. Any thread.
-    void EnableControls(int enable, int enableMenus);
+    void EnableControls(int enable, int enableMenus) override;
     // JobWindow: the same operations as a job sees them; on the window's thread (workers go
     // through a JobWindowProxy).
     void EnableControls(bool enable, bool enableMenus) override {
@@ -179,14 +181,14 @@ class MainWindow : public PhoneWindow, public JobWindow, public PstNotificationS
     void SetControlText(int id, std::string text);
 
     // The device list, kept sorted by text. Window's thread.
-    int AddDevice(std::string text, std::uint32_t data);
-    void ClearDevices();
-    void SelectDevice(std::optional<int> index);
+    int AddDevice(std::string text, std::uint32_t data) override;
+    void ClearDevices() override;
+    void SelectDevice(std::optional<int> index) override;
     const std::vector<DeviceEntry>& Devices() const { return m_devices; }
     std::optional<int> SelectedDeviceIndex() const { return m_selectedDevice; }
 
     // Status bar part 0 and 1 icons with their tips. Window's thread.
-    void SetStatusIcon(int part, int iconId, std::string tip);
+    void SetStatusIcon(int part, int iconId, std::string tip) override;
 
     // Schedules the device poll on timer 1, unless one is scheduled already.
     void SchedulePoll();
@@ -209,6 +211,23 @@ class MainWindow : public PhoneWindow, public JobWindow, public PstNotificationS
     // PstNotificationSink; any thread: carried over to the window's thread.
     void OnDeviceListChanged() override;
 
+    // SessionWindow, beyond the device list, the job lock and the status icons above.
+    // Window's thread.
+    bool JobRunning() const override;
+    void StartTimer(int id, int periodMs) override;
+    void StopTimer(int id) override;
+    void ShowArrowCursor() override;
+    void EnableSearchControls(bool enable) override;
+    void ResetTree(const std::vector<std::string>& volumes) override;
+    std::optional<std::string> RootText() const override;
+    void SetRootText(const std::string& text) override;
+    void ClearFileRowsAndTree() override;
+
+    // The phone: device poll, phone control, the file-system facts jobs read.
+    PhoneSession& Phone() { return *m_phone; }
+    // The tree and the file rows the session rebuilds and clears; none until attached.
+    void AttachSessionTree(SessionTree* tree) { m_sessionTree = tree; }
+
     // State, read on the window's thread.
     const ControlState& Control(int id) const;
     const std::vector<ControlState>& Controls() const { return m_controls; }
@@ -226,7 +245,7 @@ class MainWindow : public PhoneWindow, public JobWindow, public PstNotificationS
     SearchHistory& History() { return m_history; }
     std::int32_t ViewMode() const { return m_viewMode; }
     std::int32_t InterfaceMode() const;
-    bool PollingActive() const { return m_pollingActive; }
+    bool PollingActive() const { return m_phone->PollingActive(); }
     bool RestorePending() const { return m_restorePending; }
     bool ListCreated() const { return m_listCreated; }
     // The tooltip of a control, in the current language, looked up when it is shown.
@@ -247,7 +266,6 @@ class MainWindow : public PhoneWindow, public JobWindow, public PstNotificationS
     void SetStatusPartText(int part, std::string text);
     void PrepareFileList();
     void LoadSearchMasks();
-    void OnPollTimer();
     void Exit();
     void OpenHelp();
     void Later(EventKey key);
@@ -256,6 +274,8 @@ class MainWindow : public PhoneWindow, public JobWindow, public PstNotificationS
     MainWindowView& m_view;
     NotificationRelay& m_relay;
     std::unique_ptr<LibrarySession> m_session;
+    SessionTree* m_sessionTree = nullptr;
+    std::unique_ptr<PhoneSession> m_phone;
     CommandMap m_commands;
 
     std::vector<ControlState> m_controls;
@@ -274,7 +294,6 @@ class MainWindow : public PhoneWindow, public JobWindow, public PstNotificationS
 
     std::int32_t m_viewMode = kViewReport;
     bool m_viewChosen = false;  // no View item is checked until a view is set
-    bool m_pollingActive = false;
     bool m_restorePending = true;
     bool m_listCreated = false;
     std::int32_t m_listRows = 0;

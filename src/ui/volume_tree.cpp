@@ -116,16 +116,20 @@ void VolumeTree::RemoveSubtree(NodeId id) {
     if (m_observer) m_observer->NodeRemoved(id);
 }
 
+void VolumeTree::DeleteAllNodes() {
+    const bool hadSelection = m_selected != kNoNode;
+    m_nodes.clear();
+    m_root = kNoNode;
+    m_selected = kNoNode;
+    if (m_observer) {
+        m_observer->TreeCleared();
+        if (hadSelection) m_observer->SelectionChanged(kNoNode);
+    }
+}
+
 void VolumeTree::ResetTree(bool clear) {
     if (clear || m_root == kNoNode) {
-        const bool hadSelection = m_selected != kNoNode;
-        m_nodes.clear();
-        m_root = kNoNode;
-        m_selected = kNoNode;
-        if (m_observer) {
-            m_observer->TreeCleared();
-            if (hadSelection) m_observer->SelectionChanged(kNoNode);
-        }
+        DeleteAllNodes();
         m_root = Insert(kNoNode, NodeKind::Root, kRootText);
         InsertPlaceholder(m_root);
     }

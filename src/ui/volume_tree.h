@@ -111,6 +111,8 @@ class VolumeTree {
     // the volumes. The selection goes with the nodes; the current volume letter is the
     // caller's. Without clear a tree that has its root keeps it and never gets a second one.
     void ResetTree(bool clear);
+    // Every node goes, the root included: the tree stays empty until the next ResetTree.
+    void DeleteAllNodes();
 
     NodeId Root() const { return m_root; }
     const TreeNode* Node(NodeId id) const;

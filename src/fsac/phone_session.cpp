@@ -1,0 +1,35 @@
+#include "fsac/phone_session.h"
+
+#include "phone/phone_control.h"
+
+namespace velmora {
+
+PhoneSession::PhoneSession(PstLibrary& library, SessionWindow& window, Prompts& prompts)
+    : m_library(library),
+      m_window(window),
+      m_prompts(prompts),
+      m_poll(library, window, [this] { QueryPhone(); }) {}
+
+void PhoneSession::Restart() {
+    RestartPhone(m_library, m_window, m_prompts);
+}
+
+void PhoneSession::Suspend() {
+    SuspendPhone(m_library, m_window, m_prompts);
+}
+
+void PhoneSession::DecorateRoot() {
+    QueryPhoneModel(m_library, m_window, m_prompts);
+    Commands().VersionDisplay();
+}
+
+void PhoneSession::QueryPhone() {
+    auto commands = Commands();
+    commands.FileSystemFlagCheck();
+    commands.VolumeQuery();
+    QueryPhoneModel(m_library, m_window, m_prompts);
+    commands.VersionDisplay();
+    commands.FreeSpaceQuery('a');
+}
+
+}  // namespace velmora

@@ -1,0 +1,71 @@
+#include "phone/device_poll.h"
+
+#include "base/lang_string.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr int kStrPathNotSelected = 141;
+constexpr int kStrConnected = 142;
+constexpr int kStrDisconnected = 143;
+
+}  // namespace
+
+std::string DeviceEntryText(std::uint16_t deviceId) {
+    return "Motorola phone ID #" + std::to_string(deviceId);
+}
+
+DevicePoll::DevicePoll(PstLibrary& library, SessionWindow& window,
+                       std::function<void()> phoneQueries)
+    : m_library(library), m_window(window), m_phoneQueries(std::move(phoneQueries)) {}
+
+void DevicePoll::Schedule() {
+    if (m_pollingActive) return;
+    m_pollingActive = true;
+    m_window.ShowWaitCursor();
+    m_window.StartTimer(kDevicePollTimer, kDevicePollDelayMs);
+}
+
+void DevicePoll::OnTimer() {
+    // A message box of the queries runs a modal loop in which the timer, started again by a
+    // new notification, can tick: that tick waits for the running poll, the timer keeps
+    // going, and a later tick polls once this one is over.
+    if (m_polling) return;
+    m_polling = true;
+    Poll();
+    m_polling = false;
+}
+
+void DevicePoll::Poll() {
+    m_window.ClearDevices();
+    m_window.ShowWaitCursor();
+
+    const bool connected = m_library.PSTGetDeviceList(m_devices) == 0;
+    if (connected) {
+        for (std::uint16_t id : m_devices) m_window.AddDevice(DeviceEntryText(id), id);
+        if (m_devices.size() == 1) m_window.SelectDevice(0);
+    }
+
+    // A running job holds the lock until it ends; unlocking here would let a second job
+    // start beside it.
+    if (!m_window.JobRunning()) m_window.EnableControls(connected ? 1 : 0, 1);
+
+    m_window.StopTimer(kDevicePollTimer);
+    m_pollingActive = false;
+
+    if (connected) {
+        m_window.SetStatusIcon(kConnectionStatusPart, kIconConnectedPhone,
+                               LoadLangString(kStrConnected));
+        if (m_phoneQueries) m_phoneQueries();
+        m_window.SetStatusText(kPathStatusPart, LoadLangString(kStrPathNotSelected));
+    } else {
+        m_window.SetStatusIcon(kConnectionStatusPart, kIconNoPhone,
+                               LoadLangString(kStrDisconnected));
+        m_window.ClearFileRowsAndTree();
+    }
+
+    m_window.ShowArrowCursor();
+}
+
+}  // namespace velmora

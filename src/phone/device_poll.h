@@ -1,0 +1,42 @@
+// The device poll: half a second after the library announces a change of attached phones
+// (or the user switches the interface), the device list is refilled from the library and,
+// when the library answers, the phone's basic facts are read again.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "phone/pst_library.h"
+#include "phone/session_window.h"
+
+namespace velmora {
+
+// "Motorola phone ID #9"
+std::string DeviceEntryText(std::uint16_t deviceId);
+
+class DevicePoll {
+  public:
+    // phoneQueries runs the phone's queries after a poll that reached the library.
+    DevicePoll(PstLibrary& library, SessionWindow& window, std::function<void()> phoneQueries);
+
+    // Starts timer 1 unless a poll is scheduled already: requests in the meantime are dropped.
+    void Schedule();
+    // Timer 1's tick: the poll itself.
+    void OnTimer();
+
+    bool PollingActive() const { return m_pollingActive; }
+
+  private:
+    void Poll();
+
+    PstLibrary& m_library;
+    SessionWindow& m_window;
+    std::function<void()> m_phoneQueries;
+    std::vector<std::uint16_t> m_devices;  // the library fills it; kept between polls
+    bool m_pollingActive = false;
+    bool m_polling = false;
+};
+
+}  // namespace velmora
