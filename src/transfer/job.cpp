@@ -1,0 +1,199 @@
+#include "transfer/job.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+#include "base/lang_string.h"
+#include "base/status_sink.h"
+#include "transfer/stop_flag.h"
+
+namespace velmora {
+
+struct JobRegistry::State {
+    mutable std::mutex mutex;
+    mutable std::condition_variable ended;
+    int running = 0;
+    bool closed = false;
+    // Read by JobRun without the mutex; set before Shutdown raises StopFlag.
+    std::atomic<bool> closing{false};
+};
+
+namespace {
+
+// The registry of the worker running on this thread, if any.
+thread_local JobRegistry::State* t_currentJob = nullptr;
+
+void RunWorker(JobRegistry::State& state, std::function<void()>& worker) {
+    t_currentJob = &state;
+    try {
+        worker();
+    } catch (...) {
+        // Nothing above a worker could report it; JobRun has already ended the job.
+    }
+    // Release what the worker holds before it counts as returned.
+    worker = nullptr;
+    t_currentJob = nullptr;
+    {
+        std::lock_guard lock(state.mutex);
+        --state.running;
+    }
+    state.ended.notify_all();
+}
+
+}  // namespace
+
+JobRegistry::JobRegistry() : m_state(std::make_shared<State>()) {}
+
+JobRegistry::~JobRegistry() = default;
+
+bool JobRegistry::Start(std::function<void()> worker) {
+    if (!worker) return false;
+    {
+        std::lock_guard lock(m_state->mutex);
+        if (m_state->closed || m_state->running > 0 || StopFlag.load() == kJobRunning) {
+            return false;
+        }
+        ++m_state->running;
+    }
+    try {
+        std::thread([state = m_state, work = std::move(worker)]() mutable {
+            RunWorker(*state, work);
+        }).detach();
+    } catch (...) {
+        std::lock_guard lock(m_state->mutex);
+        --m_state->running;
+        return false;
+    }
+    return true;
+}
+
+bool JobRegistry::Busy() const {
+    if (StopFlag.load() == kJobRunning) return true;
+    std::lock_guard lock(m_state->mutex);
+    return m_state->running > 0;
+}
+
+bool JobRegistry::Shutdown(std::chrono::milliseconds limit) {
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->closed = true;
+    }
+    m_state->closing.store(true);
+    StopFlag.store(kStopRequested);
+    return WaitUntilIdle(limit);
+}
+
+bool JobRegistry::WaitUntilIdle(std::chrono::milliseconds limit) const {
+    std::unique_lock lock(m_state->mutex);
+    return m_state->ended.wait_for(lock, limit, [&] { return m_state->running == 0; });
+}
+
+JobRegistry& Jobs() {
+    // Never destroyed: a worker left running at exit may still return into it.
+    static JobRegistry* jobs = new JobRegistry;
+    return *jobs;
+}
+
+JobRun::JobRun(JobWindow& window)
+    : m_window(window), m_exceptionsAtStart(std::uncaught_exceptions()) {
+    StopFlag.store(kJobRunning);
+    // A worker that begins while its registry shuts down must not undo the stop request.
+    // Shutdown marks closing before it raises the flag, so one of the two sides sees the
+    // other.
+    if (t_currentJob != nullptr && t_currentJob->closing.load()) StopFlag.store(kStopRequested);
+}
+
+JobRun::~JobRun() {
+    End();
+}
+
+void JobRun::RejectInput(const std::string& text) {
+    m_window.WindowPrompts().Message(text, kVelmoraTitle, PromptIcon::Information);
+}
+
+void JobRun::RejectInput(int stringId) {
+    RejectInput(LoadLangString(stringId));
+}
+
+void JobRun::StartProgress(std::int32_t total, const std::string& message) {
+    m_window.SetOverallRange(total);
+    m_window.SetOverallPosition(0);
+    m_window.SetStatusText(kStatusMessagePart, message);
+}
+
+void JobRun::ShowFileBarFor(std::int32_t fileCount) {
+    if (fileCount <= 1 || m_fileBarShown) return;
+    m_window.ShowFileBar(true);
+    m_fileBarShown = true;
+}
+
+void JobRun::StartFileBar(std::int32_t size) {
+    if (!m_fileBarShown) return;
+    m_window.SetFileRange(size);
+    m_window.SetFilePosition(0);
+}
+
+void JobRun::SetFileBar(std::int32_t position) {
+    if (m_fileBarShown) m_window.SetFilePosition(position);
+}
+
+void JobRun::HideFileBar() {
+    if (!m_fileBarShown) return;
+    m_window.ShowFileBar(false);
+    m_fileBarShown = false;
+}
+
+void JobRun::Lock() {
+    m_window.EnableControls(false, false);
+    m_locked = true;
+}
+
+void JobRun::Unlock() {
+    if (!m_locked) return;
+    m_window.EnableControls(true, true);
+    m_locked = false;
+}
+
+void JobRun::Fail(const std::string& text) {
+    m_failed = true;
+    m_window.WindowPrompts().Message(text, kPhoneInterfaceTitle, PromptIcon::Stop);
+    m_window.SetStatusText(kStatusMessagePart, LoadLangString(kOperationFailedString));
+    Unlock();
+    HideFileBar();
+}
+
+void JobRun::Fail(int stringId) {
+    Fail(LoadLangString(stringId));
+}
+
+void JobRun::DeviceNotSelected() {
+    m_window.WindowPrompts().Message(LoadLangString(kDeviceNotSelectedString), kVelmoraTitle,
+                                     PromptIcon::Stop);
+    m_window.SetStatusText(kStatusMessagePart, LoadLangString(kOperationFailedString));
+}
+
+bool JobRun::StopRequested() const {
+    return m_failed || StopFlag.load() == kStopRequested;
+}
+
+void JobRun::End() noexcept {
+    if (m_ended) return;
+    m_ended = true;
+    try {
+        // Left by an exception: the user still learns that the operation did not finish.
+        if (std::uncaught_exceptions() > m_exceptionsAtStart && !m_failed) {
+            m_window.SetStatusText(kStatusMessagePart, LoadLangString(kOperationFailedString));
+        }
+        HideFileBar();
+        Unlock();
+    } catch (...) {
+        // The window could not be reached; the flag below is what matters for the next job.
+    }
+    StopFlag.store(kStopRequested);
+}
+
+}  // namespace velmora

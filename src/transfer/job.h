@@ -1,0 +1,125 @@
+// Jobs: long phone work on a worker thread of its own, one job at a time, started by the
+// window and never waited for; and the shape every worker shares (stop flag, control lock,
+// per-file bar, failure reports), kept in one guard so that no exit path forgets a step.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "transfer/job_window.h"
+
+namespace velmora {
+
+inline constexpr std::chrono::milliseconds kShutdownWait{2000};
+inline constexpr const char* kPhoneInterfaceTitle = "Phone interface";
+inline constexpr const char* kVelmoraTitle = "Velmora";
+inline constexpr int kOperationFailedString = 111;
+inline constexpr int kDeviceNotSelectedString = 117;
+
+// Keeps count of the workers it started. A worker holds shared ownership of the registry's
+// bookkeeping and of whatever its closure captures, so it may outlive both the window and
+// the registry object; what it captures must therefore be owned (shared_ptr), never a
+// reference to the window.
+class JobRegistry {
+  public:
+    JobRegistry();
+    ~JobRegistry();
+    JobRegistry(const JobRegistry&) = delete;
+    JobRegistry& operator=(const JobRegistry&) = delete;
+
+    // Runs worker on a new detached thread and returns at once. Refused (false, nothing runs)
+    // while a job runs (StopFlag 0), while an interrupted worker has not returned yet (its
+    // phone commands would mix with the new job's), after Shutdown, or when no thread can be
+    // made.
+    bool Start(std::function<void()> worker);
+    // Whether Start would refuse because of a job: what launchers test before doing anything.
+    bool Busy() const;
+    // At exit: refuses new jobs, asks a running worker to stop and waits at most `limit` for
+    // it to return. False when a worker was still running; it is then left to itself, and the
+    // program should end without running static destructors under it (std::quick_exit).
+    bool Shutdown(std::chrono::milliseconds limit = kShutdownWait);
+    // Waits at most `limit` until no worker runs; for tests and diagnostics, never for the
+    // window's thread.
+    bool WaitUntilIdle(std::chrono::milliseconds limit) const;
+
+    struct State;
+
+  private:
+    std::shared_ptr<State> m_state;
+};
+
+// The process-wide registry behind the functions below.
+JobRegistry& Jobs();
+inline bool StartJob(std::function<void()> worker) {
+    return Jobs().Start(std::move(worker));
+}
+inline bool JobBusy() {
+    return Jobs().Busy();
+}
+inline bool ShutdownJobs(std::chrono::milliseconds limit = kShutdownWait) {
+    return Jobs().Shutdown(limit);
+}
+
+// One run of a worker, from its first step to its end. Construction sets StopFlag to 0;
+// destruction ends the job whatever the path out: hides the per-file bar if it was shown,
+// unlocks the controls if they were locked, and sets StopFlag back to 1.
+class JobRun {
+  public:
+    explicit JobRun(JobWindow& window);
+    ~JobRun();
+    JobRun(const JobRun&) = delete;
+    JobRun& operator=(const JobRun&) = delete;
+
+    JobWindow& window() { return m_window; }
+
+    // An input check failed: information box titled "Velmora". Nothing has been locked, so
+    // the job then just returns.
+    void RejectInput(const std::string& text);
+    void RejectInput(int stringId);
+
+    // Overall bar range 0..total at position 0, and the job's start message in part 4.
+    void StartProgress(std::int32_t total, const std::string& message);
+    // Shows the per-file bar for a transfer over more than one file.
+    void ShowFileBarFor(std::int32_t fileCount);
+    bool fileBarShown() const { return m_fileBarShown; }
+    // Per-file bar range 0..size at position 0 / at a position; nothing when it is hidden.
+    void StartFileBar(std::int32_t size);
+    void SetFileBar(std::int32_t position);
+
+    // EnableControls(0, 0); may be called once per file.
+    void Lock();
+    // EnableControls(1, 1) when locked.
+    void Unlock();
+    bool locked() const { return m_locked; }
+
+    // A phone command failed: box with text, "Phone interface", stop icon; part 4 "Operation
+    // failed!!!"; unlock; hide the per-file bar. The worker then ends (it may still send a
+    // closing command first).
+    void Fail(const std::string& text);
+    void Fail(int stringId);
+    bool failed() const { return m_failed; }
+    // No device selected at the start of a file: box "Device not selected." titled
+    // "Velmora", stop icon, and part 4 "Operation failed!!!"; the job goes on.
+    void DeviceNotSelected();
+
+    // True once the user asked to stop, at exit, or after a failure.
+    bool StopRequested() const;
+
+    // The normal end, the same as leaving the scope; later calls do nothing.
+    void End() noexcept;
+
+  private:
+    void HideFileBar();
+
+    JobWindow& m_window;
+    int m_exceptionsAtStart;
+    bool m_fileBarShown = false;
+    bool m_locked = false;
+    bool m_failed = false;
+    bool m_ended = false;
+};
+
+}  // namespace velmora

@@ -1,0 +1,114 @@
+// What a job may touch on the main window: the control lock, the status bar, the two
+// progress bars, the message boxes and the phone state its commands read. The window implements
+// JobWindow with plain methods on its own thread; workers use it through JobWindowProxy, which
+// carries every call over.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/prompts.h"
+#include "base/ui_thread.h"
+#include "phone/phone_window.h"
+
+namespace velmora {
+
+// Status bar parts a transfer writes besides the message part (kStatusMessagePart).
+inline constexpr int kStatusTimesPart = 2;
+inline constexpr int kStatusSpeedPart = 3;
+
+class JobWindow {
+  public:
+    virtual ~JobWindow() = default;
+    // The job lock: command controls to `enable`, Interrupt to the opposite, the Interface
+    // menu greyed unless `enableMenus`.
+    virtual void EnableControls(bool enable, bool enableMenus) = 0;
+    virtual void SetStatusText(int part, const std::string& text) = 0;
+    // The overall bar 1002: range 0..total, then a position within it.
+    virtual void SetOverallRange(std::int32_t total) = 0;
+    virtual void SetOverallPosition(std::int32_t position) = 0;
+    // The per-file bar 1008, shown only while a job over several files runs.
+    virtual void ShowFileBar(bool show) = 0;
+    virtual void SetFileRange(std::int32_t total) = 0;
+    virtual void SetFilePosition(std::int32_t position) = 0;
+    // Boxes owned by the main window.
+    virtual Prompts& WindowPrompts() = 0;
+    // The window's phone state and status bar as phone commands take them (OpenChannel).
+    virtual PhoneWindow& WindowPhone() = 0;
+};
+
+// The worker's side of the window. Every call runs on the window's thread through the
+// UiThread port and returns once it has run there, so the window sees the calls in the
+// order a worker issues them and a box waits for its answer.
+//
+// Lifetime: the window creates one proxy, hands shared ownership to each job and calls
+// Detach() on its own thread before it goes away. After that, or once the UiThread refuses
+// a call because the window is gone, calls do nothing and boxes answer as if cancelled, so a
+// worker that outlives the window never reaches freed window state. A worker already waiting
+// inside Invoke when the window goes is the UiThread's to release: it must return false then
+// rather than wait for a thread that no longer pumps.
+class JobWindowProxy final : public JobWindow {
+  public:
+    JobWindowProxy(std::shared_ptr<UiThread> uiThread, JobWindow& window);
+
+    // Window's thread only, e.g. from the window's destructor.
+    void Detach();
+    bool Attached() const { return !m_gone.load(); }
+
+    // Runs task on the window's thread while the window is there, for reaching its other
+    // state (the list's rows, the tree, FileList); false when it did not run.
+    bool Call(const std::function<void()>& task);
+
+    void EnableControls(bool enable, bool enableMenus) override;
+    void SetStatusText(int part, const std::string& text) override;
+    void SetOverallRange(std::int32_t total) override;
+    void SetOverallPosition(std::int32_t position) override;
+    void ShowFileBar(bool show) override;
+    void SetFileRange(std::int32_t total) override;
+    void SetFilePosition(std::int32_t position) override;
+    Prompts& WindowPrompts() override { return m_prompts; }
+    PhoneWindow& WindowPhone() override { return m_phone; }
+
+  private:
+    class MarshalledPrompts final : public Prompts {
+      public:
+        explicit MarshalledPrompts(JobWindowProxy& owner) : m_owner(owner) {}
+        PromptAnswer MessageBox(const MessageBoxRequest& request) override;
+        std::optional<std::string> SaveFile(const SaveFileRequest& request) override;
+        std::vector<std::string> OpenFiles(const OpenFilesRequest& request) override;
+
+      private:
+        JobWindowProxy& m_owner;
+    };
+
+    // Once the window is gone: library not ready, no device selected.
+    class MarshalledPhone final : public PhoneWindow {
+      public:
+        explicit MarshalledPhone(JobWindowProxy& owner) : m_owner(owner) {}
+        void SetStatusText(int part, const std::string& text) override;
+        void ShowWaitCursor() override;
+        bool LibraryReady() const override;
+        std::int32_t Rs232Flag() const override;
+        std::optional<std::uint16_t> SelectedDevice() const override;
+
+      private:
+        JobWindowProxy& m_owner;
+    };
+
+    std::shared_ptr<UiThread> m_uiThread;
+    // Read and cleared on the window's thread only; m_gone lets workers skip the trip.
+    std::atomic<JobWindow*> m_window;
+    std::atomic<bool> m_gone{false};
+    MarshalledPrompts m_prompts{*this};
+    MarshalledPhone m_phone{*this};
+};
+
+// The answer a box gets when it cannot be shown: the one that goes no further.
+PromptAnswer UnshownAnswer(PromptButtons buttons);
+
+}  // namespace velmora

@@ -1,0 +1,290 @@
+#include "transfer/job.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <stdexcept>
+
+#include "transfer/job_fakes.h"
+#include "transfer/stop_flag.h"
+#include "transfer/transfer_progress.h"
+
+namespace velmora {
+namespace {
+
+using test::QueueUiThread;
+using test::RecordingJobWindow;
+using Events = std::vector<std::string>;
+
+constexpr auto kLongWait = std::chrono::seconds(30);
+
+class JobShape : public ::testing::Test {
+  protected:
+    void TearDown() override { StopFlag = kStopRequested; }
+    RecordingJobWindow window;
+};
+
+// A transfer over `files` files of one chunk each, the way the transfer workers run.
+void RunTransfer(JobWindow& window, int files) {
+    JobRun run(window);
+    EXPECT_EQ(StopFlag.load(), kJobRunning);
+    run.ShowFileBarFor(files);
+    for (int i = 0; i < files; ++i) {
+        run.Lock();
+        run.StartFileBar(10);
+        run.SetFileBar(10);
+    }
+}
+
+TEST_F(JobShape, SingleFileNeverShowsTheFileBar) {
+    RunTransfer(window, 1);
+    EXPECT_EQ(window.Events(), (Events{"enable 0 0", "enable 1 1"}));
+    EXPECT_EQ(StopFlag.load(), kStopRequested);
+}
+
+TEST_F(JobShape, SeveralFilesShowTheFileBarAndHideItBeforeUnlocking) {
+    RunTransfer(window, 2);
+    EXPECT_EQ(window.Events(), (Events{"filebar 1", "enable 0 0", "filerange 10", "filepos 0",
+                                       "filepos 10", "enable 0 0", "filerange 10", "filepos 0",
+                                       "filepos 10", "filebar 0", "enable 1 1"}));
+    EXPECT_EQ(StopFlag.load(), kStopRequested);
+}
+
+TEST_F(JobShape, InputCheckFailureEndsWithoutLocking) {
+    {
+        JobRun run(window);
+        run.RejectInput(120);
+    }
+    EXPECT_EQ(window.Events(),
+              (Events{"box Velmora: File not selected. Select directory and file before"}));
+    EXPECT_EQ(window.prompts.Boxes()[0].icon, PromptIcon::Information);
+    EXPECT_EQ(StopFlag.load(), kStopRequested);
+}
+
+TEST_F(JobShape, FailureReportsUnlocksAndHidesOnce) {
+    {
+        JobRun run(window);
+        run.ShowFileBarFor(3);
+        run.Lock();
+        run.Fail(110);
+        EXPECT_TRUE(run.StopRequested());
+    }
+    EXPECT_EQ(window.Events(),
+              (Events{"filebar 1", "enable 0 0", "box Phone interface: Can't open file",
+                      "status 4 Operation failed!!!", "enable 1 1", "filebar 0"}));
+    EXPECT_EQ(window.prompts.Boxes()[0].icon, PromptIcon::Stop);
+    EXPECT_EQ(StopFlag.load(), kStopRequested);
+}
+
+TEST_F(JobShape, DeviceNotSelectedReportsAndGoesOn) {
+    JobRun run(window);
+    run.Lock();
+    run.DeviceNotSelected();
+    EXPECT_FALSE(run.StopRequested());
+    EXPECT_EQ(window.Events(), (Events{"enable 0 0", "box Velmora: Device not selected.",
+                                       "status 4 Operation failed!!!"}));
+    EXPECT_EQ(window.prompts.Boxes()[0].icon, PromptIcon::Stop);
+}
+
+TEST_F(JobShape, InterruptedOrThrowingWorkerStillEndsUnlocked) {
+    try {
+        JobRun run(window);
+        run.Lock();
+        StopFlag = kStopRequested;  // Interrupt
+        EXPECT_TRUE(run.StopRequested());
+        throw std::runtime_error("lost");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(window.Events(),
+              (Events{"enable 0 0", "status 4 Operation failed!!!", "enable 1 1"}));
+    EXPECT_EQ(StopFlag.load(), kStopRequested);
+}
+
+TEST(JobRegistry, OneJobAtATime) {
+    JobRegistry jobs;
+    StopFlag = kJobRunning;  // a job of another registry runs
+    EXPECT_TRUE(jobs.Busy());
+    EXPECT_FALSE(jobs.Start([] { ADD_FAILURE() << "started while a job runs"; }));
+    StopFlag = kStopRequested;
+
+    // Interrupted, but not yet returned: still refused.
+    std::promise<void> release;
+    auto released = release.get_future().share();
+    ASSERT_TRUE(jobs.Start([released] { released.wait(); }));
+    EXPECT_TRUE(jobs.Busy());
+    EXPECT_FALSE(jobs.Start([] { ADD_FAILURE() << "started beside a running worker"; }));
+    release.set_value();
+    ASSERT_TRUE(jobs.WaitUntilIdle(kLongWait));
+
+    // A throwing worker neither ends the program nor blocks the next job.
+    ASSERT_TRUE(jobs.Start([] { throw std::runtime_error("worker fault"); }));
+    ASSERT_TRUE(jobs.WaitUntilIdle(kLongWait));
+    EXPECT_FALSE(jobs.Busy());
+    EXPECT_FALSE(jobs.Start(nullptr));
+}
+
+TEST(JobRegistry, ShutdownStopsWorkersAndRefusesNewOnes) {
+    JobRegistry jobs;
+    RecordingJobWindow window;
+    std::promise<void> looping;
+    ASSERT_TRUE(jobs.Start([&window, &looping] {
+        JobRun run(window);
+        looping.set_value();
+        while (!run.StopRequested()) std::this_thread::yield();
+    }));
+    looping.get_future().wait();
+    EXPECT_TRUE(jobs.Shutdown(kLongWait));
+    EXPECT_EQ(StopFlag.load(), kStopRequested);
+    EXPECT_FALSE(jobs.Start([] {}));
+}
+
+TEST(JobRegistry, ShutdownLeavesAStuckWorkerAndItsLateStartStaysStopped) {
+    std::promise<void> release;
+    // Owned by the worker: it runs on after the registry is gone.
+    auto sawStop = std::make_shared<std::promise<bool>>();
+    auto sawStopResult = sawStop->get_future();
+    // Fulfilled when the worker's closure is released, after its JobRun has ended, so that
+    // the worker is done with StopFlag before the next test.
+    auto finished = std::make_shared<std::promise<void>>();
+    auto closureReleased = finished->get_future();
+    std::shared_ptr<void> token(nullptr, [finished](void*) { finished->set_value(); });
+    {
+        JobRegistry jobs;
+        auto released = release.get_future().share();
+        ASSERT_TRUE(jobs.Start([sawStop, released, token = std::move(token)] {
+            released.wait();
+            auto window = std::make_shared<RecordingJobWindow>();
+            JobRun run(*window);  // begins only after Shutdown gave up on it
+            sawStop->set_value(run.StopRequested());
+        }));
+        EXPECT_FALSE(jobs.Shutdown(std::chrono::milliseconds(0)));
+    }
+    release.set_value();
+    EXPECT_TRUE(sawStopResult.get());
+    closureReleased.wait();
+    EXPECT_EQ(StopFlag.load(), kStopRequested);
+}
+
+TEST(JobWindowProxy, ForwardsInOrderAndAnswersCancelOnceDetached) {
+    RecordingJobWindow window;
+    window.prompts.answers = {PromptAnswer::Yes};
+    window.prompts.saveAnswers = {std::string("/tmp/x.jpg")};
+    auto ui = std::make_shared<test::InlineUiThread>();
+    JobWindowProxy proxy(ui, window);
+
+    proxy.SetOverallRange(5);
+    EXPECT_EQ(proxy.WindowPrompts().MessageBox(
+                  {"Delete?", "Velmora", PromptIcon::Question, PromptButtons::YesNo}),
+              PromptAnswer::Yes);
+    EXPECT_EQ(proxy.WindowPrompts().SaveFile({}), "/tmp/x.jpg");
+    EXPECT_EQ(proxy.WindowPhone().SelectedDevice(), 7);
+    EXPECT_EQ(proxy.WindowPhone().Rs232Flag(), 1);
+    proxy.WindowPhone().SetStatusText(4, "sent");
+    proxy.Detach();
+    EXPECT_FALSE(proxy.Attached());
+    proxy.EnableControls(true, true);
+    EXPECT_EQ(proxy.WindowPrompts().MessageBox(
+                  {"Delete?", "Velmora", PromptIcon::Question, PromptButtons::YesNo}),
+              PromptAnswer::No);
+    EXPECT_FALSE(proxy.WindowPrompts().SaveFile({}));
+    EXPECT_FALSE(proxy.WindowPhone().SelectedDevice());
+    EXPECT_FALSE(proxy.WindowPhone().LibraryReady());
+    EXPECT_FALSE(proxy.Call([] { ADD_FAILURE() << "ran after Detach"; }));
+    EXPECT_EQ(window.Events(), (Events{"range 5", "box Velmora: Delete?", "status 4 sent"}));
+}
+
+// A worker streams chunks through the proxy while the test thread plays the window's
+// thread; run under TSan this also checks that nothing is shared unguarded.
+TEST(JobThreads, InterruptedTransferShowsUpdatesInIssueOrder) {
+    JobRegistry jobs;
+    auto ui = std::make_shared<QueueUiThread>();
+    RecordingJobWindow window;
+    auto proxy = std::make_shared<JobWindowProxy>(ui, window);
+    auto clock = std::make_shared<test::AtomicClock>();
+    constexpr std::int32_t kTotal = 1 << 30;
+
+    ASSERT_TRUE(jobs.Start([proxy, clock] {
+        JobRun run(*proxy);
+        run.StartProgress(kTotal, "start");
+        run.ShowFileBarFor(2);
+        TransferMeter meter(run, *clock, TransferDirection::Writing, kTotal);
+        meter.Start();
+        run.Lock();
+        meter.StartFile(kTotal);
+        while (!meter.AddChunk(kChunkSize)) {
+        }
+        proxy->SetStatusText(kStatusMessagePart, "interrupted");
+    }));
+
+    // Interrupt once a good number of chunks have been shown, moving the clock meanwhile.
+    ASSERT_TRUE(ui->PumpUntil([&] {
+        clock->now += 1;
+        return window.Count() > 2000;
+    }));
+    StopFlag = kStopRequested;
+    ASSERT_TRUE(ui->PumpUntil([&] { return !jobs.Busy(); }));
+
+    const Events events = window.Events();
+    ASSERT_GE(events.size(), 8u);
+    EXPECT_EQ(Events(events.begin(), events.begin() + 4),
+              (Events{"range 1073741824", "pos 0", "status 4 start", "filebar 1"}));
+    EXPECT_EQ(Events(events.end() - 3, events.end()),
+              (Events{"status 4 interrupted", "filebar 0", "enable 1 1"}));
+    // Every chunk's positions arrive once and in order.
+    std::int32_t expectedPosition = kChunkSize;
+    for (const auto& line : events) {
+        if (line.rfind("pos ", 0) != 0 || line == "pos 0") continue;
+        ASSERT_EQ(line, "pos " + std::to_string(expectedPosition));
+        expectedPosition += kChunkSize;
+    }
+    EXPECT_GT(expectedPosition, 100 * kChunkSize);
+    EXPECT_EQ(StopFlag.load(), kStopRequested);
+}
+
+// The window goes away while a worker still runs, either detaching itself with the
+// window's thread still pumping or with its UiThread refusing calls: the worker must not
+// reach the freed window (ASan reports it) and must still end once asked to stop.
+TEST(JobThreads, WorkerOutlivingTheWindowLeavesItAlone) {
+    for (const bool queueCloses : {false, true}) {
+        SCOPED_TRACE(queueCloses ? "UiThread refuses" : "window detached");
+        JobRegistry jobs;
+        auto ui = std::make_shared<QueueUiThread>();
+        auto window = std::make_unique<RecordingJobWindow>();
+        auto proxy = std::make_shared<JobWindowProxy>(ui, *window);
+        auto clock = std::make_shared<test::AtomicClock>();
+
+        ASSERT_TRUE(jobs.Start([proxy, clock] {
+            JobRun run(*proxy);
+            run.Lock();
+            TransferMeter meter(run, *clock, TransferDirection::Reading, 1 << 30);
+            while (!meter.AddChunk(kChunkSize)) {
+            }
+            EXPECT_EQ(proxy->WindowPrompts().MessageBox(
+                          {"gone", "Velmora", PromptIcon::Question, PromptButtons::YesNo}),
+                      PromptAnswer::No);
+        }));
+        ASSERT_TRUE(ui->PumpUntil([&] { return window->Count() > 50; }));
+        if (queueCloses) {
+            ui->Close();
+        } else {
+            proxy->Detach();
+        }
+        window.reset();
+        StopFlag = kStopRequested;
+        // A call the worker queued before the window went runs against no window.
+        ASSERT_TRUE(ui->PumpUntil([&] { return !jobs.Busy(); }));
+        EXPECT_FALSE(proxy->Attached());
+    }
+}
+
+TEST(JobThreads, ProcessWideLaunch) {
+    std::promise<void> ran;
+    auto done = ran.get_future();
+    ASSERT_TRUE(StartJob([&ran] { ran.set_value(); }));
+    done.wait();
+    ASSERT_TRUE(Jobs().WaitUntilIdle(kLongWait));
+    EXPECT_FALSE(JobBusy());
+}
+
+}  // namespace
+}  // namespace velmora
