@@ -1,0 +1,178 @@
+// The file list without a toolkit: rows of five cells with their item data, image slot and
+// selection, the view mode and the sorting. The window's toolkit mirrors the rows through
+// FileListCtrlObserver and forwards clicks back.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/icon_image.h"
+#include "fsac/file_list.h"
+
+namespace velmora {
+
+inline constexpr int kFileListColumnCount = 5;
+inline constexpr int kColumnName = 0;
+inline constexpr int kColumnAttributes = 1;
+inline constexpr int kColumnSize = 2;
+inline constexpr int kColumnType = 3;
+inline constexpr int kColumnEntryIndex = 4;  // hidden: the entry index in folder mode
+
+enum class ColumnAlign { Left, Centre };
+
+struct ListColumn {
+    std::string heading;
+    ColumnAlign align = ColumnAlign::Left;
+    int initialWidth = 0;
+    int layoutWidth = 0;  // columns 1 to 4 after every layout; column 0 takes the rest
+};
+
+// The five columns with headings in the current language.
+std::vector<ListColumn> FileListColumns();
+
+// Display mode flag values.
+inline constexpr int kDisplayFolder = 0;
+inline constexpr int kDisplayFlat = 1;
+
+// View mode values, as stored.
+inline constexpr int kViewLargeIcons = 0;
+inline constexpr int kViewReport = 1;
+inline constexpr int kViewSmallIcons = 2;
+inline constexpr int kViewList = 3;
+
+// The view command ids of the main menu and the context menu.
+inline constexpr int kCmdViewIcons = 32801;
+inline constexpr int kCmdViewTable = 32799;
+inline constexpr int kCmdViewSmallIcons = 32798;
+inline constexpr int kCmdViewList = 32797;
+inline constexpr int kCmdContextViewIcons = 32802;
+inline constexpr int kCmdContextViewTable = 32788;
+inline constexpr int kCmdContextViewSmallIcons = 32790;
+inline constexpr int kCmdContextViewList = 59410;
+
+inline constexpr int kCmdSortByName = 32781;
+inline constexpr int kCmdSortBySize = 32782;
+inline constexpr int kCmdSortByType = 32783;
+
+// The view a View command selects, or nothing for another id.
+std::optional<int> ViewForCommand(int commandId);
+
+struct ViewMenuChecks {
+    int mainMenuId = 0;
+    int contextMenuId = 0;
+};
+// The item of view in each menu; the other three of each menu are unchecked. Nothing for a
+// value outside 0 to 3.
+std::optional<ViewMenuChecks> CheckedViewItems(int view);
+
+enum class SortKind { Text, Number };
+
+struct ListRow {
+    std::array<std::string, kFileListColumnCount> cells;
+    std::int32_t itemData = 0;
+    int image = -1;  // slot in Images()
+    bool selected = false;
+};
+
+// Slot i holds the icons of the entry that row i showed when the rows were filled.
+struct RowIcons {
+    IconHandle smallIcon;
+    IconHandle largeIcon;
+};
+
+// An entry directly inside a folder, as a folder fill shows it.
+struct FolderMatch {
+    std::int32_t entryIndex = 0;
+    std::string name;  // the path after the folder's own path
+    FileEntry entry;
+};
+
+// The entries whose path contains folderPath (its first occurrence) with no "/" after it, in
+// entry order. Nothing for an empty folder path.
+std::vector<FolderMatch> MatchFolder(std::span<const FileEntry> entries,
+                                     std::string_view folderPath);
+// A folder path ending in two slashes keeps one (a folder entry whose own name ends in "/").
+std::string TrimFolderPath(std::string folderPath);
+
+class FileListCtrlObserver {
+  public:
+    virtual ~FileListCtrlObserver() = default;
+    // Everything changed (fill, clear, sort): read rows and image slots again.
+    virtual void RowsReset() {}
+    virtual void RowInserted(int /*row*/) {}
+    virtual void RowDeleted(int /*row*/) {}
+    virtual void RowChanged(int /*row*/) {}  // cells or selection
+    virtual void ViewChanged(int /*view*/) {}
+    virtual void HeadingsChanged() {}
+};
+
+class FileListCtrl {
+  public:
+    void SetObserver(FileListCtrlObserver* observer) { m_observer = observer; }
+
+    const std::vector<ListRow>& Rows() const { return m_rows; }
+    int RowCount() const { return static_cast<int>(m_rows.size()); }
+    const std::vector<RowIcons>& Images() const { return m_images; }
+    // The row that carries itemData, from the first row on; -1 when none does.
+    int FindItemData(std::int32_t itemData) const;
+
+    void DeleteAllRows();
+    // Row j from entry j: path, attributes, size, type, an empty last cell, item data j and
+    // image j. Sets the display mode flag to flat.
+    void FillFlat(std::span<const FileEntry> entries);
+    // The first count entries of the list (never beyond its storage).
+    void FillFlat(const FileList& list);
+    // Row i from match i: name, attributes, size, type, entry index; item data i, image i.
+    // The display mode flag is the caller's (a tree selection sets it).
+    void FillFolder(std::span<const FolderMatch> matches);
+    // What reading entry index brings: row index, if there is one, gets the path, attributes
+    // and size. Returns whether such a row exists.
+    bool UpdateRow(std::int32_t index, const FileEntry& entry);
+    // A row appended at the end with its own image slot (uploads add rows this way).
+    int AppendRow(ListRow row, RowIcons icons);
+    void DeleteRow(int row);
+
+    // 1 while the rows are the flat list, 0 while they are a folder. The entry reader reads it
+    // on its own thread.
+    int DisplayMode() const { return m_displayMode.load(); }
+    void SetDisplayMode(int mode) { m_displayMode.store(mode); }
+
+    int View() const { return m_view; }
+    // Switches to view 0 to 3; other values are ignored. Returns whether the view changed.
+    bool SetView(int view);
+
+    int SortColumn() const { return m_sortColumn; }
+    // Ascending and stable: rows that compare equal keep their order. Rows keep their cells,
+    // item data, image and selection.
+    void Sort(int column, SortKind kind);
+    // A click on a heading: numbers for the size column, text for every other one.
+    void OnHeadingClick(int column);
+    // The three Sort by commands; false for another id.
+    bool OnSortCommand(int commandId);
+
+    void SetRowSelected(int row, bool selected);
+    void SelectOnly(int row);
+    void ClearSelection();
+    std::vector<int> SelectedRows() const;
+
+    // The headings follow the language switch.
+    std::vector<ListColumn> Columns() const { return FileListColumns(); }
+    void LanguageChanged();
+
+  private:
+    void Reset();
+    FileListCtrlObserver* m_observer = nullptr;
+    std::vector<ListRow> m_rows;
+    std::vector<RowIcons> m_images;
+    std::atomic<int> m_displayMode{kDisplayFolder};
+    int m_view = kViewReport;
+    int m_sortColumn = 0;
+};
+
+}  // namespace velmora

@@ -1,0 +1,300 @@
+#include "ui/volume_tree.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "base/lang_string.h"
+#include "ui/text_compare.h"
+
+namespace velmora {
+namespace {
+
+constexpr int kStringFileListEmpty = 150;
+constexpr const char* kTitle = "Velmora";
+
+std::pair<int, int> ImagesFor(NodeKind kind) {
+    switch (kind) {
+        case NodeKind::Root:
+            return {kTreeImageRoot, kTreeImageRoot};
+        case NodeKind::Volume:
+            return {kTreeImageVolume, kTreeImageVolumeOpen};
+        case NodeKind::Folder:
+            return {kTreeImageFolder, kTreeImageFolderOpen};
+        case NodeKind::Placeholder:
+            break;
+    }
+    return {kTreeImageBlank, kTreeImageBlank};
+}
+
+}  // namespace
+
+VolumeTree::VolumeTree(Prompts& prompts, FileList& files) : m_prompts(prompts), m_files(files) {}
+
+const TreeNode* VolumeTree::Node(NodeId id) const {
+    const auto it = m_nodes.find(id);
+    return it == m_nodes.end() ? nullptr : &it->second;
+}
+
+TreeNode* VolumeTree::Mutable(NodeId id) {
+    const auto it = m_nodes.find(id);
+    return it == m_nodes.end() ? nullptr : &it->second;
+}
+
+std::vector<NodeId> VolumeTree::Children(NodeId id) const {
+    const auto* node = Node(id);
+    return node ? node->children : std::vector<NodeId>{};
+}
+
+NodeId VolumeTree::FindChild(NodeId parent, std::string_view text) const {
+    for (const NodeId child : Children(parent)) {
+        const auto* node = Node(child);
+        if (node->kind != NodeKind::Placeholder && node->text == text) return child;
+    }
+    return kNoNode;
+}
+
+std::string VolumeTree::RootText() const {
+    const auto* root = Node(m_root);
+    return root ? root->text : std::string();
+}
+
+void VolumeTree::SetRootText(std::string text) {
+    auto* root = Mutable(m_root);
+    if (!root) return;
+    root->text = std::move(text);
+    if (m_observer) m_observer->NodeChanged(*root);
+}
+
+NodeId VolumeTree::Insert(NodeId parent, NodeKind kind, std::string text) {
+    const NodeId id = m_nextId++;
+    TreeNode node;
+    node.id = id;
+    node.parent = parent;
+    node.kind = kind;
+    node.text = std::move(text);
+    std::tie(node.image, node.selectedImage) = ImagesFor(kind);
+    const auto& inserted = m_nodes.emplace(id, std::move(node)).first->second;
+    if (auto* p = Mutable(parent)) p->children.push_back(id);
+    if (m_observer) m_observer->NodeInserted(inserted);
+    return id;
+}
+
+void VolumeTree::InsertPlaceholder(NodeId parent) {
+    Insert(parent, NodeKind::Placeholder, {});
+}
+
+bool VolumeTree::IsInside(NodeId id, NodeId ancestor) const {
+    for (const auto* node = Node(id); node; node = Node(node->parent)) {
+        if (node->id == ancestor) return true;
+    }
+    return false;
+}
+
+void VolumeTree::RemoveChildren(NodeId id) {
+    // Like the tree control, a selection that would vanish moves up to the node first.
+    if (m_selected != kNoNode && m_selected != id && IsInside(m_selected, id)) Select(id);
+    auto* node = Mutable(id);
+    if (!node) return;
+    const auto children = std::exchange(node->children, {});
+    for (const NodeId child : children) RemoveSubtree(child);
+}
+
+void VolumeTree::RemoveSubtree(NodeId id) {
+    auto* node = Mutable(id);
+    if (!node) return;
+    const auto children = std::exchange(node->children, {});
+    for (const NodeId child : children) RemoveSubtree(child);
+    if (m_selected == id) m_selected = kNoNode;
+    m_nodes.erase(id);
+    if (m_observer) m_observer->NodeRemoved(id);
+}
+
+void VolumeTree::ResetTree(bool clear) {
+    if (clear || m_root == kNoNode) {
+        const bool hadSelection = m_selected != kNoNode;
+        m_nodes.clear();
+        m_root = kNoNode;
+        m_selected = kNoNode;
+        if (m_observer) {
+            m_observer->TreeCleared();
+            if (hadSelection) m_observer->SelectionChanged(kNoNode);
+        }
+        m_root = Insert(kNoNode, NodeKind::Root, kRootText);
+        InsertPlaceholder(m_root);
+    }
+    Expand(m_root);
+}
+
+void VolumeTree::Expand(NodeId id) {
+    const auto* node = Node(id);
+    if (!node || node->kind == NodeKind::Placeholder || node->expanded || node->children.empty()) {
+        return;
+    }
+    ExpandWith(id);
+}
+
+void VolumeTree::ExpandWith(NodeId id) {
+    auto* node = Mutable(id);
+    node->expanded = true;
+    if (m_observer) m_observer->NodeExpanded(id);
+
+    if (node->kind == NodeKind::Root) {
+        RemoveChildren(id);
+        // The table ends at its first empty name.
+        for (const auto& name : m_volumes) {
+            if (name.empty()) break;
+            const NodeId volume = Insert(id, NodeKind::Volume, name);
+            InsertPlaceholder(volume);
+        }
+        return;
+    }
+    if (!m_files.HasStorage()) {
+        node->expanded = false;
+        if (m_observer) m_observer->NodeCollapsed(id);
+        m_prompts.Message(LoadLangString(kStringFileListEmpty), kTitle, PromptIcon::Information);
+        return;
+    }
+    // One copy serves the whole recursive build.
+    BuildChildren(id, m_files.Snapshot(EntryCount()));
+}
+
+void VolumeTree::BuildChildren(NodeId id, const Entries& entries) {
+    const std::string folderPath = NodePath(id, "/");
+    RemoveChildren(id);
+    if (folderPath.empty()) return;
+
+    std::string previous;
+    for (const auto& entry : entries) {
+        const std::string_view path = entry.path;
+        const auto at = path.find(folderPath);
+        if (at == std::string_view::npos) continue;
+        const auto rest = path.substr(at + folderPath.size());
+        std::string_view folder = rest;
+        if ((entry.attributes & kFolderEntryBits) != kFolderEntryBits) {
+            const auto slash = rest.find('/');
+            if (slash == std::string_view::npos) continue;  // a file directly in the node
+            folder = rest.substr(0, slash);
+        }
+        // A nameless folder (a doubled "/" or a folder entry for this very node) would have the
+        // node's own path and rebuild it below itself without end.
+        if (folder.empty()) continue;
+        if (folder == previous) continue;
+        previous = std::string(folder);
+        // Entries of one folder need not be adjacent: a later duplicate gives no node.
+        if (FindChild(id, folder) != kNoNode) continue;
+
+        const NodeId child = Insert(id, NodeKind::Folder, std::string(folder));
+        InsertPlaceholder(child);
+        // Expanding and collapsing at once builds the subfolders and keeps them, so a folder
+        // shows an expand button exactly when it has subfolders.
+        Mutable(child)->expanded = true;
+        if (m_observer) m_observer->NodeExpanded(child);
+        BuildChildren(child, entries);
+        Mutable(child)->expanded = false;
+        if (m_observer) m_observer->NodeCollapsed(child);
+    }
+    SortChildren(id);
+}
+
+void VolumeTree::SortChildren(NodeId id) {
+    auto* node = Mutable(id);
+    if (!node || node->children.size() < 2) return;
+    std::stable_sort(node->children.begin(), node->children.end(), [&](NodeId a, NodeId b) {
+        return CompareText(Node(a)->text, Node(b)->text) < 0;
+    });
+    if (m_observer) m_observer->ChildrenSorted(id, node->children);
+}
+
+void VolumeTree::Collapse(NodeId id) {
+    auto* node = Mutable(id);
+    if (!node || node->kind == NodeKind::Placeholder || !node->expanded) return;
+    node->expanded = false;
+    if (m_observer) m_observer->NodeCollapsed(id);
+    RemoveChildren(id);
+    InsertPlaceholder(id);
+}
+
+std::string VolumeTree::NodePath(NodeId id, std::string tail) const {
+    for (const auto* node = Node(id); node; node = Node(node->parent)) {
+        if (node->kind == NodeKind::Root) return {};
+        if (node->kind == NodeKind::Volume) {
+            const auto& siblings = Node(m_root)->children;
+            const auto index = static_cast<std::size_t>(
+                std::find(siblings.begin(), siblings.end(), node->id) - siblings.begin());
+            const auto& name = index < m_volumes.size() ? m_volumes[index] : node->text;
+            return name + tail;
+        }
+        if (!node->text.empty()) tail = "/" + node->text + tail;
+    }
+    return {};
+}
+
+std::uint8_t VolumeTree::VolumeLetter() const {
+    for (const auto* node = Node(m_selected); node; node = Node(node->parent)) {
+        if (node->kind == NodeKind::Root) return 0;
+        if (node->kind == NodeKind::Volume) {
+            return node->text.size() >= 2 ? static_cast<std::uint8_t>(node->text[1]) : 0;
+        }
+    }
+    return 0;
+}
+
+TreeSelectionChange VolumeTree::SelectionChangeFor(NodeId id) const {
+    TreeSelectionChange change;
+    change.node = id;
+    change.volumeLetter = VolumeLetter();
+    if (!m_files.HasStorage()) return change;
+    change.folderMode = true;
+    const auto* node = Node(id);
+    if (!node) return change;
+    if (node->kind == NodeKind::Volume) change.freeSpaceLetter = change.volumeLetter;
+
+    change.refillRows = true;
+    std::string folderPath = NodePath(id, "/");
+    if (folderPath.empty()) return change;
+    // The trimmed path is the one matched, shown and uploaded to: a folder entry named with a
+    // trailing "/" then lists the files of that folder.
+    folderPath = TrimFolderPath(std::move(folderPath));
+    const auto entries = m_files.Snapshot(EntryCount());
+    change.rows = MatchFolder(entries, folderPath);
+    change.statusPath = folderPath;
+    change.uploadPath = std::move(folderPath);
+    return change;
+}
+
+TreeSelectionChange VolumeTree::Select(NodeId id) {
+    if (!Node(id)) id = kNoNode;
+    const bool changed = id != m_selected;
+    m_selected = id;
+    if (changed && m_observer) m_observer->SelectionChanged(id);
+    auto change = SelectionChangeFor(id);
+    if (m_handler) m_handler->OnTreeSelection(change);
+    return change;
+}
+
+void VolumeTree::ShowFirstVolume() {
+    for (const NodeId child : Children(m_root)) {
+        if (Node(child)->kind != NodeKind::Volume) continue;
+        Expand(child);
+        Select(child);
+        return;
+    }
+}
+
+void VolumeTree::ExpandLastBranch() {
+    if (m_root == kNoNode) return;
+    Expand(m_root);
+    NodeId reached = m_root;
+    for (;;) {
+        std::vector<NodeId> children;
+        for (const NodeId child : Children(reached)) {
+            if (Node(child)->kind != NodeKind::Placeholder) children.push_back(child);
+        }
+        if (children.empty()) break;
+        for (const NodeId child : children) Expand(child);
+        reached = children.back();
+    }
+    if (EntryCount() == 1) Select(reached);
+}
+
+}  // namespace velmora
