@@ -40,6 +40,12 @@ FileEntry MakeFileEntry(std::string_view path, std::string_view typeSource,
     return entry;
 }
 
+FileEntry EntryFromRecord(const FsacEntryRecord& record, bool fileSystemFlag) {
+    const std::string path = fileSystemFlag ? "FLASH/" + record.name : record.name;
+    return MakeFileEntry(path, record.name, record.attributes, record.secondValue,
+                         static_cast<std::int32_t>(record.size));
+}
+
 std::int32_t FileList::Count() const {
     std::lock_guard lock(m_mutex);
     return m_count;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/icon_image.h"
+#include "fsac/fsac_records.h"
 
 namespace velmora {
 
@@ -39,6 +40,11 @@ std::string FitPhonePath(std::string_view path);
 // name; the path itself when the phone reports full paths).
 FileEntry MakeFileEntry(std::string_view path, std::string_view typeSource,
                         std::uint16_t attributes, std::uint16_t secondValue, std::int32_t size);
+
+// An entry as a search-next record reports it. With the file-system flag the record holds the
+// bare name, which gets the single volume "FLASH/" in front. Sizes of 2 GB and more turn
+// negative, as the signed size field has them.
+FileEntry EntryFromRecord(const FsacEntryRecord& record, bool fileSystemFlag);
 
 // Shared by the window's thread and the workers, so every operation locks and entries are
 // copied out rather than handed out by reference. The count is what the last search announced

@@ -144,7 +144,8 @@ class FileListCtrl {
     void SetDisplayMode(int mode) { m_displayMode.store(mode); }
 
     int View() const { return m_view; }
-    // Switches to view 0 to 3; other values are ignored. Returns whether the view changed.
+    // Switches to view 0 to 3; other values are ignored. Returns whether the view changed; the
+    // window stores the value and sets both menus' checks either way.
     bool SetView(int view);
 
     int SortColumn() const { return m_sortColumn; }

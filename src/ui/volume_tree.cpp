@@ -28,6 +28,13 @@ std::pair<int, int> ImagesFor(NodeKind kind) {
 
 }  // namespace
 
+bool ShowSelectionRows(const TreeSelectionChange& change, FileListCtrl& list) {
+    if (change.folderMode) list.SetDisplayMode(kDisplayFolder);
+    if (!change.refillRows) return false;
+    list.FillFolder(change.rows);
+    return true;
+}
+
 VolumeTree::VolumeTree(Prompts& prompts, FileList& files) : m_prompts(prompts), m_files(files) {}
 
 const TreeNode* VolumeTree::Node(NodeId id) const {

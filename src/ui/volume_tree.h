@@ -80,6 +80,10 @@ struct TreeSelectionChange {
     std::vector<FolderMatch> rows;
 };
 
+// The list's share of a selection change: the folder display mode and the folder's rows.
+// Returns whether the rows were replaced, after which the window lays itself out again.
+bool ShowSelectionRows(const TreeSelectionChange& change, FileListCtrl& list);
+
 // The window's side of a selection change: it calls the window's commands (free space, status
 // bar, upload path, list rows).
 class TreeSelectionHandler {

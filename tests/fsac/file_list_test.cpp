@@ -32,6 +32,16 @@ TEST(FileEntryTest, TypeTextAndPathLength) {
     EXPECT_EQ(list.Entry(0)->path.size(), kMaxPhonePathChars);
 }
 
+TEST(FileEntryTest, FromASearchRecord) {
+    const FsacEntryRecord record{"ring.mid", 0x21, 9, 0x80000000u};
+    const auto flash = EntryFromRecord(record, true);
+    EXPECT_EQ(flash.path, "FLASH/ring.mid");
+    EXPECT_EQ(flash.type, "mid");
+    EXPECT_EQ(flash.secondValue, 9);
+    EXPECT_LT(flash.size, 0);
+    EXPECT_EQ(EntryFromRecord({"/a/my.dir/readme", 0, 0, 5}, false).type, "dir/readme");
+}
+
 TEST(FileListTest, ClearDropsIconsAndStorageButKeepsTheCount) {
     FileList list;
     list.Allocate(2);

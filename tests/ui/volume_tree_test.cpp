@@ -118,6 +118,10 @@ TEST_F(VolumeTreeTest, BeforeAnythingWasReadExpandingTellsTheUserAndSelectingSet
     EXPECT_FALSE(change.folderMode);
     EXPECT_FALSE(change.refillRows);
     EXPECT_FALSE(change.freeSpaceLetter);
+    FileListCtrl list;
+    list.SetDisplayMode(kDisplayFlat);
+    EXPECT_FALSE(ShowSelectionRows(change, list));
+    EXPECT_EQ(list.DisplayMode(), kDisplayFlat);
 }
 
 TEST_F(VolumeTreeTest, DuplicateFoldersGiveOneNode) {
@@ -210,7 +214,15 @@ TEST_F(VolumeTreeTest, SelectingAVolumeOrTheRoot) {
     EXPECT_EQ(change.uploadPath, "/b/");
     EXPECT_EQ(change.rows.size(), 1u);
 
+    FileListCtrl list;
+    list.SetDisplayMode(kDisplayFlat);
+    EXPECT_TRUE(ShowSelectionRows(change, list));
+    EXPECT_EQ(list.DisplayMode(), kDisplayFolder);
+    EXPECT_EQ(list.RowCount(), 1);
+
     change = tree.Select(tree.Root());
+    EXPECT_TRUE(ShowSelectionRows(change, list));
+    EXPECT_EQ(list.RowCount(), 0);
     EXPECT_EQ(change.volumeLetter, 0);
     EXPECT_TRUE(change.refillRows);  // emptied
     EXPECT_TRUE(change.rows.empty());
