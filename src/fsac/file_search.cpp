@@ -12,11 +12,9 @@ namespace velmora {
 namespace {
 
 // Fills one entry, icons to follow. False when the list's storage does not hold the index.
-bool FillEntry(FileList& files, std::int32_t index, std::string path, std::string_view typeSource,
-               const FsacEntryRecord& record) {
-    return files.SetEntry(index, MakeFileEntry(path, typeSource, record.attributes,
-                                               record.secondValue,
-                                               static_cast<std::int32_t>(record.size)));
+bool FillEntry(FileList& files, std::int32_t index, const FsacEntryRecord& record,
+               bool fileSystemFlag) {
+    return files.SetEntry(index, EntryFromRecord(record, fileSystemFlag));
 }
 
 // Looked up outside the list's lock: the icon source may wait for another thread.
@@ -72,8 +70,7 @@ EntryReadResult ReadEntries(CommandChannel& channel, FileList& files, IconSource
         if (!fileSystemFlag) {
             auto entry = ParseSearchNextEntry(reply, length);
             if (!entry) return badReply();
-            const auto& record = entry.Value();
-            if (!FillEntry(files, filled, record.name, record.name, record)) return badReply();
+            if (!FillEntry(files, filled, entry.Value(), false)) return badReply();
             host.EntryRead(filled);
             ++filled;
         } else {
@@ -82,11 +79,7 @@ EntryReadResult ReadEntries(CommandChannel& channel, FileList& files, IconSource
             auto records = ParseSearchNextRecords(reply, length, count - filled);
             if (!records) return badReply();
             for (const auto& record : records.Value()) {
-                std::string path(kFlashPathPrefix);
-                path += record.name;
-                if (!FillEntry(files, filled, std::move(path), record.name, record)) {
-                    return badReply();
-                }
+                if (!FillEntry(files, filled, record, true)) return badReply();
                 host.EntryRead(filled);
                 ++filled;
             }
@@ -100,8 +93,7 @@ EntryReadResult ReadEntries(CommandChannel& channel, FileList& files, IconSource
 
 std::string ReadingProgressText(std::int32_t done, std::int32_t count) {
     return LoadLangString(kStrReadingFileList) + " " + std::to_string(done) + " " +
-           LoadLangString(kStrFrom) + " " + std::to_string(count) + " " +
-           LoadLangString(kStrRead);
+           LoadLangString(kStrFrom) + " " + std::to_string(count) + " " + LoadLangString(kStrRead);
 }
 
 }  // namespace velmora

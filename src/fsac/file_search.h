@@ -22,8 +22,6 @@ inline constexpr int kStrReadingInterrupted = 119;
 inline constexpr int kStrNoFilesFound = 151;
 inline constexpr int kStrVolumeNotSelected = 131;
 
-// Names on a single-volume phone are reported without a volume; the list keeps them under it.
-inline constexpr std::string_view kFlashPathPrefix = "FLASH/";
 // The mask box hands over at most this many characters.
 inline constexpr std::size_t kMaxMaskChars = 259;
 

@@ -7,6 +7,7 @@
 #include "fsac/fsac_records.h"
 #include "phone/open_channel.h"
 #include "transfer/job.h"
+#include "ui/search_masks.h"
 
 namespace velmora {
 
@@ -54,8 +55,8 @@ void SetTreeEntryCount(ReaderJob& job, std::int32_t count) {
 
 void RunEntryReader(ReaderJob& job) {
     JobRun run(*job.window);
-    auto channel = OpenChannel(ChannelCommand::EntryReader, *job.library,
-                               job.window->WindowPhone(), job.window->WindowPrompts());
+    auto channel = OpenChannel(ChannelCommand::EntryReader, *job.library, job.window->WindowPhone(),
+                               job.window->WindowPrompts());
     if (!channel) {
         // Reported; nothing was read, so nothing stays announced.
         job.files->SetCount(0);
@@ -97,8 +98,8 @@ void ListingCommands::ClearForReading() {
 }
 
 std::int32_t ListingCommands::SearchStart(const std::vector<std::uint8_t>& request) {
-    auto channel = OpenChannel(ChannelCommand::FileSearch, m_ports.library, m_ports.window,
-                               m_ports.prompts);
+    auto channel =
+        OpenChannel(ChannelCommand::FileSearch, m_ports.library, m_ports.window, m_ports.prompts);
     if (!channel) return -1;
     const auto count = SendSearchStart(*channel, request);
     if (!count) return -1;
@@ -163,9 +164,8 @@ void ListingCommands::Search() {
     }
     PrepareReading(count);
 
-    m_ports.history.Remember(text);
-    m_ports.window.SetMaskChoices(m_ports.history.Masks());
-    m_ports.history.Store(m_ports.user);
+    RememberSearchMask(m_ports.history, m_ports.user, text,
+                       [this](const auto& masks) { m_ports.window.SetMaskChoices(masks); });
 
     m_ports.list.SetDisplayMode(kDisplayFlat);
     StartReader();
