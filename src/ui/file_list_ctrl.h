@@ -14,6 +14,7 @@
 
 #include "base/icon_image.h"
 #include "fsac/file_list.h"
+#include "ui/settings.h"
 
 namespace velmora {
 
@@ -40,11 +41,7 @@ std::vector<ListColumn> FileListColumns();
 inline constexpr int kDisplayFolder = 0;
 inline constexpr int kDisplayFlat = 1;
 
-// View mode values, as stored.
-inline constexpr int kViewLargeIcons = 0;
-inline constexpr int kViewReport = 1;
-inline constexpr int kViewSmallIcons = 2;
-inline constexpr int kViewList = 3;
+// View mode values (kViewLargeIcons ... kViewList) are the stored ones of ui/settings.h.
 
 // The view command ids of the main menu and the context menu.
 inline constexpr int kCmdViewIcons = 32801;
