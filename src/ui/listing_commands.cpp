@@ -7,7 +7,6 @@
 #include "fsac/fsac_records.h"
 #include "phone/open_channel.h"
 #include "transfer/job.h"
-#include "ui/search_masks.h"
 
 namespace velmora {
 
@@ -164,8 +163,10 @@ void ListingCommands::Search() {
     }
     PrepareReading(count);
 
-    RememberSearchMask(m_ports.history, m_ports.user, text,
-                       [this](const auto& masks) { m_ports.window.SetMaskChoices(masks); });
+    m_ports.history.Remember(text);
+    m_ports.window.SetMaskChoices(m_ports.history.Masks());
+    // Only into an existing key; a failed write goes unnoticed, as every settings write.
+    m_ports.history.Store(m_ports.user);
 
     m_ports.list.SetDisplayMode(kDisplayFlat);
     StartReader();

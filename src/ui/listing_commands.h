@@ -18,11 +18,10 @@
 #include "phone/pst_library.h"
 #include "transfer/job_window.h"
 #include "ui/file_list_ctrl.h"
+#include "ui/settings.h"
 #include "ui/volume_tree.h"
 
 namespace velmora {
-
-class SearchHistory;
 
 // What the two commands need of the main window beyond its phone state. Window's thread only.
 class ListingWindow : public PhoneWindow {
