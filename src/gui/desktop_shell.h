@@ -1,0 +1,44 @@
+// The Shell port on the GNOME desktop stack: GIO's default handlers, GTK's application
+// chooser, GLib's process spawning and temporary folder.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "base/shell.h"
+#include "base/ui_thread.h"
+
+namespace velmora {
+
+class DesktopShell : public Shell {
+  public:
+    // uiThread carries the application chooser over to the window's thread when a worker
+    // asks for it; without one a worker's OpenWith opens nothing.
+    explicit DesktopShell(UiThread* uiThread = nullptr) : m_uiThread(uiThread) {}
+
+    // File paths become file URIs; addresses (http:, mailto:, file:) are passed as they are.
+    int Open(const std::string& target) override;
+    // Shows the chooser for the file's content type and launches the choice. A cancelled
+    // chooser opened nothing: kShellNoAssociation.
+    int OpenWith(const std::string& path) override;
+    // The text/html handler's command line with its page argument written "%1".
+    std::optional<std::string> HtmlHandlerCommand() override;
+    int Run(const std::string& commandLine) override;
+    // Ends with "/".
+    std::string TempFolder() override;
+
+    // File-type icons belong here: 16 and 32 pixel images for a type text through
+    // g_content_type_guess, g_content_type_get_icon and gtk_icon_theme_lookup_by_gicon with a
+    // forced size, and one fallback icon for types the theme does not know.
+
+  private:
+    int OpenWithOnUiThread(const std::string& path);
+
+    UiThread* m_uiThread;
+};
+
+// A desktop entry's Exec line with its file or URL field code turned into "%1" and the other
+// field codes removed.
+std::string DesktopCommandWithPlaceholder(const std::string& exec);
+
+}  // namespace velmora
