@@ -1,0 +1,249 @@
+#include "sim/sim_config.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+namespace velmora {
+
+namespace {
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+template <typename Int>
+bool ParseInt(std::string_view text, Int& out) {
+    if (text.empty()) return false;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+// A value ends at a comment sign unless it is quoted; quotes keep spaces ("E398 ").
+bool SplitValue(std::string_view raw, std::string& value, std::string& problem) {
+    raw = Trim(raw);
+    if (!raw.empty() && raw.front() == '"') {
+        std::size_t close = raw.find('"', 1);
+        if (close == std::string_view::npos) {
+            problem = "missing closing quote";
+            return false;
+        }
+        std::string_view rest = Trim(raw.substr(close + 1));
+        if (!rest.empty() && rest.front() != ';' && rest.front() != '#') {
+            problem = "text after the closing quote";
+            return false;
+        }
+        value = std::string(raw.substr(1, close - 1));
+        return true;
+    }
+    std::size_t comment = raw.find_first_of(";#");
+    value = std::string(Trim(raw.substr(0, comment)));
+    return true;
+}
+
+bool ParseVolumes(std::string_view text, std::vector<SimVolumeConfig>& volumes,
+                  std::string& problem) {
+    volumes.clear();
+    std::istringstream words{std::string(text)};
+    std::string word;
+    std::set<char> seen;
+    while (words >> word) {
+        std::size_t colon = word.find(':');
+        if (colon != 1 || !std::islower(static_cast<unsigned char>(word[0]))) {
+            problem = "volume \"" + word + "\" is not letter:capacity";
+            return false;
+        }
+        SimVolumeConfig volume;
+        volume.letter = word[0];
+        if (!ParseInt(std::string_view(word).substr(2), volume.capacity) || volume.capacity < 0) {
+            problem = "volume \"" + word + "\" has no valid capacity";
+            return false;
+        }
+        if (!seen.insert(volume.letter).second) {
+            problem = std::string("volume ") + volume.letter + " given twice";
+            return false;
+        }
+        volumes.push_back(volume);
+    }
+    if (volumes.empty()) {
+        problem = "no volumes";
+        return false;
+    }
+    return true;
+}
+
+bool ParseVersion(std::string_view text, int& major, int& minor) {
+    std::size_t dot = text.find('.');
+    if (dot == std::string_view::npos) return false;
+    return ParseInt(text.substr(0, dot), major) && ParseInt(text.substr(dot + 1), minor) &&
+           major >= 0 && major <= 255 && minor >= 0 && minor <= 255;
+}
+
+bool ValidModel(const std::string& model) {
+    if (model.empty() || model.size() > 5) return false;
+    for (char c : model) {
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::filesystem::path HomeFolder(const EnvLookup& env) {
+    if (auto home = env("HOME")) return *home;
+    return std::filesystem::temp_directory_path();
+}
+
+SimPhoneConfig DefaultPhone(const std::filesystem::path& dataFolder, std::uint16_t id) {
+    SimPhoneConfig phone;
+    phone.deviceId = id;
+    phone.image = dataFolder / ("phone" + std::to_string(id));
+    phone.seedSample = true;
+    return phone;
+}
+
+}  // namespace
+
+std::optional<std::string> ProcessEnv(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') return std::nullopt;
+    return std::string(value);
+}
+
+std::filesystem::path EmulatorDataFolder(const EnvLookup& env) {
+    if (auto data = env("XDG_DATA_HOME")) return std::filesystem::path(*data) / "Velmora";
+    return HomeFolder(env) / ".local" / "share" / "Velmora";
+}
+
+SimConfig ParsePhonesFile(std::string_view text, const std::string& fileName,
+                          const std::filesystem::path& baseFolder,
+                          const std::filesystem::path& dataFolder) {
+    SimConfig config;
+    std::set<std::uint16_t> ids;
+    std::set<std::string> keysSeen;
+    SimPhoneConfig* phone = nullptr;
+
+    auto fail = [&](int line, const std::string& problem) {
+        SimConfig failed;
+        failed.error = fileName + " line " + std::to_string(line) + ": " + problem;
+        return failed;
+    };
+
+    std::istringstream lines{std::string(text)};
+    std::string rawLine;
+    int lineNumber = 0;
+    while (std::getline(lines, rawLine)) {
+        ++lineNumber;
+        std::string_view line = Trim(rawLine);
+        if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+
+        if (line.front() == '[') {
+            std::size_t close = line.find(']');
+            std::string_view after =
+                close == std::string_view::npos ? std::string_view() : Trim(line.substr(close + 1));
+            if (close == std::string_view::npos ||
+                (!after.empty() && after.front() != ';' && after.front() != '#')) {
+                return fail(lineNumber, "malformed section header");
+            }
+            std::string_view name = Trim(line.substr(1, close - 1));
+            if (name.substr(0, 5) != "phone") {
+                return fail(lineNumber, "unknown section \"" + std::string(name) + "\"");
+            }
+            std::uint16_t id = 0;
+            if (!ParseInt(Trim(name.substr(5)), id) || id == 0) {
+                return fail(lineNumber, "device id must be a number from 1 to 65535");
+            }
+            if (!ids.insert(id).second) {
+                return fail(lineNumber, "device id " + std::to_string(id) + " given twice");
+            }
+            config.phones.push_back(DefaultPhone(dataFolder, id));
+            phone = &config.phones.back();
+            keysSeen.clear();
+            continue;
+        }
+
+        std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos) {
+            return fail(lineNumber, "expected key = value");
+        }
+        std::string key(Trim(line.substr(0, equals)));
+        if (phone == nullptr) {
+            return fail(lineNumber, "\"" + key + "\" before the first [phone N] section");
+        }
+        std::string value;
+        std::string problem;
+        if (!SplitValue(line.substr(equals + 1), value, problem)) {
+            return fail(lineNumber, problem);
+        }
+        if (!keysSeen.insert(key).second) {
+            return fail(lineNumber, "\"" + key + "\" given twice");
+        }
+        if (key == "model") {
+            if (!ValidModel(value)) {
+                return fail(lineNumber, "model must be one to five printable characters");
+            }
+            phone->model = value;
+        } else if (key == "fsac") {
+            if (!ParseVersion(value, phone->fsacMajor, phone->fsacMinor)) {
+                return fail(lineNumber, "fsac must be major.minor, for example 2.1");
+            }
+        } else if (key == "volumes") {
+            if (!ParseVolumes(value, phone->volumes, problem)) return fail(lineNumber, problem);
+        } else if (key == "image") {
+            if (value.empty()) return fail(lineNumber, "image is empty");
+            std::filesystem::path image(value);
+            phone->image = image.is_relative() ? baseFolder / image : image;
+        } else if (key == "rate") {
+            if (!ParseInt(value, phone->rate) || phone->rate < 0) {
+                return fail(lineNumber, "rate must be a number of bytes per second, 0 or more");
+            }
+        } else {
+            return fail(lineNumber, "unknown key \"" + key + "\"");
+        }
+    }
+    return config;
+}
+
+SimConfig LoadEmulatorConfig(const EnvLookup& env) {
+    namespace fs = std::filesystem;
+    const fs::path dataFolder = EmulatorDataFolder(env);
+    fs::path phonesFile;
+    std::error_code ec;
+    if (auto given = env(kPhonesEnvVar); given && fs::exists(*given, ec)) {
+        phonesFile = *given;
+    } else {
+        fs::path configHome = env("XDG_CONFIG_HOME") ? fs::path(*env("XDG_CONFIG_HOME"))
+                                                     : HomeFolder(env) / ".config";
+        fs::path candidate = configHome / "Velmora" / "phones.ini";
+        if (fs::exists(candidate, ec)) phonesFile = candidate;
+    }
+
+    SimConfig config;
+    if (phonesFile.empty()) {
+        config.phones.push_back(DefaultPhone(dataFolder, 1));
+    } else {
+        std::ifstream in(phonesFile, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        if (!in) {
+            config.error = phonesFile.string() + ": cannot be read";
+        } else {
+            config = ParsePhonesFile(text.str(), phonesFile.string(), phonesFile.parent_path(),
+                                     dataFolder);
+        }
+    }
+    if (auto trace = env(kTraceEnvVar)) config.tracePath = *trace;
+    return config;
+}
+
+}  // namespace velmora

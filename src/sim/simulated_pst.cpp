@@ -1,0 +1,326 @@
+#include "sim/simulated_pst.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+#include "base/byte_order.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr std::int32_t kFailure = 1;
+
+std::string Hex(std::span<const std::uint8_t> bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (std::uint8_t byte : bytes) {
+        text.push_back(kDigits[byte >> 4]);
+        text.push_back(kDigits[byte & 0x0F]);
+    }
+    return text;
+}
+
+}  // namespace
+
+SimulatedPst::SimulatedPst(SimConfig config)
+    : m_restartDelay(config.restartDelay),
+      m_configError(std::move(config.error)),
+      m_tracePath(std::move(config.tracePath)) {
+    for (SimPhoneConfig& phone : config.phones) {
+        if (Find(phone.deviceId) != nullptr) continue;
+        m_attached.push_back(phone.deviceId);
+        m_phones.push_back(std::make_unique<SimPhone>(std::move(phone)));
+    }
+    m_notifier = std::thread([this] { NotifierLoop(); });
+}
+
+SimulatedPst::~SimulatedPst() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+    m_notifier.join();
+}
+
+SimPhone* SimulatedPst::Find(std::uint16_t deviceId) {
+    for (auto& phone : m_phones) {
+        if (phone->DeviceId() == deviceId) return phone.get();
+    }
+    return nullptr;
+}
+
+bool SimulatedPst::IsAttached(std::uint16_t deviceId) const {
+    return std::find(m_attached.begin(), m_attached.end(), deviceId) != m_attached.end();
+}
+
+void SimulatedPst::PostLocked() {
+    if (!m_initialized) return;
+    ++m_pending;
+    m_wake.notify_all();
+}
+
+void SimulatedPst::DetachLocked(std::uint16_t deviceId) {
+    auto it = std::find(m_attached.begin(), m_attached.end(), deviceId);
+    if (it == m_attached.end()) return;
+    m_attached.erase(it);
+    if (SimPhone* phone = Find(deviceId)) phone->Reset();
+    PostLocked();
+}
+
+void SimulatedPst::AttachLocked(std::uint16_t deviceId) {
+    if (IsAttached(deviceId) || Find(deviceId) == nullptr) return;
+    m_attached.push_back(deviceId);
+    PostLocked();
+}
+
+void SimulatedPst::NotifierLoop() {
+    std::unique_lock lock(m_mutex);
+    while (!m_stop) {
+        // Notifications go out before any re-attach, so a sink that polls at once sees each
+        // change on its own.
+        if (m_pending > 0) {
+            --m_pending;
+            lock.unlock();
+            bool delivered = false;
+            {
+                std::lock_guard sinkLock(m_sinkMutex);
+                if (m_sink != nullptr) {
+                    m_sink->OnDeviceListChanged();
+                    delivered = true;
+                }
+            }
+            lock.lock();
+            if (delivered) {
+                ++m_deliveredCount;
+                m_delivered.notify_all();
+            }
+            continue;
+        }
+        auto now = std::chrono::steady_clock::now();
+        bool attached = false;
+        for (auto it = m_reattach.begin(); it != m_reattach.end();) {
+            if (it->first <= now) {
+                AttachLocked(it->second);
+                it = m_reattach.erase(it);
+                attached = true;
+            } else {
+                ++it;
+            }
+        }
+        if (attached) continue;
+        if (m_reattach.empty()) {
+            m_wake.wait(lock);
+        } else {
+            auto next = std::min_element(m_reattach.begin(), m_reattach.end())->first;
+            m_wake.wait_until(lock, next);
+        }
+    }
+}
+
+void SimulatedPst::Trace(const std::string& line) {
+    if (m_tracePath.empty()) return;
+    std::lock_guard lock(m_traceMutex);
+    if (std::FILE* file = std::fopen(m_tracePath.c_str(), "a")) {
+        std::fputs((line + "\n").c_str(), file);
+        std::fclose(file);
+    }
+}
+
+std::int32_t SimulatedPst::PSTInitializeEx(std::int32_t interfaceMode,
+                                           PstNotificationSink* window) {
+    std::int32_t rc = 0;
+    bool raise = false;
+    {
+        std::lock_guard sinkLock(m_sinkMutex);
+        std::lock_guard lock(m_mutex);
+        if (m_plan.throwOnInitialize) {
+            raise = true;
+        } else if (m_plan.failInitialize ||
+                   (interfaceMode != kInterfaceUsb && interfaceMode != kInterfaceRs232)) {
+            rc = kFailure;
+        } else {
+            m_sink = window;
+            m_initialized = true;
+            PostLocked();
+        }
+    }
+    Trace("PSTInitializeEx mode=" + std::to_string(interfaceMode) +
+          " rc=" + (raise ? std::string("throw") : std::to_string(rc)));
+    if (raise) throw std::runtime_error("emulated phone library: initialisation failed");
+    return rc;
+}
+
+std::int32_t SimulatedPst::PSTUninitialize() {
+    std::int32_t rc = 0;
+    {
+        // Taking the sink's lock waits for a notification under way, so none follows.
+        std::lock_guard sinkLock(m_sinkMutex);
+        std::lock_guard lock(m_mutex);
+        if (!m_initialized || m_plan.failUninitialize) {
+            rc = kFailure;
+        } else {
+            m_initialized = false;
+            m_sink = nullptr;
+            m_pending = 0;
+        }
+    }
+    Trace("PSTUninitialize rc=" + std::to_string(rc));
+    return rc;
+}
+
+std::int32_t SimulatedPst::PSTGetDeviceList(std::vector<std::uint16_t>& devices) {
+    std::int32_t rc = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_initialized || m_plan.failGetDeviceList) {
+            rc = kFailure;
+        } else {
+            devices = m_attached;
+        }
+    }
+    Trace("PSTGetDeviceList rc=" + std::to_string(rc));
+    return rc;
+}
+
+std::int32_t SimulatedPst::PSTGetInterfaceHandle(std::uint32_t deviceId, std::string interfaceName,
+                                                 std::uint32_t& handle) {
+    std::int32_t rc = kFailure;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_initialized && !m_plan.failGetInterfaceHandle && deviceId <= 0xFFFF &&
+            IsAttached(static_cast<std::uint16_t>(deviceId)) &&
+            interfaceName == kTestCommandInterface) {
+            handle = HandleFor(static_cast<std::uint16_t>(deviceId));
+            rc = 0;
+        }
+    }
+    Trace("PSTGetInterfaceHandle dev=" + std::to_string(deviceId) + " rc=" + std::to_string(rc));
+    return rc;
+}
+
+std::int32_t SimulatedPst::PSTTestCmdInit(std::uint16_t deviceId, std::int32_t rs232) {
+    std::int32_t rc = kFailure;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_initialized && !m_plan.failTestCmdInit && IsAttached(deviceId) &&
+            (rs232 == 0 || rs232 == 1)) {
+            rc = 0;
+        }
+    }
+    Trace("PSTTestCmdInit dev=" + std::to_string(deviceId) + " rc=" + std::to_string(rc));
+    return rc;
+}
+
+std::int32_t SimulatedPst::PSTSendCommand(std::uint32_t deviceId, std::uint32_t handle,
+                                          const char* command,
+                                          std::span<const std::uint8_t> request,
+                                          std::span<std::uint8_t> reply, std::int32_t& replyLength,
+                                          std::uint16_t deviceId16) {
+    const std::string name = command != nullptr ? command : "";
+    std::int32_t rc = kFailure;
+    std::size_t written = 0;
+    replyLength = 0;
+    std::int64_t rate = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        SimPhone* phone = deviceId <= 0xFFFF ? Find(static_cast<std::uint16_t>(deviceId)) : nullptr;
+        bool failNow = false;
+        if (m_initialized) {
+            ++m_sendsSinceFaultPlan;
+            const bool matches =
+                (m_plan.failSendCommand.empty() || m_plan.failSendCommand == name) &&
+                (!m_plan.failSendOp || (name == "FSAC" && request.size() >= 4 &&
+                                        GetBe32(request, 0) == *m_plan.failSendOp));
+            if (matches && m_plan.failSendNumber > 0) {
+                ++m_matchingSends;
+                failNow = m_matchingSends == m_plan.failSendNumber ||
+                          (m_plan.failFollowingSends && m_matchingSends > m_plan.failSendNumber);
+            }
+        }
+        if (m_initialized && !failNow && phone != nullptr && deviceId == deviceId16 &&
+            IsAttached(deviceId16) && handle == HandleFor(deviceId16)) {
+            SimPhoneFaults faults;
+            faults.readLimit = m_plan.readLimit;
+            faults.searchNext = m_plan.searchNext;
+            SimReply answer = phone->Handle(name, request, reply.size(), faults);
+            rc = answer.rc;
+            if (rc == 0) {
+                // Whatever the phone produced, the caller's buffer bounds what it gets.
+                written = std::min(answer.bytes.size(), reply.size());
+                std::copy_n(answer.bytes.begin(), written, reply.begin());
+                replyLength = static_cast<std::int32_t>(written);
+                if (m_plan.oversizeBy > 0) {
+                    replyLength = static_cast<std::int32_t>(reply.size()) + m_plan.oversizeBy;
+                }
+                rate = phone->Config().rate;
+                if (name == "RESTART") {
+                    DetachLocked(deviceId16);
+                    m_reattach.emplace_back(std::chrono::steady_clock::now() + m_restartDelay,
+                                            deviceId16);
+                    m_wake.notify_all();
+                }
+            }
+        }
+        if (m_plan.detachAfterSends > 0 && m_sendsSinceFaultPlan == m_plan.detachAfterSends) {
+            DetachLocked(m_plan.detachDevice);
+        }
+    }
+    Trace("PSTSendCommand dev=" + std::to_string(deviceId) + " cmd=" + name +
+          " req=" + Hex(request) + " reply=" + Hex(reply.first(written)) +
+          " len=" + std::to_string(replyLength) + " rc=" + std::to_string(rc));
+    if (rate > 0) {
+        // The link's speed: the caller waits, other phones and threads do not.
+        const auto bytes = static_cast<std::int64_t>(request.size() + written);
+        std::this_thread::sleep_for(std::chrono::microseconds(bytes * 1000000 / rate));
+    }
+    return rc;
+}
+
+void SimulatedPst::SetFaultPlan(const FaultPlan& plan) {
+    std::lock_guard lock(m_mutex);
+    m_plan = plan;
+    m_sendsSinceFaultPlan = 0;
+    m_matchingSends = 0;
+}
+
+void SimulatedPst::AttachPhone(const SimPhoneConfig& phone) {
+    std::lock_guard lock(m_mutex);
+    if (Find(phone.deviceId) == nullptr) m_phones.push_back(std::make_unique<SimPhone>(phone));
+    AttachLocked(phone.deviceId);
+}
+
+bool SimulatedPst::AttachPhone(std::uint16_t deviceId) {
+    std::lock_guard lock(m_mutex);
+    if (Find(deviceId) == nullptr || IsAttached(deviceId)) return false;
+    AttachLocked(deviceId);
+    return true;
+}
+
+bool SimulatedPst::DetachPhone(std::uint16_t deviceId) {
+    std::lock_guard lock(m_mutex);
+    if (!IsAttached(deviceId)) return false;
+    DetachLocked(deviceId);
+    return true;
+}
+
+std::uint64_t SimulatedPst::NotificationCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_deliveredCount;
+}
+
+bool SimulatedPst::WaitForNotifications(std::uint64_t count,
+                                        std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_mutex);
+    return m_delivered.wait_for(lock, timeout, [&] { return m_deliveredCount >= count; });
+}
+
+std::unique_ptr<SimulatedPst> CreateEmulatedPhoneLibrary() {
+    return std::make_unique<SimulatedPst>(LoadEmulatorConfig(ProcessEnv));
+}
+
+}  // namespace velmora
