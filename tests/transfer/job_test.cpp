@@ -36,17 +36,16 @@ void RunTransfer(JobWindow& window, int files) {
     }
 }
 
-TEST_F(JobShape, SingleFileNeverShowsTheFileBar) {
+TEST_F(JobShape, FileBarOnlyForSeveralFilesAndHiddenBeforeUnlocking) {
     RunTransfer(window, 1);
     EXPECT_EQ(window.Events(), (Events{"enable 0 0", "enable 1 1"}));
     EXPECT_EQ(StopFlag.load(), kStopRequested);
-}
 
-TEST_F(JobShape, SeveralFilesShowTheFileBarAndHideItBeforeUnlocking) {
-    RunTransfer(window, 2);
-    EXPECT_EQ(window.Events(), (Events{"filebar 1", "enable 0 0", "filerange 10", "filepos 0",
-                                       "filepos 10", "enable 0 0", "filerange 10", "filepos 0",
-                                       "filepos 10", "filebar 0", "enable 1 1"}));
+    RecordingJobWindow two;
+    RunTransfer(two, 2);
+    EXPECT_EQ(two.Events(), (Events{"filebar 1", "enable 0 0", "filerange 10", "filepos 0",
+                                    "filepos 10", "enable 0 0", "filerange 10", "filepos 0",
+                                    "filepos 10", "filebar 0", "enable 1 1"}));
     EXPECT_EQ(StopFlag.load(), kStopRequested);
 }
 
@@ -139,29 +138,20 @@ TEST(JobRegistry, ShutdownStopsWorkersAndRefusesNewOnes) {
 }
 
 TEST(JobRegistry, ShutdownLeavesAStuckWorkerAndItsLateStartStaysStopped) {
+    JobRegistry jobs;
+    RecordingJobWindow window;
     std::promise<void> release;
-    // Owned by the worker: it runs on after the registry is gone.
-    auto sawStop = std::make_shared<std::promise<bool>>();
-    auto sawStopResult = sawStop->get_future();
-    // Fulfilled when the worker's closure is released, after its JobRun has ended, so that
-    // the worker is done with StopFlag before the next test.
-    auto finished = std::make_shared<std::promise<void>>();
-    auto closureReleased = finished->get_future();
-    std::shared_ptr<void> token(nullptr, [finished](void*) { finished->set_value(); });
-    {
-        JobRegistry jobs;
-        auto released = release.get_future().share();
-        ASSERT_TRUE(jobs.Start([sawStop, released, token = std::move(token)] {
-            released.wait();
-            auto window = std::make_shared<RecordingJobWindow>();
-            JobRun run(*window);  // begins only after Shutdown gave up on it
-            sawStop->set_value(run.StopRequested());
-        }));
-        EXPECT_FALSE(jobs.Shutdown(std::chrono::milliseconds(0)));
-    }
+    std::promise<bool> sawStop;
+    auto released = release.get_future().share();
+    ASSERT_TRUE(jobs.Start([&, released] {
+        released.wait();
+        JobRun run(window);  // begins only after Shutdown gave up on it
+        sawStop.set_value(run.StopRequested());
+    }));
+    EXPECT_FALSE(jobs.Shutdown(std::chrono::milliseconds(0)));
     release.set_value();
-    EXPECT_TRUE(sawStopResult.get());
-    closureReleased.wait();
+    EXPECT_TRUE(sawStop.get_future().get());
+    ASSERT_TRUE(jobs.WaitUntilIdle(kLongWait));
     EXPECT_EQ(StopFlag.load(), kStopRequested);
 }
 
@@ -275,15 +265,6 @@ TEST(JobThreads, WorkerOutlivingTheWindowLeavesItAlone) {
         ASSERT_TRUE(ui->PumpUntil([&] { return !jobs.Busy(); }));
         EXPECT_FALSE(proxy->Attached());
     }
-}
-
-TEST(JobThreads, ProcessWideLaunch) {
-    std::promise<void> ran;
-    auto done = ran.get_future();
-    ASSERT_TRUE(StartJob([&ran] { ran.set_value(); }));
-    done.wait();
-    ASSERT_TRUE(Jobs().WaitUntilIdle(kLongWait));
-    EXPECT_FALSE(JobBusy());
 }
 
 }  // namespace
