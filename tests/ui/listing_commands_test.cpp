@@ -295,6 +295,26 @@ TEST_F(ListingCommandsTest, AFailedReadKeepsTheEntriesReadAndOnlyThoseAnnounced)
     EXPECT_EQ(rig.tree.Selection(), kNoNode);  // the views are left to the user
 }
 
+TEST_F(ListingCommandsTest, AReaderWithoutADeviceAnnouncesNothing) {
+    rig.window.letter = 'a';
+    QueueListing({"/a/1.txt", "/a/2.txt"});
+    // The phone goes from the device list between search start and the reader's start.
+    rig.startJob = [&](std::function<void()> worker) {
+        rig.window.device.reset();
+        worker();
+        return true;
+    };
+
+    rig.commands.GetFileList();
+
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Can't get file information from phone"}));
+    EXPECT_EQ(FsacRequests().size(), 1u);
+    EXPECT_EQ(rig.files.Count(), 0);
+    EXPECT_EQ(rig.tree.EntryCount(), 0);
+    EXPECT_TRUE(rig.window.LogLines().empty());  // never locked
+    EXPECT_EQ(StopFlag.load(), kStopRequested);
+}
+
 TEST_F(ListingCommandsTest, AnInterruptedReadShowsWhatArrived) {
     rig.window.letter = 'a';
     pst.QueueReply("FSAC", ScriptedReply::Bytes(CountReply(40)));
