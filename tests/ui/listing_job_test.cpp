@@ -68,21 +68,6 @@ TEST_F(ListingJobTest, AListingInterruptedFromTheWindowKeepsWhatArrived) {
     EXPECT_EQ(StopFlag.load(), kStopRequested);
 }
 
-TEST_F(ListingJobTest, AWholeListingArrivesInOrder) {
-    rig.commands.GetFileList();
-    // Pressing the button again while the reader runs starts nothing and sends nothing.
-    rig.commands.GetFileList();
-    ASSERT_TRUE(PumpUntilIdle());
-
-    EXPECT_EQ(rig.files.Count(), 40);
-    EXPECT_EQ(pst.Calls("PSTSendCommand").size(), 41u);
-    const auto progress = rig.window.status.History(kStatusMessagePart);
-    ASSERT_EQ(progress.size(), 41u);
-    EXPECT_EQ(progress[1], "Reading file list from phone... 1 from 40 read");
-    EXPECT_EQ(progress.back(), "Reading file list from phone... 40 from 40 read");
-    EXPECT_EQ(rig.window.position, 40);
-}
-
 TEST_F(ListingJobTest, AReaderOutlivingItsWindowEndsWithoutReachingIt) {
     bool closing = false;
     rig.window.onPosition = [&](std::int32_t position) { closing = closing || position == 3; };

@@ -24,26 +24,18 @@ class NoSink : public PstNotificationSink {
 
 class ListingSimTest : public ::testing::Test {
   protected:
-    void Start(bool flash) {
+    void SetUp() override {
         StopFlag.store(kStopRequested);
         SimPhoneConfig phone;
         phone.deviceId = 1;
         phone.image = folder.path() / "phone";
         phone.seedSample = true;
-        if (flash) {
-            phone.model = "T720";
-            phone.fsacMajor = 1;
-            phone.fsacMinor = 5;
-        }
         SimConfig config;
         config.phones = {phone};
         pst = std::make_unique<SimulatedPst>(std::move(config));
         ASSERT_EQ(pst->PSTInitializeEx(kInterfaceUsb, &sink), 0);
         rig = std::make_unique<ListingRig>(*pst);
         rig->window.device = 1;
-        rig->window.fileSystemFlag = flash;
-        rig->window.volumeCount = flash ? 1 : 2;
-        if (flash) rig->tree.SetVolumeTable({"FLASH"});
     }
 
     std::set<std::string> ReadPaths() const {
@@ -62,7 +54,6 @@ class ListingSimTest : public ::testing::Test {
 };
 
 TEST_F(ListingSimTest, AWholeListingOfTheFirstVolume) {
-    Start(false);
     rig->window.letter = 'a';
     rig->commands.GetFileList();
 
@@ -81,7 +72,6 @@ TEST_F(ListingSimTest, AWholeListingOfTheFirstVolume) {
 }
 
 TEST_F(ListingSimTest, ASearchForMidiFilesGivesTheFlatList) {
-    Start(false);
     rig->window.mask = "*.mid";
     rig->commands.Search();
 
@@ -96,18 +86,6 @@ TEST_F(ListingSimTest, ASearchForMidiFilesGivesTheFlatList) {
     EXPECT_EQ(rig->list.DisplayMode(), kDisplayFlat);
     EXPECT_EQ(rig->list.RowCount(), static_cast<int>(expected.size()));
     EXPECT_EQ(rig->history.Slot(0), "*.mid");
-}
-
-TEST_F(ListingSimTest, AFlashPhoneListsItsSingleVolume) {
-    Start(true);
-    rig->commands.GetFileList();
-
-    std::set<std::string> expected;
-    for (const auto& file : SampleFiles(true)) expected.insert("FLASH/" + file.path);
-    ASSERT_FALSE(expected.empty());
-    EXPECT_EQ(ReadPaths(), expected);
-    EXPECT_TRUE(rig->window.prompts.Boxes().empty());
-    EXPECT_EQ(rig->tree.Node(rig->tree.Selection())->text, "FLASH");
 }
 
 }  // namespace
