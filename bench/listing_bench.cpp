@@ -1,0 +1,260 @@
+// The largest listing the protocol can announce, 65,535 entries, read from the emulated phone
+// with Get File List, then the tree and the folder view of the first volume built from it.
+// The phone image is made once in the temporary folder and kept for later runs.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "fsac/file_list.h"
+#include "sim/simulated_pst.h"
+#include "transfer/job.h"
+#include "transfer/job_window.h"
+#include "transfer/stop_flag.h"
+#include "ui/file_list_ctrl.h"
+#include "ui/listing_commands.h"
+#include "ui/settings.h"
+#include "ui/volume_tree.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kEntries = 65535;
+constexpr int kRootFiles = 32768;  // directly in /a, the folder view's rows
+constexpr int kFilesPerFolder = 256;
+
+// /a holds kRootFiles empty files and the rest in folders of 256, so that both the tree and
+// the folder view have work.
+fs::path PhoneImage() {
+    const fs::path image = fs::temp_directory_path() / "velmora_bench_65535";
+    const fs::path done = image / "complete";
+    if (fs::exists(done)) return image;
+    fs::remove_all(image);
+    const fs::path volume = image / "a";
+    fs::create_directories(volume);
+    const char* types[] = {"jpg", "mid", "txt", "gif", "jar", "mp3", "bmp", "wav"};
+    for (int n = 0; n < kEntries; ++n) {
+        fs::path folder = volume;
+        if (n >= kRootFiles) {
+            char name[16];
+            std::snprintf(name, sizeof name, "f%03d", (n - kRootFiles) / kFilesPerFolder);
+            folder /= name;
+            if ((n - kRootFiles) % kFilesPerFolder == 0) fs::create_directories(folder);
+        }
+        char file[32];
+        std::snprintf(file, sizeof file, "file%05d.%s", n, types[n % 8]);
+        std::ofstream(folder / file).flush();
+    }
+    std::ofstream(done).flush();
+    return image;
+}
+
+class NoSink : public PstNotificationSink {
+  public:
+    void OnDeviceListChanged() override {}
+};
+
+// The bench thread is the window's thread; the job runs on it too.
+class SameThread : public UiThread {
+  public:
+    bool Invoke(std::function<void()> task) override {
+        task();
+        return true;
+    }
+    void Post(std::function<void()> task) override { task(); }
+    bool IsUiThread() const override { return true; }
+};
+
+// The window's thread is the bench thread, pumping what a worker hands over.
+class PumpedThread : public UiThread {
+  public:
+    bool Invoke(std::function<void()> task) override {
+        if (IsUiThread()) {
+            task();
+            return true;
+        }
+        bool done = false;
+        std::unique_lock lock(m_mutex);
+        m_tasks.push_back([&] {
+            task();
+            std::lock_guard doneLock(m_mutex);
+            done = true;
+            m_changed.notify_all();
+        });
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return done; });
+        return true;
+    }
+    void Post(std::function<void()> task) override {
+        std::lock_guard lock(m_mutex);
+        m_tasks.push_back(std::move(task));
+        m_changed.notify_all();
+    }
+    bool IsUiThread() const override { return std::this_thread::get_id() == m_owner; }
+    // Runs tasks until no job is left.
+    void PumpUntilIdle() {
+        for (;;) {
+            std::function<void()> task;
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait_for(lock, std::chrono::milliseconds(1),
+                                   [&] { return !m_tasks.empty(); });
+                if (m_tasks.empty()) {
+                    if (!JobBusy()) return;
+                    continue;
+                }
+                task = std::move(m_tasks.front());
+                m_tasks.pop_front();
+            }
+            task();
+        }
+    }
+
+  private:
+    std::thread::id m_owner = std::this_thread::get_id();
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::function<void()>> m_tasks;
+};
+
+// Any box means the listing went wrong.
+class FailingPrompts : public Prompts {
+  public:
+    PromptAnswer MessageBox(const MessageBoxRequest& request) override {
+        std::fprintf(stderr, "unexpected box: %s\n", request.text.c_str());
+        std::abort();
+    }
+    std::optional<std::string> SaveFile(const SaveFileRequest&) override { return std::nullopt; }
+    std::vector<std::string> OpenFiles(const OpenFilesRequest&) override { return {}; }
+};
+
+class NoSettings : public SettingsStore {
+  public:
+    bool KeyExists() const override { return false; }
+    bool CreateKey() override { return false; }
+    std::optional<SettingValue> Read(std::string_view) const override { return std::nullopt; }
+    bool Write(std::string_view, const SettingValue&) override { return false; }
+};
+
+// One shared pair of icons, as a per-type cache would hand out.
+class SharedIcons : public IconSource {
+  public:
+    IconHandle FileTypeIcon(const std::string&, bool large) override {
+        return large ? m_large : m_small;
+    }
+
+  private:
+    IconHandle m_large = std::make_shared<IconImage>(IconImage{32, 32, {}, "large"});
+    IconHandle m_small = std::make_shared<IconImage>(IconImage{16, 16, {}, "small"});
+};
+
+// The window's state as far as the listing and the job reach it; the tree's selection fills
+// the list the way the window's handler does.
+class BenchWindow : public ListingWindow, public JobWindow, public TreeSelectionHandler {
+  public:
+    explicit BenchWindow(FileListCtrl& list) : m_list(list) {}
+
+    bool LibraryReady() const override { return true; }
+    std::int32_t Rs232Flag() const override { return 0; }
+    std::optional<std::uint16_t> SelectedDevice() const override { return 1; }
+    void SetStatusText(int, const std::string& text) override { m_status = text; }
+    void ShowWaitCursor() override {}
+    int VolumeCount() const override { return 1; }
+    std::uint8_t CurrentVolumeLetter() const override { return 'a'; }
+    void SetCurrentVolumeLetter(std::uint8_t) override {}
+    bool FileSystemFlag() const override { return false; }
+    void ShowModelAndVersion() override {}
+    std::string MaskText() const override { return "*"; }
+    void SetMaskChoices(const std::vector<std::string>&) override {}
+    void SetOverallRange(std::int32_t) override {}
+    void SetOverallPosition(std::int32_t) override {}
+    void EnableControls(bool, bool) override {}
+    void ShowFileBar(bool) override {}
+    void SetFileRange(std::int32_t) override {}
+    void SetFilePosition(std::int32_t) override {}
+    Prompts& WindowPrompts() override { return m_prompts; }
+    PhoneWindow& WindowPhone() override { return *this; }
+    void OnTreeSelection(const TreeSelectionChange& change) override {
+        if (change.refillRows) m_list.FillFolder(change.rows);
+    }
+
+    FailingPrompts m_prompts;
+
+  private:
+    FileListCtrl& m_list;
+    std::string m_status;
+};
+
+// onWorker: the reader on a job thread of its own, every window call carried over to the
+// bench thread as in the program; otherwise everything runs on the bench thread.
+void ListLargestVolume(benchmark::State& state, bool onWorker) {
+    SimPhoneConfig phone;
+    phone.deviceId = 1;
+    phone.image = PhoneImage();
+    phone.volumes = {{'a', 1 << 30}};
+    SimConfig config;
+    config.phones = {phone};
+    SimulatedPst pst(std::move(config));
+    NoSink sink;
+    pst.PSTInitializeEx(kInterfaceUsb, &sink);
+
+    FileList files;
+    FileListCtrl list;
+    BenchWindow window(list);
+    VolumeTree tree(window.m_prompts, files);
+    tree.SetVolumeTable({"/a"});
+    tree.SetSelectionHandler(&window);
+    SharedIcons icons;
+    SearchHistory history;
+    NoSettings user;
+    auto pumped = std::make_shared<PumpedThread>();
+    std::shared_ptr<UiThread> ui = pumped;
+    if (!onWorker) ui = std::make_shared<SameThread>();
+    auto proxy = std::make_shared<JobWindowProxy>(ui, window);
+    JobStarter inlineJob = [](std::function<void()> worker) {
+        worker();
+        return true;
+    };
+    ListingCommands commands(ListingPorts{pst, window, window.m_prompts, files, tree, list, icons,
+                                          history, user, proxy,
+                                          onWorker ? JobStarter(StartJob) : inlineJob, JobBusy});
+
+    for (auto _ : state) {
+        StopFlag.store(kStopRequested);
+        commands.GetFileList();
+        if (onWorker) pumped->PumpUntilIdle();
+        if (files.Count() != kEntries || list.RowCount() != kRootFiles) {
+            state.SkipWithError("the listing did not arrive whole");
+            break;
+        }
+    }
+    state.counters["entries"] = files.Count();
+    state.counters["folder rows"] = list.RowCount();
+    proxy->Detach();
+}
+
+void BM_ListLargestVolume(benchmark::State& state) {
+    ListLargestVolume(state, false);
+}
+BENCHMARK(BM_ListLargestVolume)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ListLargestVolumeOnWorker(benchmark::State& state) {
+    ListLargestVolume(state, true);
+}
+BENCHMARK(BM_ListLargestVolumeOnWorker)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,91 @@
+// Get File List (1003) and Search (1007): search start on the window's thread, then the
+// entry reader as a job, and what the window shows when the reader reports an entry
+// ("WM_GET_FILE_INFO") and when it ends (the tree's first volume, or the flat list of a
+// search).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/icon_image.h"
+#include "base/prompts.h"
+#include "base/settings_store.h"
+#include "fsac/file_list.h"
+#include "phone/phone_window.h"
+#include "phone/pst_library.h"
+#include "transfer/job_window.h"
+#include "ui/file_list_ctrl.h"
+#include "ui/settings.h"
+#include "ui/volume_tree.h"
+
+namespace velmora {
+
+// What the two commands need of the main window beyond its phone state. Window's thread only.
+class ListingWindow : public PhoneWindow {
+  public:
+    // The phone session's volume state.
+    virtual int VolumeCount() const = 0;
+    virtual std::uint8_t CurrentVolumeLetter() const = 0;
+    virtual void SetCurrentVolumeLetter(std::uint8_t letter) = 0;
+    // Set for phones with a single volume and no folders.
+    virtual bool FileSystemFlag() const = 0;
+    // The phone model query and the version display, which name the tree's root.
+    virtual void ShowModelAndVersion() = 0;
+    // The mask box 1006: its text, and its choices refilled with the first one selected.
+    virtual std::string MaskText() const = 0;
+    virtual void SetMaskChoices(const std::vector<std::string>& masks) = 0;
+    // The overall bar 1002.
+    virtual void SetOverallRange(std::int32_t total) = 0;
+    virtual void SetOverallPosition(std::int32_t position) = 0;
+};
+
+// Starts a worker as a job; false when it was refused. StartJob in the program.
+using JobStarter = std::function<bool(std::function<void()>)>;
+
+struct ListingPorts {
+    PstLibrary& library;
+    ListingWindow& window;
+    Prompts& prompts;
+    FileList& files;
+    VolumeTree& tree;
+    FileListCtrl& list;
+    IconSource& icons;
+    SearchHistory& history;
+    SettingsStore& user;
+    // The workers' way to the window; it must outlive nothing, being detached with the window.
+    std::shared_ptr<JobWindowProxy> jobWindow;
+    JobStarter startJob;
+    // Whether a job still runs: a new search must not mix its requests with the old ones.
+    std::function<bool()> jobBusy;
+};
+
+class ListingCommands {
+  public:
+    explicit ListingCommands(ListingPorts ports);
+    ListingCommands(const ListingCommands&) = delete;
+    ListingCommands& operator=(const ListingCommands&) = delete;
+
+    // Button 1003: every file of the selected volume.
+    void GetFileList();
+    // Button 1007: the files matching the mask box's text.
+    void Search();
+    // "WM_GET_FILE_INFO" for entry index n: bar, status part 4, row n if there is one.
+    void OnGetFileInfo(std::int32_t n);
+
+  private:
+    // The steps both commands share before search start: the clear and the root's text.
+    void ClearForReading();
+    // Sends search start with request; the announced count, or -1 after a reported failure.
+    std::int32_t SearchStart(const std::vector<std::uint8_t>& request);
+    void PrepareReading(std::int32_t count);
+    void StartReader();
+    // The reader's end on the window's thread: the tree and the list show what was read.
+    void ShowReadEntries();
+
+    ListingPorts m_ports;
+};
+
+}  // namespace velmora
