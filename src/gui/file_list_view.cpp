@@ -1,0 +1,290 @@
+#include "gui/file_list_view.h"
+
+#include <wx/dnd.h>
+#include <wx/image.h>
+#include <wx/imaglist.h>
+#include <wx/menu.h>
+#include <wx/utils.h>
+
+#include <algorithm>
+
+#include "base/lang_string.h"
+#include "gui/type_icons.h"
+#include "ui/menu_spec.h"
+
+namespace velmora {
+namespace {
+
+// wx takes menu ids below 0x8000 only; the commands are above.
+constexpr int kFirstMenuItemId = 11000;
+
+wxString FromUtf8(const std::string& text) {
+    return wxString::FromUTF8(text.c_str());
+}
+
+// Exactly size square: the image lists take nothing else, and a slot without an icon must
+// still take its place.
+wxBitmap FitIcon(const IconHandle& icon, int size) {
+    wxBitmap bitmap = ToBitmap(icon);
+    if (bitmap.IsOk() && bitmap.GetWidth() == size && bitmap.GetHeight() == size) return bitmap;
+    wxImage image = bitmap.IsOk() ? bitmap.ConvertToImage() : wxImage(size, size);
+    if (!image.HasAlpha()) {
+        image.InitAlpha();
+        if (!bitmap.IsOk()) std::fill_n(image.GetAlpha(), size * size, 0);
+    }
+    image.Rescale(size, size, wxIMAGE_QUALITY_HIGH);
+    return wxBitmap(image, 32);
+}
+
+}  // namespace
+
+long ListStyleForView(int view) {
+    switch (view) {
+        case kViewLargeIcons:
+            return wxLC_ICON;
+        case kViewSmallIcons:
+            return wxLC_SMALL_ICON;
+        case kViewList:
+            return wxLC_LIST;
+        default:
+            return wxLC_REPORT;
+    }
+}
+
+class FileListView::Updating {
+  public:
+    explicit Updating(FileListView& view) : m_view(view) { ++m_view.m_updating; }
+    ~Updating() { --m_view.m_updating; }
+    Updating(const Updating&) = delete;
+    Updating& operator=(const Updating&) = delete;
+
+  private:
+    FileListView& m_view;
+};
+
+class FileListView::FileDrop : public wxFileDropTarget {
+  public:
+    explicit FileDrop(FileListView& view) : m_view(view) {}
+    bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& names) override {
+        std::vector<std::string> paths;
+        paths.reserve(names.size());
+        for (const auto& name : names) paths.push_back(name.utf8_string());
+        m_view.Drop(paths);
+        return true;
+    }
+
+  private:
+    FileListView& m_view;
+};
+
+FileListView::FileListView(wxWindow* parent, FileListCtrl& model, wxWindowID id)
+    : wxListCtrl(parent, id, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxBORDER_SUNKEN),
+      m_model(model) {
+    // Several rows selectable (no wxLC_SINGLE_SEL); the generic control selects full rows and
+    // keeps the selection drawn without the focus.
+    AssignImageList(new wxImageList(kLargeIconSize, kLargeIconSize, true, 4), wxIMAGE_LIST_NORMAL);
+    AssignImageList(new wxImageList(kSmallIconSize, kSmallIconSize, true, 4), wxIMAGE_LIST_SMALL);
+    const auto columns = m_model.Columns();
+    for (std::size_t i = 0; i < columns.size() && i < m_widths.size(); ++i) {
+        m_widths[i] = columns[i].initialWidth;
+    }
+    InsertColumns();
+    SetDropTarget(new FileDrop(*this));
+
+    Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& e) {
+        if (!Ignored()) m_model.SetRowSelected(static_cast<int>(e.GetIndex()), true);
+    });
+    Bind(wxEVT_LIST_ITEM_DESELECTED, [this](wxListEvent& e) {
+        if (!Ignored()) m_model.SetRowSelected(static_cast<int>(e.GetIndex()), false);
+    });
+    Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent& e) {
+        if (!Ignored() && e.GetColumn() >= 0) m_model.OnHeadingClick(e.GetColumn());
+    });
+    Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent& e) {
+        if (!Ignored() && m_onActivate) m_onActivate(static_cast<int>(e.GetIndex()));
+    });
+    Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& e) {
+        // From the keyboard the event has no position: the pointer's stands in.
+        const wxPoint at =
+            e.GetPosition() == wxDefaultPosition ? wxGetMousePosition() : e.GetPosition();
+        ShowContextMenu(at);
+    });
+
+    m_model.SetObserver(this);
+    ViewChanged(m_model.View());
+}
+
+FileListView::~FileListView() {
+    m_model.SetObserver(nullptr);
+    ++m_updating;
+}
+
+void FileListView::SetColumnWidths(const std::array<int, kFileListColumnCount>& widths) {
+    m_widths = widths;
+    ApplyColumnWidths();
+}
+
+void FileListView::InsertColumns() {
+    Updating updating(*this);
+    const auto columns = m_model.Columns();
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const auto& column = columns[i];
+        InsertColumn(
+            static_cast<long>(i), FromUtf8(column.heading),
+            column.align == ColumnAlign::Centre ? wxLIST_FORMAT_CENTRE : wxLIST_FORMAT_LEFT,
+            i < m_widths.size() ? m_widths[i] : 0);
+    }
+}
+
+void FileListView::ApplyColumnWidths() {
+    // Widths exist in the report view only; the switch back applies the stored ones.
+    if (!InReportView()) return;
+    for (int i = 0; i < GetColumnCount() && i < kFileListColumnCount; ++i) {
+        if (GetColumnWidth(i) != m_widths[static_cast<std::size_t>(i)]) {
+            SetColumnWidth(i, m_widths[static_cast<std::size_t>(i)]);
+        }
+    }
+}
+
+int FileListView::ImageFor(int slot) {
+    const auto& images = m_model.Images();
+    if (slot < 0 || slot >= static_cast<int>(images.size())) return -1;
+    const RowIcons& icons = images[static_cast<std::size_t>(slot)];
+    const auto key = std::make_pair(icons.smallIcon.get(), icons.largeIcon.get());
+    if (const auto it = m_imageIndex.find(key); it != m_imageIndex.end()) return it->second;
+    const int index =
+        GetImageList(wxIMAGE_LIST_SMALL)->Add(FitIcon(icons.smallIcon, kSmallIconSize));
+    GetImageList(wxIMAGE_LIST_NORMAL)->Add(FitIcon(icons.largeIcon, kLargeIconSize));
+    m_imageIndex.emplace(key, index);
+    m_heldIcons.push_back(icons);
+    return index;
+}
+
+void FileListView::ShowRow(int row, bool insert) {
+    const ListRow& r = m_model.Rows()[static_cast<std::size_t>(row)];
+    if (insert) {
+        InsertItem(row, FromUtf8(r.cells[kColumnName]), ImageFor(r.image));
+        SetItemData(row, r.itemData);
+    } else if (GetItemText(row, 0) != FromUtf8(r.cells[kColumnName])) {
+        SetItemText(row, FromUtf8(r.cells[kColumnName]));
+    }
+    // Cells above column 0 exist in the report view only.
+    if (InReportView()) {
+        for (int c = 1; c < kFileListColumnCount && c < GetColumnCount(); ++c) {
+            const wxString text = FromUtf8(r.cells[static_cast<std::size_t>(c)]);
+            if (insert ? !text.empty() : GetItemText(row, c) != text) SetItem(row, c, text);
+        }
+    }
+    const bool shown = GetItemState(row, wxLIST_STATE_SELECTED) != 0;
+    if (shown != r.selected) {
+        SetItemState(row, r.selected ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
+    }
+}
+
+// ---- the model's changes ----
+
+void FileListView::RowsReset() {
+    Updating updating(*this);
+    Freeze();
+    DeleteAllItems();
+    GetImageList(wxIMAGE_LIST_SMALL)->RemoveAll();
+    GetImageList(wxIMAGE_LIST_NORMAL)->RemoveAll();
+    m_imageIndex.clear();
+    m_heldIcons.clear();
+    for (int row = 0; row < m_model.RowCount(); ++row) ShowRow(row, true);
+    Thaw();
+}
+
+void FileListView::RowInserted(int row) {
+    if (row < 0 || row >= m_model.RowCount() || row > GetItemCount()) return RowsReset();
+    Updating updating(*this);
+    ShowRow(row, true);
+}
+
+void FileListView::RowDeleted(int row) {
+    if (row < 0 || row >= GetItemCount()) return;
+    Updating updating(*this);
+    DeleteItem(row);
+}
+
+void FileListView::RowChanged(int row) {
+    if (row < 0 || row >= m_model.RowCount() || row >= GetItemCount()) return;
+    Updating updating(*this);
+    ShowRow(row, false);
+}
+
+void FileListView::ViewChanged(int view) {
+    {
+        Updating updating(*this);
+        const long style = ListStyleForView(view);
+        if (!HasFlag(style)) SetSingleStyle(style);
+    }
+    // A filled control keeps its items with empty rectangles after a switch: fill it again.
+    RowsReset();
+    if (InReportView()) {
+        HeadingsChanged();
+        ApplyColumnWidths();
+    }
+}
+
+void FileListView::HeadingsChanged() {
+    Updating updating(*this);
+    const auto columns = m_model.Columns();
+    for (int i = 0; i < GetColumnCount() && i < static_cast<int>(columns.size()); ++i) {
+        wxListItem heading;
+        heading.SetMask(wxLIST_MASK_TEXT);
+        heading.SetText(FromUtf8(columns[static_cast<std::size_t>(i)].heading));
+        SetColumn(i, heading);
+    }
+}
+
+// ---- the user's input ----
+
+std::unique_ptr<wxMenu> FileListView::BuildContextMenu() {
+    m_menuCommands.clear();
+    const MenuSpec spec = ContextMenu(LanguageIndex());
+    const auto checks = CheckedViewItems(m_model.View());
+    std::function<wxMenu*(const std::vector<MenuItem>&)> build =
+        [&](const std::vector<MenuItem>& items) {
+            auto* menu = new wxMenu;
+            for (const auto& item : items) {
+                switch (item.kind) {
+                    case MenuItem::Kind::Separator:
+                        menu->AppendSeparator();
+                        break;
+                    case MenuItem::Kind::Popup:
+                        menu->AppendSubMenu(build(item.children), FromUtf8(item.text));
+                        break;
+                    case MenuItem::Kind::Command: {
+                        const int id = kFirstMenuItemId + static_cast<int>(m_menuCommands.size());
+                        m_menuCommands[id] = item.id;
+                        const bool view = ViewForCommand(item.id).has_value();
+                        auto* added = menu->Append(id, FromUtf8(item.text), wxEmptyString,
+                                                   view ? wxITEM_CHECK : wxITEM_NORMAL);
+                        if (view) added->Check(checks && checks->contextMenuId == item.id);
+                        break;
+                    }
+                }
+            }
+            return menu;
+        };
+    return std::unique_ptr<wxMenu>(build(spec.items));
+}
+
+int FileListView::CommandOfMenuItem(int menuId) const {
+    const auto it = m_menuCommands.find(menuId);
+    return it == m_menuCommands.end() ? 0 : it->second;
+}
+
+void FileListView::ShowContextMenu(const wxPoint& screen) {
+    const auto menu = BuildContextMenu();
+    const int chosen = GetPopupMenuSelectionFromUser(*menu, ScreenToClient(screen));
+    const int command = CommandOfMenuItem(chosen);
+    if (command != 0 && m_onCommand) m_onCommand(command);
+}
+
+void FileListView::Drop(const std::vector<std::string>& paths) {
+    if (m_onDrop && !paths.empty()) m_onDrop(paths);
+}
+
+}  // namespace velmora

@@ -1,0 +1,89 @@
+// The file list on screen: a wxListCtrl that mirrors a FileListCtrl's rows, columns and view
+// mode, and hands selections, heading clicks, the context menu's commands, double clicks and
+// dropped files back. The model decides; while it changes the control, the control's own
+// events are not forwarded.
+#pragma once
+
+#include <wx/listctrl.h>
+
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/file_list_ctrl.h"
+
+class wxMenu;
+
+namespace velmora {
+
+inline constexpr int kFileListId = 1000;
+
+// The control's style for a view value; report for any other value.
+long ListStyleForView(int view);
+
+class FileListView : public wxListCtrl, private FileListCtrlObserver {
+  public:
+    using CommandHandler = std::function<void(int commandId)>;
+    using RowHandler = std::function<void(int row)>;
+    using DropHandler = std::function<void(const std::vector<std::string>& paths)>;
+
+    // Observes model from now on and shows its columns, view and rows.
+    FileListView(wxWindow* parent, FileListCtrl& model, wxWindowID id = kFileListId);
+    ~FileListView() override;
+
+    FileListCtrl& Model() { return m_model; }
+
+    // The context menu's commands (the window's command map).
+    void SetCommandHandler(CommandHandler handler) { m_onCommand = std::move(handler); }
+    // A double click (or Enter) on a row.
+    void SetActivateHandler(RowHandler handler) { m_onActivate = std::move(handler); }
+    // Files dropped from the desktop, as local paths in UTF-8.
+    void SetDropHandler(DropHandler handler) { m_onDrop = std::move(handler); }
+
+    // Widths from the window's layout; kept for the report view when another view shows.
+    void SetColumnWidths(const std::array<int, kFileListColumnCount>& widths);
+    const std::array<int, kFileListColumnCount>& ColumnWidths() const { return m_widths; }
+
+    // The context menu of the current language with the current view checked, and the command
+    // behind one of its items (0 for none).
+    std::unique_ptr<wxMenu> BuildContextMenu();
+    int CommandOfMenuItem(int menuId) const;
+    // Pops the context menu up at a screen position and runs the chosen command.
+    void ShowContextMenu(const wxPoint& screen);
+
+  private:
+    class Updating;
+    class FileDrop;
+
+    // FileListCtrlObserver.
+    void RowsReset() override;
+    void RowInserted(int row) override;
+    void RowDeleted(int row) override;
+    void RowChanged(int row) override;
+    void ViewChanged(int view) override;
+    void HeadingsChanged() override;
+
+    void InsertColumns();
+    void ApplyColumnWidths();
+    void ShowRow(int row, bool insert);
+    // The wx image index for a model slot: one per distinct pair of icons.
+    int ImageFor(int slot);
+    bool Ignored() const { return m_updating > 0; }
+    void Drop(const std::vector<std::string>& paths);
+
+    FileListCtrl& m_model;
+    CommandHandler m_onCommand;
+    RowHandler m_onActivate;
+    DropHandler m_onDrop;
+    std::array<int, kFileListColumnCount> m_widths{};
+    std::map<std::pair<const IconImage*, const IconImage*>, int> m_imageIndex;
+    std::vector<RowIcons> m_heldIcons;  // keeps the keys of m_imageIndex alive
+    std::map<int, int> m_menuCommands;  // context menu item id -> command
+    int m_updating = 0;
+};
+
+}  // namespace velmora
