@@ -102,6 +102,11 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
         MainWindowPorts{library, user, m_prompts, m_ui, shell, std::move(programFolder)}, *this);
     m_treeView = std::make_unique<VolumeTreeView>(m_treeModel, *m_tree);
     m_model->AttachSessionTree(&m_sessionTree);
+    m_icons = std::make_unique<DesktopIconSource>(m_ui);
+    // The frame outlives the listing, so the proxy's thread is the frame's own, not owned.
+    m_listing = std::make_unique<MainWindowListing>(MainWindowListingParts{
+        *m_model, library, user, TheFileList(), m_treeModel, m_fileRows, *m_icons,
+        std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui)});
     for (const auto& control : m_model->Controls()) ControlChanged(control.id);
     RebuildMenuBar();
     BindInput();
@@ -116,6 +121,7 @@ MainFrame::~MainFrame() {
     m_ui.Shutdown();
     m_treeView.reset();
     DestroyChildren();
+    m_listing.reset();
     m_model.reset();
 }
 

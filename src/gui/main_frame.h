@@ -12,12 +12,14 @@
 
 #include "base/settings_store.h"
 #include "base/shell.h"
+#include "gui/type_icons.h"
 #include "gui/volume_tree_view.h"
 #include "gui/wx_prompts.h"
 #include "gui/wx_ui_thread.h"
 #include "phone/pst_library.h"
 #include "ui/file_list_ctrl.h"
 #include "ui/main_window.h"
+#include "ui/main_window_listing.h"
 #include "ui/session_tree.h"
 #include "ui/volume_tree.h"
 
@@ -96,6 +98,9 @@ class MainFrame : public wxFrame, public MainWindowView {
     BrowsingSessionTree m_sessionTree{m_treeModel, m_fileRows};
     std::unique_ptr<VolumeTreeView> m_treeView;
     std::unique_ptr<MainWindow> m_model;
+    // File-type icons of the listed entries, and Get File List and Search on the models above.
+    std::unique_ptr<DesktopIconSource> m_icons;
+    std::unique_ptr<MainWindowListing> m_listing;
 
     wxPanel* m_panel = nullptr;
     wxChoice* m_devices = nullptr;

@@ -166,7 +166,11 @@ void MainWindow::PrepareFileList() {
 
 void MainWindow::LoadSearchMasks() {
     m_history.Load(m_ports.user);
-    m_maskItems = m_history.Masks();
+    SetMaskItems(m_history.Masks());
+}
+
+void MainWindow::SetMaskItems(std::vector<std::string> masks) {
+    m_maskItems = std::move(masks);
     MutableControl(kIdSearchMask).text = m_maskItems.empty() ? "" : m_maskItems.front();
     m_view.MaskListChanged();
     m_view.ControlChanged(kIdSearchMask);
@@ -192,17 +196,10 @@ void MainWindow::BuildCommandMap() {
 
     on(WindowEvent::Timer, kPollTimer, [this](const EventArgs&) { m_phone->OnPollTimer(); });
     on(WindowEvent::DeviceListChanged, 0, [this](const EventArgs&) { SchedulePoll(); });
-    later(WindowEvent::GetFileInfo, 0);
+    // Get File List, Search and "WM_GET_FILE_INFO" are the listing's rows (MainWindowListing).
     on(WindowEvent::HelpRequest, 0, [this](const EventArgs&) { OpenHelp(); });
 
-    for (int id : {
-             kIdGetFileList,
-             kIdDownload,
-             kIdSearch,
-             kIdUpload,
-             kIdDelete,
-             kIdFillSpace,
-         }) {
+    for (int id : {kIdDownload, kIdUpload, kIdDelete, kIdFillSpace}) {
         later(WindowEvent::Clicked, id);
     }
     for (int id : {kCmdContextDownload, kCmdContextDelete, kCmdProperties, kCmdSortName,

@@ -197,6 +197,8 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     // The list's view mode 0 to 3 as `View` stores it.
     void SetView(std::int32_t view);
 
+    // The mask box's choices, the first one selected (after a search the phone accepted).
+    void SetMaskItems(std::vector<std::string> masks);
     // For the column-width rule: how many rows the list holds (the list's model sets it).
     void SetListRowCount(std::int32_t rows);
     // Run by Exit after the in-memory file list is released, before the window closes.

@@ -254,8 +254,8 @@ TEST_F(MainWindowTest, AJobSeesTheLockTheBarsAndThePhoneStateOfTheWindow) {
 
 TEST_F(MainWindowTest, EveryRowOfTheCommandMapIsWired) {
     auto& w = Started();
-    const std::vector<int> buttons{kIdGetFileList, kIdDownload, kIdSearch,  kIdUpload,   kIdDelete,
-                                   kIdFillSpace,   kIdRestart,  kIdSuspend, kIdInterrupt};
+    const std::vector<int> buttons{kIdDownload, kIdUpload,  kIdDelete,   kIdFillSpace,
+                                   kIdRestart,  kIdSuspend, kIdInterrupt};
     for (int id : buttons) EXPECT_TRUE(w.Commands().Has({WindowEvent::Clicked, id})) << id;
     const std::vector<int> commands{kCmdContextDownload,
                                     kCmdContextDelete,
@@ -285,7 +285,6 @@ TEST_F(MainWindowTest, EveryRowOfTheCommandMapIsWired) {
     EXPECT_TRUE(w.Commands().Has({WindowEvent::ListDoubleClick, kIdFileList}));
     EXPECT_TRUE(w.Commands().Has({WindowEvent::Timer, kPollTimer}));
     EXPECT_TRUE(w.Commands().Has({WindowEvent::DeviceListChanged, 0}));
-    EXPECT_TRUE(w.Commands().Has({WindowEvent::GetFileInfo, 0}));
     EXPECT_TRUE(w.Commands().Has({WindowEvent::HelpRequest, 0}));
     EXPECT_TRUE(w.Commands().Has({WindowEvent::Ok, 0}));
     EXPECT_TRUE(w.Commands().Has({WindowEvent::Cancel, 0}));
@@ -296,14 +295,13 @@ TEST_F(MainWindowTest, EveryRowOfTheCommandMapIsWired) {
 TEST_F(MainWindowTest, RowsOfLaterOperationsRunWithoutEffect) {
     auto& w = Started();
     const int changesBefore = static_cast<int>(view.controlChanges.size());
-    for (int id : {kIdGetFileList, kIdDownload, kIdSearch, kIdUpload, kIdDelete, kIdFillSpace}) {
+    for (int id : {kIdDownload, kIdUpload, kIdDelete, kIdFillSpace}) {
         EXPECT_TRUE(w.Click(id));
     }
     for (int id : {kCmdContextDownload, kCmdContextDelete, kCmdProperties, kCmdSortName}) {
         EXPECT_TRUE(w.Command(id));
     }
     EXPECT_TRUE(w.OnEvent(WindowEvent::ListDoubleClick, kIdFileList));
-    EXPECT_TRUE(w.OnEvent(WindowEvent::GetFileInfo, 0, EventArgs{3}));
     EXPECT_TRUE(w.OnEvent(WindowEvent::Ok));
     EXPECT_EQ(static_cast<int>(view.controlChanges.size()), changesBefore);
     EXPECT_EQ(view.closes, 0);

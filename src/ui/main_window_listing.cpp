@@ -1,0 +1,33 @@
+#include "ui/main_window_listing.h"
+
+#include <utility>
+
+#include "ui/main_window_ids.h"
+
+namespace velmora {
+
+MainWindowListing::MainWindowListing(MainWindowListingParts parts)
+    : m_window(parts.window),
+      m_proxy(std::make_shared<JobWindowProxy>(std::move(parts.ui), parts.window)) {
+    m_commands = std::make_unique<ListingCommands>(ListingPorts{
+        parts.library, *this, m_window.WindowPrompts(), parts.files, parts.tree, parts.list,
+        parts.icons, m_window.History(), parts.user, m_proxy, std::move(parts.startJob),
+        std::move(parts.jobBusy)});
+    auto& map = m_window.Commands();
+    map.Set({WindowEvent::Clicked, kIdGetFileList},
+            [this](const EventArgs&) { m_commands->GetFileList(); });
+    map.Set({WindowEvent::Clicked, kIdSearch}, [this](const EventArgs&) { m_commands->Search(); });
+    map.Set({WindowEvent::GetFileInfo, 0},
+            [this](const EventArgs& args) { m_commands->OnGetFileInfo(args.param); });
+}
+
+MainWindowListing::~MainWindowListing() {
+    // A reader still running reaches nothing of this object or the window any more.
+    m_proxy->Detach();
+}
+
+std::string MainWindowListing::MaskText() const {
+    return m_window.Control(kIdSearchMask).text;
+}
+
+}  // namespace velmora

@@ -1,0 +1,77 @@
+// Get File List, Search and the reader's "WM_GET_FILE_INFO" on the main window: the window's
+// state as the listing commands take it, and the three command-map rows they take over.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/ui_thread.h"
+#include "transfer/job.h"
+#include "ui/listing_commands.h"
+#include "ui/main_window.h"
+
+namespace velmora {
+
+struct MainWindowListingParts {
+    MainWindow& window;
+    PstLibrary& library;
+    SettingsStore& user;
+    FileList& files;
+    VolumeTree& tree;
+    FileListCtrl& list;
+    IconSource& icons;
+    // The window's thread, for the proxy the reader reaches the window through.
+    std::shared_ptr<UiThread> ui;
+    JobStarter startJob = [](std::function<void()> worker) { return StartJob(std::move(worker)); };
+    std::function<bool()> jobBusy = [] { return JobBusy(); };
+};
+
+class MainWindowListing final : public ListingWindow {
+  public:
+    // Replaces the rows of buttons 1003 and 1007 and of "WM_GET_FILE_INFO". Lives no longer
+    // than the window.
+    explicit MainWindowListing(MainWindowListingParts parts);
+    ~MainWindowListing() override;
+    MainWindowListing(const MainWindowListing&) = delete;
+    MainWindowListing& operator=(const MainWindowListing&) = delete;
+
+    ListingCommands& Commands() { return *m_commands; }
+
+    bool LibraryReady() const override { return m_window.LibraryReady(); }
+    std::int32_t Rs232Flag() const override { return m_window.Rs232Flag(); }
+    std::optional<std::uint16_t> SelectedDevice() const override {
+        return m_window.SelectedDevice();
+    }
+    void SetStatusText(int part, const std::string& text) override {
+        m_window.SetStatusText(part, text);
+    }
+    void ShowWaitCursor() override { m_window.ShowWaitCursor(); }
+    int VolumeCount() const override { return m_window.Phone().State().VolumeCount(); }
+    std::uint8_t CurrentVolumeLetter() const override {
+        return m_window.Phone().State().CurrentVolumeLetter();
+    }
+    void SetCurrentVolumeLetter(std::uint8_t letter) override {
+        m_window.Phone().State().SetCurrentVolumeLetter(letter);
+    }
+    bool FileSystemFlag() const override { return m_window.Phone().State().FileSystemFlag() != 0; }
+    void ShowModelAndVersion() override { m_window.Phone().DecorateRoot(); }
+    std::string MaskText() const override;
+    void SetMaskChoices(const std::vector<std::string>& masks) override {
+        m_window.SetMaskItems(masks);
+    }
+    void SetOverallRange(std::int32_t total) override { m_window.SetOverallRange(total); }
+    void SetOverallPosition(std::int32_t position) override {
+        m_window.SetOverallPosition(position);
+    }
+
+  private:
+    MainWindow& m_window;
+    std::shared_ptr<JobWindowProxy> m_proxy;
+    std::unique_ptr<ListingCommands> m_commands;
+};
+
+}  // namespace velmora
