@@ -7,6 +7,7 @@
 #include <wx/utils.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "base/lang_string.h"
@@ -17,6 +18,7 @@
 #include "gui/wx_ui_thread.h"
 #include "phone/installation_check.h"
 #include "sim/simulated_pst.h"
+#include "transfer/job.h"
 #include "ui/settings.h"
 
 namespace velmora {
@@ -70,6 +72,12 @@ class VelmoraApp : public wxApp {
 
         auto* frame = new MainFrame(*m_library, *m_user, *m_shell, folder);
         SetTopWindow(frame);
+        // A job may still use the window's icon source and models: ask it to stop before the
+        // frame goes, and leave at once rather than run destructors under a worker that stays.
+        frame->Bind(wxEVT_CLOSE_WINDOW, [](wxCloseEvent& event) {
+            if (!ShutdownJobs()) std::quick_exit(0);
+            event.Skip();
+        });
         frame->Show();
         return true;
     }
