@@ -1,5 +1,7 @@
 #include "gui/file_list_view.h"
 
+#include "gui/wx_menu.h"
+
 #include <wx/dnd.h>
 #include <wx/image.h>
 #include <wx/imaglist.h>
@@ -244,31 +246,12 @@ std::unique_ptr<wxMenu> FileListView::BuildContextMenu() {
     m_menuCommands.clear();
     const MenuSpec spec = ContextMenu(LanguageIndex());
     const auto checks = CheckedViewItems(m_model.View());
-    std::function<wxMenu*(const std::vector<MenuItem>&)> build =
-        [&](const std::vector<MenuItem>& items) {
-            auto* menu = new wxMenu;
-            for (const auto& item : items) {
-                switch (item.kind) {
-                    case MenuItem::Kind::Separator:
-                        menu->AppendSeparator();
-                        break;
-                    case MenuItem::Kind::Popup:
-                        menu->AppendSubMenu(build(item.children), FromUtf8(item.text));
-                        break;
-                    case MenuItem::Kind::Command: {
-                        const int id = kFirstMenuItemId + static_cast<int>(m_menuCommands.size());
-                        m_menuCommands[id] = item.id;
-                        const bool view = ViewForCommand(item.id).has_value();
-                        auto* added = menu->Append(id, FromUtf8(item.text), wxEmptyString,
-                                                   view ? wxITEM_CHECK : wxITEM_NORMAL);
-                        if (view) added->Check(checks && checks->contextMenuId == item.id);
-                        break;
-                    }
-                }
-            }
-            return menu;
-        };
-    return std::unique_ptr<wxMenu>(build(spec.items));
+    return std::unique_ptr<wxMenu>(BuildWxMenu(spec.items, [&](const MenuItem& item) {
+        const int id = kFirstMenuItemId + static_cast<int>(m_menuCommands.size());
+        m_menuCommands[id] = item.id;
+        const bool view = ViewForCommand(item.id).has_value();
+        return WxMenuItemState{id, view, view && checks && checks->contextMenuId == item.id};
+    }));
 }
 
 int FileListView::CommandOfMenuItem(int menuId) const {

@@ -1,5 +1,7 @@
 #include "gui/main_frame.h"
 
+#include "gui/wx_menu.h"
+
 #include <gtk/gtk.h>
 #include <wx/accel.h>
 #include <wx/bitmap.h>
@@ -297,26 +299,12 @@ int MainFrame::CommandOf(int menuId) const {
 }
 
 wxMenu* MainFrame::BuildMenu(const std::vector<MenuItem>& items) {
-    auto* menu = new wxMenu;
-    for (const auto& item : items) {
-        switch (item.kind) {
-            case MenuItem::Kind::Separator:
-                menu->AppendSeparator();
-                break;
-            case MenuItem::Kind::Popup:
-                menu->AppendSubMenu(BuildMenu(item.children), FromUtf8(item.text));
-                break;
-            case MenuItem::Kind::Command: {
-                const bool checkable = MainWindow::MenuCheckable(item.id);
-                auto* added = menu->Append(MenuId(item.id), FromUtf8(item.text), wxEmptyString,
-                                           checkable ? wxITEM_CHECK : wxITEM_NORMAL);
-                if (checkable) added->Check(m_model->MenuChecked(item.id));
-                added->Enable(m_model->MenuEnabled(item.id));
-                break;
-            }
-        }
-    }
-    return menu;
+    return BuildWxMenu(items, [this](const MenuItem& item) {
+        const bool checkable = MainWindow::MenuCheckable(item.id);
+        return WxMenuItemState{MenuId(item.id), checkable,
+                               checkable && m_model->MenuChecked(item.id),
+                               m_model->MenuEnabled(item.id)};
+    });
 }
 
 void MainFrame::RebuildMenuBar() {
