@@ -1,5 +1,6 @@
-// Starts GTK through wx on a real display, in a home of its own, so the icons come from the
-// machine's MIME database and icon theme and nothing touches the user's folders.
+// The main of the suites that need GTK: starts it through wx on a real display, in a home of
+// its own, so icons come from the machine's MIME database and theme and nothing touches the
+// user's folders. VELMORA_SUITE names the suite's home folder.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 
 namespace {
 
+// The default handler would open a dialog and wait forever under Xvfb.
 void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
                   const wxString& msg) {
     ADD_FAILURE() << "wx assertion " << cond.utf8_string() << " in " << func.utf8_string() << " ("
@@ -30,7 +32,7 @@ int main(int argc, char** argv) {
     namespace fs = std::filesystem;
 
     const fs::path home =
-        velmora::test::TestTempRoot() / ("gui_icons_" + std::to_string(::getpid()));
+        velmora::test::TestTempRoot() / (std::string(VELMORA_SUITE) + "_" + std::to_string(::getpid()));
     fs::remove_all(home);
     for (const char* sub : {"config", "cache", "data", "runtime"}) {
         fs::create_directories(home / sub);
