@@ -71,8 +71,7 @@ class FileListView::FileDrop : public wxFileDropTarget {
         std::vector<std::string> paths;
         paths.reserve(names.size());
         for (const auto& name : names) paths.push_back(name.utf8_string());
-        m_view.Drop(paths);
-        return true;
+        return m_view.Drop(paths);
     }
 
   private:
@@ -109,7 +108,11 @@ FileListView::FileListView(wxWindow* parent, FileListCtrl& model, wxWindowID id)
         // From the keyboard the event has no position: the pointer's stands in.
         const wxPoint at =
             e.GetPosition() == wxDefaultPosition ? wxGetMousePosition() : e.GetPosition();
-        ShowContextMenu(at);
+        if (m_onContextMenu) {
+            m_onContextMenu(at);
+        } else {
+            ShowContextMenu(at);
+        }
     });
 
     m_model.SetObserver(this);
@@ -266,8 +269,10 @@ void FileListView::ShowContextMenu(const wxPoint& screen) {
     if (command != 0 && m_onCommand) m_onCommand(command);
 }
 
-void FileListView::Drop(const std::vector<std::string>& paths) {
-    if (m_onDrop && !paths.empty()) m_onDrop(paths);
+bool FileListView::Drop(const std::vector<std::string>& paths) {
+    if (!m_onDrop || paths.empty()) return false;
+    m_onDrop(paths);
+    return true;
 }
 
 }  // namespace velmora

@@ -30,6 +30,7 @@ class FileListView : public wxListCtrl, private FileListCtrlObserver {
     using CommandHandler = std::function<void(int commandId)>;
     using RowHandler = std::function<void(int row)>;
     using DropHandler = std::function<void(const std::vector<std::string>& paths)>;
+    using PointHandler = std::function<void(const wxPoint& screen)>;
 
     // Observes model from now on and shows its columns, view and rows.
     FileListView(wxWindow* parent, FileListCtrl& model, wxWindowID id = kFileListId);
@@ -39,6 +40,8 @@ class FileListView : public wxListCtrl, private FileListCtrlObserver {
 
     // The context menu's commands (the window's command map).
     void SetCommandHandler(CommandHandler handler) { m_onCommand = std::move(handler); }
+    // A right click at a screen position; without a handler the menu pops up at once.
+    void SetContextMenuHandler(PointHandler handler) { m_onContextMenu = std::move(handler); }
     // A double click (or Enter) on a row.
     void SetActivateHandler(RowHandler handler) { m_onActivate = std::move(handler); }
     // Files dropped from the desktop, as local paths in UTF-8.
@@ -73,10 +76,12 @@ class FileListView : public wxListCtrl, private FileListCtrlObserver {
     // The wx image index for a model slot: one per distinct pair of icons.
     int ImageFor(int slot);
     bool Ignored() const { return m_updating > 0; }
-    void Drop(const std::vector<std::string>& paths);
+    // Whether someone took the files.
+    bool Drop(const std::vector<std::string>& paths);
 
     FileListCtrl& m_model;
     CommandHandler m_onCommand;
+    PointHandler m_onContextMenu;
     RowHandler m_onActivate;
     DropHandler m_onDrop;
     std::array<int, kFileListColumnCount> m_widths{};

@@ -11,7 +11,6 @@
 #include <wx/dcmemory.h>
 #include <wx/display.h>
 #include <wx/gauge.h>
-#include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/settings.h>
@@ -19,7 +18,6 @@
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
-#include <wx/treectrl.h>
 #include <wx/valtext.h>
 
 #include <algorithm>
@@ -73,19 +71,6 @@ wxBitmap StatusIconBitmap(int iconId) {
     }
 }
 
-long ListStyle(std::int32_t view) {
-    switch (view) {
-        case kViewLargeIcons:
-            return wxLC_ICON;
-        case kViewSmallIcons:
-            return wxLC_SMALL_ICON;
-        case kViewList:
-            return wxLC_LIST;
-        default:
-            return wxLC_REPORT;
-    }
-}
-
 }  // namespace
 
 MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
@@ -102,7 +87,6 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     CreateControls();
     m_model = std::make_unique<MainWindow>(
         MainWindowPorts{library, user, m_prompts, m_ui, shell, std::move(programFolder)}, *this);
-    m_treeView = std::make_unique<VolumeTreeView>(m_treeModel, *m_tree);
     m_model->AttachSessionTree(&m_sessionTree);
     m_icons = std::make_unique<DesktopIconSource>(m_ui);
     // The frame outlives the listing, so the proxy's thread is the frame's own, not owned.
@@ -121,7 +105,6 @@ MainFrame::~MainFrame() {
     m_closing = true;
     m_timer.Stop();
     m_ui.Shutdown();
-    m_treeView.reset();
     DestroyChildren();
     m_listing.reset();
     m_model.reset();
@@ -137,12 +120,10 @@ void MainFrame::CreateControls() {
     };
     m_devices = new wxChoice(m_panel, kIdDeviceList);
     m_uploadPath = new wxTextCtrl(m_panel, kIdUploadPath);
-    m_tree = new wxTreeCtrl(m_panel, kIdTree, wxDefaultPosition, wxDefaultSize,
-                            wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_SINGLE | wxBORDER_SUNKEN);
+    m_tree = new VolumeTreeCtrl(m_panel, m_treeModel, kIdTree);
     m_mask = new wxComboBox(m_panel, kIdSearchMask, "", wxDefaultPosition, wxDefaultSize, 0,
                             nullptr, wxCB_DROPDOWN);
-    m_list = new wxListCtrl(m_panel, kIdFileList, wxDefaultPosition, wxDefaultSize,
-                            wxLC_REPORT | wxBORDER_SUNKEN);
+    m_list = new FileListView(m_panel, m_fileRows, kIdFileList);
     m_progress = new wxGauge(m_panel, kIdProgress, 100, wxDefaultPosition, wxDefaultSize,
                              wxGA_HORIZONTAL | wxGA_SMOOTH);
     m_fileProgress = new wxGauge(m_panel, kIdFileProgress, 100, wxDefaultPosition, wxDefaultSize,
@@ -228,20 +209,15 @@ void MainFrame::BindInput() {
     m_mask->Bind(wxEVT_TEXT, maskEdited);
     m_mask->Bind(wxEVT_COMBOBOX, maskEdited);
 
-    m_tree->Bind(wxEVT_TREE_SEL_CHANGED, [this](wxTreeEvent&) {
-        if (!m_closing) m_model->OnEvent(WindowEvent::TreeSelectionChanged, kIdTree);
-    });
-    m_list->Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent& e) {
+    // The tree and the list change their own models; the window hears of a selection through
+    // the tree's selection handler, and of the list's commands here.
+    m_list->SetCommandHandler([this](int commandId) { RunMenuCommand(commandId); });
+    m_list->SetContextMenuHandler([this](const wxPoint& screen) {
         if (!m_closing)
-            m_model->OnEvent(WindowEvent::ListColumnClick, kIdFileList, {e.GetColumn()});
+            m_model->OnEvent(WindowEvent::ListRightClick, kIdFileList, {0, screen.x, screen.y});
     });
-    m_list->Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& e) {
-        wxPoint at = e.GetPosition();
-        if (at == wxDefaultPosition) at = wxGetMousePosition();
-        if (!m_closing) m_model->OnEvent(WindowEvent::ListRightClick, kIdFileList, {0, at.x, at.y});
-    });
-    m_list->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) {
-        if (!m_closing) m_model->OnEvent(WindowEvent::ListDoubleClick, kIdFileList);
+    m_list->SetActivateHandler([this](int row) {
+        if (!m_closing) m_model->OnEvent(WindowEvent::ListDoubleClick, kIdFileList, {row});
     });
 
     // Tooltip texts are looked up when the pointer arrives, so they follow the language.
@@ -275,8 +251,13 @@ void MainFrame::OnMenu(wxCommandEvent& event) {
         m_model->OnEvent(WindowEvent::HelpRequest);
         return;
     }
+    RunMenuCommand(CommandOf(id));
+}
+
+void MainFrame::RunMenuCommand(int commandId) {
+    if (m_closing) return;
     m_inMenuCommand = true;
-    m_model->Command(CommandOf(id));
+    m_model->Command(commandId);
     m_inMenuCommand = false;
     // The toolkit toggles a check item by itself; the model decides what it shows.
     if (!m_closing) RenderMenuMarks();
@@ -353,8 +334,7 @@ void MainFrame::MenuItemChanged(int id) {
 }
 
 void MainFrame::ShowContextMenu(std::int32_t screenX, std::int32_t screenY) {
-    std::unique_ptr<wxMenu> menu(BuildMenu(m_model->ContextMenuSpec().items));
-    PopupMenu(menu.get(), ScreenToClient(wxPoint(screenX, screenY)));
+    m_list->ShowContextMenu(wxPoint(screenX, screenY));
 }
 
 // ---- rendering ----
@@ -439,30 +419,18 @@ void MainFrame::MaskListChanged() {
 }
 
 void MainFrame::ColumnsChanged() {
-    // Headings and widths only exist in the report view; a switch back re-applies them.
-    if (!m_list->InReportView()) return;
+    if (!m_model) return;
+    std::array<int, kFileListColumnCount> widths{};
     const auto& columns = m_model->Columns();
-    for (int i = 0; i < kListColumns; ++i) {
-        const auto& column = columns[i];
-        if (i >= m_list->GetColumnCount()) {
-            m_list->InsertColumn(
-                i, FromUtf8(column.heading),
-                column.align == ColumnAlign::Centre ? wxLIST_FORMAT_CENTRE : wxLIST_FORMAT_LEFT,
-                column.width);
-            continue;
-        }
-        wxListItem heading;
-        heading.SetMask(wxLIST_MASK_TEXT);
-        heading.SetText(FromUtf8(column.heading));
-        m_list->SetColumn(i, heading);
-        m_list->SetColumnWidth(i, column.width);
+    for (int i = 0; i < kFileListColumnCount && i < kListColumns; ++i) {
+        widths[static_cast<std::size_t>(i)] = columns[static_cast<std::size_t>(i)].width;
     }
+    m_list->SetColumnWidths(widths);
+    m_fileRows.LanguageChanged();
 }
 
 void MainFrame::ViewModeChanged() {
-    const long style = ListStyle(m_model->ViewMode());
-    if (!m_list->HasFlag(style)) m_list->SetSingleStyle(style);
-    ColumnsChanged();
+    if (m_model) m_fileRows.SetView(m_model->ViewMode());
 }
 
 void MainFrame::LayoutChanged() {

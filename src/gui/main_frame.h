@@ -12,8 +12,9 @@
 
 #include "base/settings_store.h"
 #include "base/shell.h"
+#include "gui/file_list_view.h"
 #include "gui/type_icons.h"
-#include "gui/volume_tree_view.h"
+#include "gui/volume_tree_ctrl.h"
 #include "gui/wx_prompts.h"
 #include "gui/wx_ui_thread.h"
 #include "phone/pst_library.h"
@@ -26,14 +27,12 @@
 class wxChoice;
 class wxComboBox;
 class wxGauge;
-class wxListCtrl;
 class wxMenu;
 class wxMenuBar;
 class wxPanel;
 class wxStaticBitmap;
 class wxStatusBar;
 class wxTextCtrl;
-class wxTreeCtrl;
 
 namespace velmora {
 
@@ -84,6 +83,8 @@ class MainFrame : public wxFrame, public MainWindowView {
     void PlaceStatusIcons();
     wxMenu* BuildMenu(const std::vector<MenuItem>& items);
     void OnMenu(wxCommandEvent& event);
+    // A command from a menu: the menu bar may only be replaced once it has returned.
+    void RunMenuCommand(int commandId);
     // wx wants menu ids below 0x7fff; the window's commands are above. Each command gets a
     // stand-in id of its own.
     int MenuId(int commandId);
@@ -92,11 +93,10 @@ class MainFrame : public wxFrame, public MainWindowView {
     Shell& m_shell;
     WxUiThread m_ui;
     WxPrompts m_prompts;
-    // The browsing models the phone session rebuilds; the tree is drawn by m_treeView.
+    // The browsing models the phone session rebuilds; m_tree and m_list draw them.
     VolumeTree m_treeModel;
     FileListCtrl m_fileRows;
     BrowsingSessionTree m_sessionTree{m_treeModel, m_fileRows};
-    std::unique_ptr<VolumeTreeView> m_treeView;
     std::unique_ptr<MainWindow> m_model;
     // File-type icons of the listed entries, and Get File List and Search on the models above.
     std::unique_ptr<DesktopIconSource> m_icons;
@@ -105,9 +105,9 @@ class MainFrame : public wxFrame, public MainWindowView {
     wxPanel* m_panel = nullptr;
     wxChoice* m_devices = nullptr;
     wxTextCtrl* m_uploadPath = nullptr;
-    wxTreeCtrl* m_tree = nullptr;
+    VolumeTreeCtrl* m_tree = nullptr;
     wxComboBox* m_mask = nullptr;
-    wxListCtrl* m_list = nullptr;
+    FileListView* m_list = nullptr;
     wxGauge* m_progress = nullptr;
     wxGauge* m_fileProgress = nullptr;
     wxTextCtrl* m_leaveBytes = nullptr;

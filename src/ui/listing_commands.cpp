@@ -203,7 +203,10 @@ void ListingCommands::ShowReadEntries() {
     const std::int32_t count = m_ports.files.Count();
     m_ports.tree.SetEntryCount(count);
     if (m_ports.list.DisplayMode() == kDisplayFlat) {
-        if (count > 1) m_ports.list.FillFlat(m_ports.files);
+        if (count > 1) {
+            m_ports.list.FillFlat(m_ports.files);
+            m_ports.window.RowsFilled();
+        }
         m_ports.tree.ExpandLastBranch();
     } else {
         m_ports.tree.ShowFirstVolume();

@@ -40,6 +40,8 @@ class ListingWindow : public PhoneWindow {
     // The overall bar 1002.
     virtual void SetOverallRange(std::int32_t total) = 0;
     virtual void SetOverallPosition(std::int32_t position) = 0;
+    // The list's rows were replaced by the flat list.
+    virtual void RowsFilled() {}
 };
 
 // Starts a worker as a job; false when it was refused. StartJob in the program.

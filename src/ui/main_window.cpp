@@ -210,9 +210,12 @@ void MainWindow::BuildCommandMap() {
     clicked(kIdRestart, [this] { m_phone->Restart(); });
     clicked(kIdSuspend, [this] { m_phone->Suspend(); });
 
+    // The tree's selection reaches the VolumeTree model directly; the browsing part handles
+    // what it does (MainWindowBrowsing), as it does the heading clicks and Sort by.
     later(WindowEvent::TreeSelectionChanged, kIdTree);
     later(WindowEvent::ListColumnClick, kIdFileList);
-    later(WindowEvent::ListRightClick, kIdFileList);
+    on(WindowEvent::ListRightClick, kIdFileList,
+       [this](const EventArgs& args) { m_view.ShowContextMenu(args.x, args.y); });
     later(WindowEvent::ListDoubleClick, kIdFileList);
 
     for (const auto& vc : kViewCommands) {

@@ -8,6 +8,7 @@ namespace velmora {
 
 MainWindowListing::MainWindowListing(MainWindowListingParts parts)
     : m_window(parts.window),
+      m_browsing(parts.window, parts.tree, parts.list),
       m_proxy(std::make_shared<JobWindowProxy>(std::move(parts.ui), parts.window)) {
     m_commands = std::make_unique<ListingCommands>(ListingPorts{
         parts.library, *this, m_window.WindowPrompts(), parts.files, parts.tree, parts.list,

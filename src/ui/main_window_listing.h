@@ -1,5 +1,6 @@
 // Get File List, Search and the reader's "WM_GET_FILE_INFO" on the main window: the window's
-// state as the listing commands take it, and the three command-map rows they take over.
+// state as the listing commands take it, and the three command-map rows they take over; with
+// them the tree's selection and the list's sorting, which show what was read.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,7 @@
 #include "transfer/job.h"
 #include "ui/listing_commands.h"
 #include "ui/main_window.h"
+#include "ui/main_window_browsing.h"
 
 namespace velmora {
 
@@ -67,9 +69,11 @@ class MainWindowListing final : public ListingWindow {
     void SetOverallPosition(std::int32_t position) override {
         m_window.SetOverallPosition(position);
     }
+    void RowsFilled() override { m_browsing.RowsChanged(); }
 
   private:
     MainWindow& m_window;
+    MainWindowBrowsing m_browsing;
     std::shared_ptr<JobWindowProxy> m_proxy;
     std::unique_ptr<ListingCommands> m_commands;
 };

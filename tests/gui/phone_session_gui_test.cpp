@@ -1,14 +1,20 @@
 // The program's window on the default emulated phone: the device poll fills the device list,
-// the tree and the status bar once the library has announced the phone.
+// the tree and the status bar once the library has announced the phone; then the user browses
+// it as read by Get File List and Search.
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/choice.h>
+#include <wx/combobox.h>
+#include <wx/imaglist.h>
+#include <wx/listctrl.h>
 #include <wx/statbmp.h>
 #include <wx/statusbr.h>
 #include <wx/tooltip.h>
 #include <wx/treectrl.h>
 
+#include <algorithm>
 #include <chrono>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -16,9 +22,11 @@
 #include "fsac/volume_queries.h"
 #include "gui/main_frame.h"
 #include "sim/simulated_pst.h"
+#include "transfer/job.h"
 #include "support/fakes.h"
 #include "ui/main_window_fakes.h"
 #include "ui/main_window_ids.h"
+#include "ui/settings.h"
 
 namespace velmora {
 namespace {
@@ -52,6 +60,31 @@ class PhoneSessionGuiTest : public ::testing::Test {
         if (m_pst) m_pst->PSTUninitialize();
     }
 
+    // The window on the default phone once the poll has named the tree's root.
+    wxTreeCtrl& OpenOnDefaultPhone() {
+        EXPECT_TRUE(m_pst->ConfigError().empty()) << m_pst->ConfigError();
+        m_frame = new MainFrame(*m_pst, user, shell, "/opt/velmora/");
+        m_frame->Show();
+        auto* tree = dynamic_cast<wxTreeCtrl*>(m_frame->Control(kIdTree));
+        EXPECT_NE(tree, nullptr);
+        EXPECT_TRUE(PumpUntil([&] {
+            return tree->GetRootItem().IsOk() &&
+                   Utf8(tree->GetItemText(tree->GetRootItem())) == "E398  (FSAC v.2.1)" &&
+                   !m_frame->Model().PollingActive();
+        })) << "the device poll never decorated the tree's root";
+        return *tree;
+    }
+
+    // A click as the toolkit delivers it, then the job it starts run to its end.
+    void ClickAndWait(int buttonId) {
+        wxCommandEvent click(wxEVT_BUTTON, buttonId);
+        click.SetEventObject(m_frame->Control(buttonId));
+        m_frame->Control(buttonId)->ProcessWindowEvent(click);
+        EXPECT_TRUE(PumpUntil([] { return !JobBusy(); })) << "the job never ended";
+        // Its last window calls are posted behind it.
+        PumpUntil([] { return false; }, std::chrono::milliseconds(100));
+    }
+
     std::unique_ptr<SimulatedPst> m_pst = CreateEmulatedPhoneLibrary();
     test::MemorySettingsStore user;
     test::NullShell shell;
@@ -59,19 +92,10 @@ class PhoneSessionGuiTest : public ::testing::Test {
 };
 
 TEST_F(PhoneSessionGuiTest, DefaultPhoneAppearsWithItsVolumesAndFreeSpace) {
-    ASSERT_TRUE(m_pst->ConfigError().empty()) << m_pst->ConfigError();
-    m_frame = new MainFrame(*m_pst, user, shell, "/opt/velmora/");
-    m_frame->Show();
-
+    wxTreeCtrl* tree = &OpenOnDefaultPhone();
+    ASSERT_FALSE(HasFatalFailure());
     auto* devices = dynamic_cast<wxChoice*>(m_frame->Control(kIdDeviceList));
-    auto* tree = dynamic_cast<wxTreeCtrl*>(m_frame->Control(kIdTree));
     ASSERT_NE(devices, nullptr);
-    ASSERT_NE(tree, nullptr);
-    const std::string root = "E398  (FSAC v.2.1)";
-    ASSERT_TRUE(PumpUntil([&] {
-        return tree->GetRootItem().IsOk() && Utf8(tree->GetItemText(tree->GetRootItem())) == root &&
-               !m_frame->Model().PollingActive();
-    })) << "the device poll never decorated the tree's root";
 
     ASSERT_EQ(devices->GetCount(), 1u);
     EXPECT_EQ(Utf8(devices->GetString(0)), "Motorola phone ID #1");
@@ -95,6 +119,139 @@ TEST_F(PhoneSessionGuiTest, DefaultPhoneAppearsWithItsVolumesAndFreeSpace) {
     EXPECT_GT(freeBytes, 0);
     EXPECT_EQ(Utf8(m_frame->Status()->GetStatusText(3)), FormatFreeSpace(freeBytes));
     EXPECT_EQ(Utf8(m_frame->Status()->GetStatusText(2)), "path not selected");
+}
+
+std::vector<std::string> ChildTexts(wxTreeCtrl& tree, const wxTreeItemId& parent) {
+    std::vector<std::string> texts;
+    wxTreeItemIdValue cookie;
+    for (auto item = tree.GetFirstChild(parent, cookie); item.IsOk();
+         item = tree.GetNextChild(parent, cookie)) {
+        texts.push_back(Utf8(tree.GetItemText(item)));
+    }
+    return texts;
+}
+
+wxTreeItemId ChildNamed(wxTreeCtrl& tree, const wxTreeItemId& parent, const std::string& text) {
+    wxTreeItemIdValue cookie;
+    for (auto item = tree.GetFirstChild(parent, cookie); item.IsOk();
+         item = tree.GetNextChild(parent, cookie)) {
+        if (Utf8(tree.GetItemText(item)) == text) return item;
+    }
+    return {};
+}
+
+std::vector<std::string> Column(wxListCtrl& list, int column) {
+    std::vector<std::string> cells;
+    for (long row = 0; row < list.GetItemCount(); ++row) {
+        cells.push_back(Utf8(list.GetItemText(row, column)));
+    }
+    return cells;
+}
+
+TEST_F(PhoneSessionGuiTest, ListingShowsTheFoldersThenAFoldersFilesWithIconsThenASearch) {
+    wxTreeCtrl& tree = OpenOnDefaultPhone();
+    ASSERT_FALSE(HasFatalFailure());
+    auto* list = dynamic_cast<wxListCtrl*>(m_frame->Control(kIdFileList));
+    auto* mask = dynamic_cast<wxComboBox*>(m_frame->Control(kIdSearchMask));
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(mask, nullptr);
+
+    // With two volumes Get File List reads the selected one.
+    const wxTreeItemId volumeA = ChildNamed(tree, tree.GetRootItem(), "/a");
+    ASSERT_TRUE(volumeA.IsOk());
+    tree.SelectItem(volumeA);
+    ClickAndWait(kIdGetFileList);
+
+    // The first volume is expanded and selected; its folders are built at once.
+    const wxTreeItemId a = ChildNamed(tree, tree.GetRootItem(), "/a");
+    ASSERT_TRUE(a.IsOk());
+    EXPECT_TRUE(tree.IsExpanded(a));
+    EXPECT_EQ(tree.GetSelection(), a);
+    EXPECT_EQ(ChildTexts(tree, a), std::vector<std::string>{"mobile"});
+    const wxTreeItemId mobile = ChildNamed(tree, a, "mobile");
+    tree.Expand(mobile);
+    EXPECT_EQ(ChildTexts(tree, mobile),
+              (std::vector<std::string>{"audio", "kjava", "picture", "ringtones", "skins",
+                                        "system"}));
+    EXPECT_EQ(Utf8(m_frame->Status()->GetStatusText(2)), "/a/");
+
+    tree.SelectItem(ChildNamed(tree, mobile, "audio"));
+    ASSERT_TRUE(PumpUntil([&] { return list->GetItemCount() == 4; }));
+    EXPECT_EQ(Column(*list, 0), (std::vector<std::string>{"alarm.mid", "ring1.mid", "ring2.mid",
+                                                          "scale.mid"}));
+    EXPECT_EQ(Column(*list, 3), (std::vector<std::string>(4, "mid")));
+    EXPECT_EQ(Utf8(m_frame->Status()->GetStatusText(2)), "/a/mobile/audio/");
+    EXPECT_EQ(m_frame->Model().Control(kIdUploadPath).text, "/a/mobile/audio/");
+    EXPECT_EQ(m_frame->Model().Phone().State().CurrentVolumeLetter(), 'a');
+    // Every row shows its type's icon, small and large.
+    const wxImageList* small = list->GetImageList(wxIMAGE_LIST_SMALL);
+    const wxImageList* large = list->GetImageList(wxIMAGE_LIST_NORMAL);
+    ASSERT_NE(small, nullptr);
+    ASSERT_NE(large, nullptr);
+    for (long row = 0; row < list->GetItemCount(); ++row) {
+        wxListItem item;
+        item.SetId(row);
+        item.SetMask(wxLIST_MASK_IMAGE);
+        ASSERT_TRUE(list->GetItem(item));
+        ASSERT_GE(item.GetImage(), 0) << "row " << row;
+        ASSERT_LT(item.GetImage(), small->GetImageCount());
+        EXPECT_TRUE(small->GetBitmap(item.GetImage()).IsOk());
+        EXPECT_TRUE(large->GetBitmap(item.GetImage()).IsOk());
+    }
+
+    // A search over the whole phone ends in the flat list of full paths.
+    mask->SetValue("*.mid");
+    ClickAndWait(kIdSearch);
+    ASSERT_TRUE(PumpUntil([&] { return list->GetItemCount() == 7; }))
+        << "rows: " << list->GetItemCount();
+    for (const auto& path : Column(*list, 0)) {
+        EXPECT_EQ(path.rfind(".mid"), path.size() - 4) << path;
+        EXPECT_EQ(path.front(), '/') << path;
+    }
+    EXPECT_EQ(Column(*list, 0).back(), "/b/music/theme.mid");
+    EXPECT_EQ(Column(*list, 4), std::vector<std::string>(7, ""));
+    EXPECT_EQ(m_frame->Model().MaskItems().front(), "*.mid");
+    // The tree opens along its last branch: the last volume and its last folder.
+    const wxTreeItemId b = ChildNamed(tree, tree.GetRootItem(), "/b");
+    ASSERT_TRUE(b.IsOk());
+    EXPECT_TRUE(tree.IsExpanded(b));
+    EXPECT_EQ(ChildTexts(tree, b), std::vector<std::string>{"music"});
+
+    // A click on the Size heading sorts by number; each row keeps its item data.
+    std::map<std::string, std::string> indexOf;
+    for (long row = 0; row < list->GetItemCount(); ++row) {
+        indexOf[Utf8(list->GetItemText(row, 0))] = std::to_string(list->GetItemData(row));
+    }
+    wxListEvent heading(wxEVT_LIST_COL_CLICK, list->GetId());
+    heading.SetEventObject(list);
+    heading.m_col = 2;
+    list->ProcessWindowEvent(heading);
+    std::vector<int> sizes;
+    for (const auto& size : Column(*list, 2)) sizes.push_back(std::stoi(size));
+    EXPECT_TRUE(std::is_sorted(sizes.begin(), sizes.end()));
+    EXPECT_EQ(Column(*list, 0).front(), "/a/mobile/ringtones/beep.mid");  // two notes
+    for (long row = 0; row < list->GetItemCount(); ++row) {
+        EXPECT_EQ(std::to_string(list->GetItemData(row)), indexOf[Utf8(list->GetItemText(row, 0))]);
+    }
+}
+
+TEST_F(PhoneSessionGuiTest, ViewCommandsOfEitherMenuSwitchTheListAndCheckBothMenus) {
+    OpenOnDefaultPhone();
+    ASSERT_FALSE(HasFatalFailure());
+    auto* list = dynamic_cast<wxListCtrl*>(m_frame->Control(kIdFileList));
+    ASSERT_NE(list, nullptr);
+
+    m_frame->Model().Command(kCmdContextList);
+    EXPECT_TRUE(list->HasFlag(wxLC_LIST));
+    EXPECT_TRUE(m_frame->Model().MenuChecked(kCmdViewList));
+    EXPECT_TRUE(m_frame->Model().MenuChecked(kCmdContextList));
+    EXPECT_FALSE(m_frame->Model().MenuChecked(kCmdViewTable));
+    EXPECT_EQ(ReadView(user), std::optional<std::int32_t>(kViewList));
+
+    m_frame->Model().Command(kCmdViewTable);
+    EXPECT_TRUE(list->InReportView());
+    EXPECT_TRUE(m_frame->Model().MenuChecked(kCmdContextTable));
+    EXPECT_EQ(list->GetColumnWidth(1), 70);
 }
 
 }  // namespace

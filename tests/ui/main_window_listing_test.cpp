@@ -32,41 +32,54 @@ SimConfig OnePhone(const test::TempFolder& folder) {
     return config;
 }
 
-TEST(MainWindowListingTest, GetFileListClickFillsTheFileListFromThePhone) {
-    SetLanguageIndex(kLanguageEnglish);
-    StopFlag.store(kStopRequested);
+// The window with its listing on one emulated phone, the device poll run, every job inline.
+class MainWindowListingTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SetLanguageIndex(kLanguageEnglish);
+        StopFlag.store(kStopRequested);
+        TheFileList().Release();
+        w.AttachSessionTree(&sessionTree);
+        w.Start();
+        ASSERT_TRUE(w.LibraryReady());
+        w.OnEvent(WindowEvent::DeviceListChanged);
+        w.OnEvent(WindowEvent::Timer, kPollTimer);
+        ASSERT_TRUE(w.SelectedDevice().has_value());
+    }
+    void TearDown() override { TheFileList().Release(); }
+
+    // The volume or folder node below parent with this text.
+    NodeId Child(NodeId parent, const std::string& text) {
+        tree.Expand(parent);
+        return tree.FindChild(parent, text);
+    }
+
     test::TempFolder folder;
-    SimulatedPst pst(OnePhone(folder));
+    SimulatedPst pst{OnePhone(folder)};
     test::MemorySettingsStore user;
     test::FakePrompts prompts;
     test::InlineUiThread ui;
     test::NullShell shell;
     test::FakeMainWindowView view;
-    TheFileList().Release();
-
-    MainWindow w(MainWindowPorts{pst, user, prompts, ui, shell, "/opt/velmora/"}, view);
-    VolumeTree tree(prompts, TheFileList());
+    MainWindow w{MainWindowPorts{pst, user, prompts, ui, shell, "/opt/velmora/"}, view};
+    VolumeTree tree{prompts, TheFileList()};
     FileListCtrl rows;
-    BrowsingSessionTree sessionTree(tree, rows);
-    w.AttachSessionTree(&sessionTree);
+    BrowsingSessionTree sessionTree{tree, rows};
     test::NamingIconSource icons;
-    MainWindowListing listing(MainWindowListingParts{
+    MainWindowListing listing{MainWindowListingParts{
         w, pst, user, TheFileList(), tree, rows, icons, std::make_shared<test::InlineUiThread>(),
         [](std::function<void()> worker) {
             worker();
             return true;
         },
-        [] { return false; }});
+        [] { return false; }}};
+};
+
+TEST_F(MainWindowListingTest, GetFileListClickFillsTheFileListFromThePhone) {
     for (int id : {kIdGetFileList, kIdSearch}) {
         EXPECT_TRUE(w.Commands().Has({WindowEvent::Clicked, id})) << id;
     }
     EXPECT_TRUE(w.Commands().Has({WindowEvent::GetFileInfo, 0}));
-
-    w.Start();
-    ASSERT_TRUE(w.LibraryReady());
-    w.OnEvent(WindowEvent::DeviceListChanged);
-    w.OnEvent(WindowEvent::Timer, kPollTimer);
-    ASSERT_TRUE(w.SelectedDevice().has_value());
     if (w.Phone().State().VolumeCount() > 1) w.Phone().State().SetCurrentVolumeLetter('a');
 
     EXPECT_TRUE(w.Click(kIdGetFileList));
@@ -83,7 +96,58 @@ TEST(MainWindowListingTest, GetFileListClickFillsTheFileListFromThePhone) {
     EXPECT_EQ(read, expected);
     EXPECT_EQ(w.Progress(kIdProgress).range, static_cast<std::int32_t>(expected.size()));
     EXPECT_TRUE(prompts.Boxes().empty());
-    TheFileList().Release();
+}
+
+TEST_F(MainWindowListingTest, SelectingNodesSetsLetterPathsRowsAndFreeSpace) {
+    // Before anything is read a selection changes only the volume letter.
+    const NodeId b = tree.FindChild(tree.Root(), "/b");
+    ASSERT_NE(b, kNoNode);
+    tree.Select(b);
+    EXPECT_EQ(w.Phone().State().CurrentVolumeLetter(), 'b');
+    EXPECT_EQ(w.StatusPart(2).text, "path not selected");
+    EXPECT_EQ(w.Control(kIdUploadPath).text, "");
+
+    tree.Select(tree.FindChild(tree.Root(), "/a"));
+    ASSERT_TRUE(w.Click(kIdGetFileList));
+    // The listing ends on the first volume, selected.
+    EXPECT_EQ(w.StatusPart(2).text, "/a/");
+    EXPECT_EQ(w.Control(kIdUploadPath).text, "/a/");
+
+    const NodeId audio = Child(Child(tree.FindChild(tree.Root(), "/a"), "mobile"), "audio");
+    ASSERT_NE(audio, kNoNode);
+    tree.Select(audio);
+    EXPECT_EQ(rows.RowCount(), 4);
+    EXPECT_EQ(rows.DisplayMode(), kDisplayFolder);
+    EXPECT_EQ(w.StatusPart(2).text, "/a/mobile/audio/");
+    EXPECT_EQ(w.Control(kIdUploadPath).text, "/a/mobile/audio/");
+
+    // The root empties the list and the path part, and leaves the upload path.
+    tree.Select(tree.Root());
+    EXPECT_EQ(rows.RowCount(), 0);
+    EXPECT_EQ(w.StatusPart(2).text, "");
+    EXPECT_EQ(w.Control(kIdUploadPath).text, "/a/mobile/audio/");
+    EXPECT_EQ(w.Phone().State().CurrentVolumeLetter(), 0);
+
+    // A volume shows its own free space: /b is four times the size of /a.
+    const std::int32_t freeOfA = w.Phone().State().CachedFreeSpace();
+    tree.Select(tree.FindChild(tree.Root(), "/b"));
+    EXPECT_GT(w.Phone().State().CachedFreeSpace(), freeOfA);
+    EXPECT_EQ(w.Phone().State().CurrentVolumeLetter(), 'b');
+    EXPECT_EQ(rows.RowCount(), 0);  // nothing of /b was read
+    EXPECT_EQ(w.StatusPart(2).text, "/b/");
+    EXPECT_TRUE(prompts.Boxes().empty());
+}
+
+TEST_F(MainWindowListingTest, SortCommandsAndHeadingClicksReachTheList) {
+    w.Phone().State().SetCurrentVolumeLetter('a');
+    ASSERT_TRUE(w.Click(kIdGetFileList));
+    tree.Select(Child(Child(tree.FindChild(tree.Root(), "/a"), "mobile"), "system"));
+    ASSERT_EQ(rows.RowCount(), 2);
+    EXPECT_TRUE(w.Command(kCmdSortSize));
+    EXPECT_EQ(rows.SortColumn(), kColumnSize);
+    EXPECT_EQ(rows.Rows().front().cells[kColumnName], "config.dat");  // 22 bytes before 64
+    EXPECT_TRUE(w.OnEvent(WindowEvent::ListColumnClick, kIdFileList, {kColumnType}));
+    EXPECT_EQ(rows.SortColumn(), kColumnType);
 }
 
 }  // namespace
