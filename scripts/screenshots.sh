@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Starts the program under Xvfb in English and in Russian and saves a picture of the main
-# window of each into docs/screenshots/. Needs xvfb-run, xdotool and imagemagick's import.
+# window of each into docs/screenshots/, and one of the emulated phone browsed: volume /a
+# selected, Get File List, then the folder /a/mobile/picture. Needs xvfb-run, xdotool and
+# imagemagick's import; the clicks assume the layout's pixel places.
 # Usage: scripts/screenshots.sh [path to the velmora executable]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,9 +11,10 @@ out="$(pwd)/docs/screenshots"
 mkdir -p "$out"
 [ -x "$program" ] || { echo "no program at $program; build it first" >&2; exit 1; }
 
-# One start: a fresh home and config folder, optional settings lines, one picture.
+# One start: a fresh home and config folder, optional settings lines, optional xdotool steps
+# on the window ($w), one picture.
 shoot() {
-    local name="$1" settings="$2"
+    local name="$1" settings="$2" steps="${3:-}"
     local home
     home="$(mktemp -d)"
     mkdir -p "$home/config/Velmora"
@@ -21,13 +24,23 @@ shoot() {
             "$1" & pid=$!
             window="$(timeout 30 xdotool search --sync --onlyvisible --name "^Velmora\$" | head -n 1)"
             # Let the first layout and paint settle before taking the picture.
-            sleep 1
+            sleep 2
+            w="$window"
+            eval "$3"
             import -window "$window" "$2"
             kill "$pid"; wait "$pid" 2>/dev/null || true
-        ' _ "$program" "$out/$name.png"
+        ' _ "$program" "$out/$name.png" "$steps"
     rm -rf "$home"
     echo "saved $out/$name.png"
 }
 
 shoot main-window-english ""
 shoot main-window-russian "Language=dword:1"
+shoot main-window-browsing "" '
+    click() { xdotool mousemove --window "$w" "$1" "$2" click 1; sleep "$3"; }
+    click 75 100 0.5     # volume /a
+    click 614 40 3       # Get File List
+    click 90 119 0.5     # mobile
+    xdotool key Right; sleep 0.5
+    click 110 176 2      # picture
+'

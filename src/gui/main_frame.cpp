@@ -402,6 +402,14 @@ void MainFrame::ProgressChanged(int id) {
     const int range = std::max(state.range, 1);
     gauge->SetRange(range);
     gauge->SetValue(std::clamp(state.position, 0, range));
+    // GTK 3 sizes the bar's filled part when the bar is allocated, and wx re-allocates a
+    // child only when its rectangle changes: allocate it anew so the fill follows the value.
+    if (GtkWidget* bar = gauge->GetHandle(); bar && gtk_widget_get_realized(bar)) {
+        GtkAllocation allocation;
+        gtk_widget_get_allocation(bar, &allocation);
+        gtk_widget_size_allocate(bar, &allocation);
+        gtk_widget_queue_draw(bar);
+    }
 }
 
 void MainFrame::DevicesChanged() {
@@ -438,7 +446,11 @@ void MainFrame::LayoutChanged() {
         wxWindow* window = Control(control.id);
         if (!window) continue;
         const Rect& r = control.rect;
-        window->SetSize(r.left, r.top, r.Width(), r.Height());
+        int width = r.Width();
+        // The layout's label width is for the designer's font; another font must not make
+        // GTK wrap the text into a second line the label has no room for.
+        if (control.kind == ControlKind::Label) width = std::max(width, window->GetBestSize().x);
+        window->SetSize(r.left, r.top, width, r.Height());
     }
     PlaceStatusIcons();
     m_fileProgress->Refresh();

@@ -110,7 +110,12 @@ VolumeTreeCtrl::VolumeTreeCtrl(wxWindow* parent, VolumeTree& model, wxWindowID i
                  wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_SINGLE | wxBORDER_SUNKEN),
       m_model(model) {
     // wxTR_LINES_AT_ROOT implies the lines; the generic control draws the selection whether or
-    // not it has the focus.
+    // not it has the focus. It draws its items in a font of its own that only a changing
+    // SetFont sets, and the font inherited from the parent came before it: set it anew.
+    if (parent && parent->GetFont().IsOk()) {
+        SetFont(*wxNORMAL_FONT);
+        SetFont(parent->GetFont());
+    }
     auto* images = new wxImageList(kSmallIconSize, kSmallIconSize, true, kTreeImageCount);
     for (const auto& bitmap : VolumeTreeImages()) images->Add(bitmap);
     AssignImageList(images);

@@ -2,9 +2,11 @@
 // the tree and the status bar once the library has announced the phone; then the user browses
 // it as read by Get File List and Search.
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 #include <wx/app.h>
 #include <wx/choice.h>
 #include <wx/combobox.h>
+#include <wx/gauge.h>
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
 #include <wx/statbmp.h>
@@ -14,6 +16,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <thread>
@@ -140,6 +143,32 @@ wxTreeItemId ChildNamed(wxTreeCtrl& tree, const wxTreeItemId& parent, const std:
     return {};
 }
 
+// The colour GTK draws at a fraction of a widget's width: the middle one of the opaque pixels
+// of that column (a theme may draw a thin bar anywhere in its height).
+std::uint32_t PixelAt(wxWindow& window, double fraction) {
+    GtkWidget* widget = window.GetHandle();
+    const int width = gtk_widget_get_allocated_width(widget);
+    const int height = gtk_widget_get_allocated_height(widget);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    cairo_t* cr = cairo_create(surface);
+    gtk_widget_draw(widget, cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    const int x = std::clamp(static_cast<int>(width * fraction), 0, width - 1);
+    std::vector<std::uint32_t> opaque;
+    for (int y = 0; y < height; ++y) {
+        std::uint32_t pixel = 0;
+        std::memcpy(&pixel,
+                    cairo_image_surface_get_data(surface) +
+                        static_cast<std::ptrdiff_t>(y) * cairo_image_surface_get_stride(surface) +
+                        4 * x,
+                    sizeof pixel);
+        if ((pixel >> 24) == 0xFF) opaque.push_back(pixel);
+    }
+    cairo_surface_destroy(surface);
+    return opaque.empty() ? 0 : opaque[opaque.size() / 2];
+}
+
 std::vector<std::string> Column(wxListCtrl& list, int column) {
     std::vector<std::string> cells;
     for (long row = 0; row < list.GetItemCount(); ++row) {
@@ -233,6 +262,25 @@ TEST_F(PhoneSessionGuiTest, ListingShowsTheFoldersThenAFoldersFilesWithIconsThen
     for (long row = 0; row < list->GetItemCount(); ++row) {
         EXPECT_EQ(std::to_string(list->GetItemData(row)), indexOf[Utf8(list->GetItemText(row, 0))]);
     }
+}
+
+TEST_F(PhoneSessionGuiTest, TheOverallBarIsDrawnAtItsValueNotWhereItStoodAtTheLastLayout) {
+    OpenOnDefaultPhone();
+    ASSERT_FALSE(HasFatalFailure());
+    wxWindow* bar = m_frame->Control(kIdProgress);
+    auto settle = [] { PumpUntil([] { return false; }, std::chrono::milliseconds(200)); };
+    m_frame->Model().SetOverallRange(24);
+    m_frame->Model().SetOverallPosition(6);
+    settle();
+    const std::uint32_t empty = PixelAt(*bar, 0.95);
+    const std::uint32_t filled = PixelAt(*bar, 0.05);
+    ASSERT_NE(empty, filled);
+    m_frame->Model().SetOverallPosition(24);
+    settle();
+    EXPECT_EQ(PixelAt(*bar, 0.95), filled);
+    m_frame->Model().SetOverallPosition(0);
+    settle();
+    EXPECT_EQ(PixelAt(*bar, 0.05), empty);
 }
 
 TEST_F(PhoneSessionGuiTest, ViewCommandsOfEitherMenuSwitchTheListAndCheckBothMenus) {

@@ -81,7 +81,11 @@ class RecordingJobWindow : public JobWindow {
 class QueueUiThread : public UiThread {
   public:
     bool Invoke(std::function<void()> task) override {
-        auto done = std::make_shared<bool>(false);
+        struct State {
+            bool started = false;
+            bool done = false;
+        };
+        auto state = std::make_shared<State>();
         std::unique_lock lock(m_mutex);
         if (m_closed) return false;
         if (IsUiThread()) {
@@ -89,15 +93,22 @@ class QueueUiThread : public UiThread {
             task();
             return true;
         }
-        m_tasks.push_back([this, done, task = std::move(task)] {
+        m_tasks.push_back([this, state, task = std::move(task)] {
+            {
+                std::lock_guard startLock(m_mutex);
+                if (m_closed) return;
+                state->started = true;
+            }
             task();
             std::lock_guard doneLock(m_mutex);
-            *done = true;
+            state->done = true;
             m_changed.notify_all();
         });
         m_changed.notify_all();
-        m_changed.wait(lock, [&] { return *done || m_closed; });
-        return *done;
+        // As the window's own: a task that has started runs to its end even if the thread
+        // closes inside it, so the caller's variables it writes stay alive until then.
+        m_changed.wait(lock, [&] { return state->done || (m_closed && !state->started); });
+        return state->done;
     }
     void Post(std::function<void()> task) override {
         std::lock_guard lock(m_mutex);
