@@ -204,7 +204,8 @@ void MainFrame::BindInput() {
         });
     }
     auto maskEdited = [this](wxCommandEvent&) {
-        if (!m_closing) m_model->ControlEdited(kIdSearchMask, ToUtf8(m_mask->GetValue()));
+        if (!m_closing && !m_applyingMasks)
+            m_model->ControlEdited(kIdSearchMask, ToUtf8(m_mask->GetValue()));
     };
     m_mask->Bind(wxEVT_TEXT, maskEdited);
     m_mask->Bind(wxEVT_COMBOBOX, maskEdited);
@@ -420,10 +421,14 @@ void MainFrame::DevicesChanged() {
 }
 
 void MainFrame::MaskListChanged() {
+    const wxString text = FromUtf8(m_model->Control(kIdSearchMask).text);
     wxArrayString items;
     for (const auto& mask : m_model->MaskItems()) items.Add(FromUtf8(mask));
+    // Set() empties the entry and reports that as typed, which would wipe the model's text.
+    m_applyingMasks = true;
     m_mask->Set(items);
-    m_mask->ChangeValue(FromUtf8(m_model->Control(kIdSearchMask).text));
+    m_mask->ChangeValue(text);
+    m_applyingMasks = false;
 }
 
 void MainFrame::ColumnsChanged() {

@@ -119,6 +119,7 @@ class MainFrame : public wxFrame, public MainWindowView {
     wxTimer m_timer;
     bool m_inMenuCommand = false;
     bool m_menuRebuildQueued = false;
+    bool m_applyingMasks = false;
     bool m_closing = false;
 };
 

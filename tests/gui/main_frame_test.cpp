@@ -267,6 +267,10 @@ TEST_F(MainFrameTest, SettingsWrittenByOneStartAreReadByTheNext) {
     }
     SetLanguageIndex(kLanguageEnglish);
     FileConfigStore store(path);
+    SearchHistory history;
+    history.Remember("*.mid");
+    history.Remember("*.jpg");
+    history.Store(store);
     SetLanguageIndex(ReadLanguage(store));
     auto& frame = Open(store);
     EXPECT_TRUE(PumpUntil([&] { return frame.GetRect() == wxRect(50, 60, 700, 420); }))
@@ -275,6 +279,10 @@ TEST_F(MainFrameTest, SettingsWrittenByOneStartAreReadByTheNext) {
     EXPECT_EQ(Utf8(Label(kIdDownload)), LoadLangString(178));
     EXPECT_EQ(LanguageIndex(), kLanguageRussian);
     EXPECT_EQ(frame.Model().ViewMode(), kViewList);
+    // The newest mask stands in the box, the others are its choices.
+    auto* mask = static_cast<wxComboBox*>(frame.Control(kIdSearchMask));
+    EXPECT_EQ(Utf8(mask->GetValue()), "*.jpg");
+    EXPECT_EQ(mask->GetCount(), 2u);
 }
 
 TEST_F(MainFrameTest, EscapeClosesTheWindow) {

@@ -240,6 +240,8 @@ TEST_F(PhoneSessionGuiTest, ListingShowsTheFoldersThenAFoldersFilesWithIconsThen
     EXPECT_EQ(Column(*list, 0).back(), "/b/music/theme.mid");
     EXPECT_EQ(Column(*list, 4), std::vector<std::string>(7, ""));
     EXPECT_EQ(m_frame->Model().MaskItems().front(), "*.mid");
+    EXPECT_EQ(Utf8(mask->GetValue()), "*.mid");
+    EXPECT_EQ(mask->GetCount(), 1u);
     // The tree opens along its last branch: the last volume and its last folder.
     const wxTreeItemId b = ChildNamed(tree, tree.GetRootItem(), "/b");
     ASSERT_TRUE(b.IsOk());
