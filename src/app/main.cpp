@@ -20,14 +20,10 @@
 #include "sim/simulated_pst.h"
 #include "transfer/job.h"
 #include "ui/settings.h"
+#include "gui/wx_text.h"
 
 namespace velmora {
 namespace {
-
-std::string ToUtf8(const wxString& text) {
-    const auto utf8 = text.utf8_str();
-    return std::string(utf8.data(), utf8.length());
-}
 
 // A failed check must never stop the program on a modal box: say it on stderr.
 void AssertToStderr(const wxString& file, int line, const wxString& func, const wxString& cond,

@@ -13,16 +13,13 @@
 #include "base/lang_string.h"
 #include "gui/type_icons.h"
 #include "ui/menu_spec.h"
+#include "gui/wx_text.h"
 
 namespace velmora {
 namespace {
 
 // wx takes menu ids below 0x8000 only; the commands are above.
 constexpr int kFirstMenuItemId = 11000;
-
-wxString FromUtf8(const std::string& text) {
-    return wxString::FromUTF8(text.c_str());
-}
 
 // Exactly size square: the image lists take nothing else, and a slot without an icon must
 // still take its place.

@@ -26,18 +26,10 @@
 #include "gui/icons.h"
 #include "ui/language.h"
 #include "ui/main_window_ids.h"
+#include "gui/wx_text.h"
 
 namespace velmora {
 namespace {
-
-wxString FromUtf8(const std::string& text) {
-    return wxString::FromUTF8(text.c_str());
-}
-
-std::string ToUtf8(const wxString& text) {
-    const auto utf8 = text.utf8_str();
-    return std::string(utf8.data(), utf8.length());
-}
 
 // The layout is in exact pixels, tighter than the theme's default padding: let buttons,
 // entries and drop-downs be as small as the layout places them.

@@ -9,6 +9,7 @@
 
 #include "gui/icons.h"
 #include "gui/type_icons.h"
+#include "gui/wx_text.h"
 
 namespace velmora {
 namespace {
@@ -21,10 +22,6 @@ class NodeData : public wxTreeItemData {
   private:
     NodeId m_id;
 };
-
-wxString FromUtf8(const std::string& text) {
-    return wxString::FromUTF8(text.c_str());
-}
 
 // Exactly kSmallIconSize square, or invalid: the image list takes nothing else.
 wxBitmap Small(wxBitmap bitmap) {

@@ -6,6 +6,7 @@
 #include <wx/thread.h>
 
 #include "transfer/job_window.h"
+#include "gui/wx_text.h"
 
 namespace velmora {
 namespace {
@@ -49,15 +50,6 @@ PromptAnswer Answer(int result) {
         default:
             return PromptAnswer::Ok;
     }
-}
-
-wxString FromUtf8(const std::string& text) {
-    return wxString::FromUTF8(text.c_str());
-}
-
-std::string ToUtf8(const wxString& text) {
-    const auto utf8 = text.utf8_str();
-    return std::string(utf8.data(), utf8.length());
 }
 
 }  // namespace

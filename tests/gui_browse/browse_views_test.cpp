@@ -229,6 +229,26 @@ TEST_F(BrowseViews, SelectingAFolderShowsItsFilesWithIcons) {
     EXPECT_EQ(m_tree.Selection(), m_treeView->NodeOf(Child(a, "mobile")));
 }
 
+TEST_F(BrowseViews, NamesThePhoneWroteInItsOwnCodePageStillShow) {
+    // "Музыка/песня.mid" in windows-1251, then a name with the one byte that page leaves out.
+    const std::string folder = "\xCC\xF3\xE7\xFB\xEA\xE0";
+    Fill({MakeFileEntry("/a/" + folder + "/\xEF\xE5\xF1\xED\xFF.mid",
+                        "/a/" + folder + "/\xEF\xE5\xF1\xED\xFF.mid", 0, 0, 10),
+          MakeFileEntry("/a/" + folder + "/x\x98.txt", "/a/" + folder + "/x\x98.txt", 0, 0, 1),
+          MakeFileEntry("/a/" + folder + "/ok.txt", "/a/" + folder + "/ok.txt", 0, 0, 1)});
+    m_tree.ResetTree(true);
+    m_tree.ShowFirstVolume();
+    const wxTreeItemId a = Child(m_treeView->GetRootItem(), "/a");
+    EXPECT_EQ(ChildTexts(a), std::vector<std::string>{"Музыка"});
+    m_treeView->SelectItem(Child(a, "Музыка"));
+    const auto names = Column(0);
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_EQ(names[0], "песня.mid");
+    EXPECT_EQ(names[1].substr(0, 1), "x");  // shown, not blank
+    EXPECT_GT(names[1].size(), 1u);
+    EXPECT_EQ(names[2], "ok.txt");
+}
+
 TEST_F(BrowseViews, IdleTimeChoosesNoSelectionOfItsOwn) {
     // After a search the flat list shows and no node is selected: an idle-time choice of the
     // root would replace the list with the root's empty folder.
@@ -357,6 +377,11 @@ TEST_F(ListViewBehaviour, ContextMenuFollowsLanguageAndViewAndReportsCommands) {
 
 TEST_F(ListViewBehaviour, DroppedFilesAndDoubleClicksReachTheirHandlers) {
     std::vector<std::string> dropped;
+    auto* unhandled = dynamic_cast<wxFileDropTarget*>(m_listView->GetDropTarget());
+    ASSERT_NE(unhandled, nullptr);
+    wxArrayString one;
+    one.Add("/tmp/a.txt");
+    EXPECT_FALSE(unhandled->OnDropFiles(5, 5, one));  // nobody took them: not a success
     m_listView->SetDropHandler([&](const std::vector<std::string>& paths) { dropped = paths; });
     auto* target = dynamic_cast<wxFileDropTarget*>(m_listView->GetDropTarget());
     ASSERT_NE(target, nullptr);
