@@ -46,7 +46,7 @@ long ListStyleForView(int view) {
         case kViewList:
             return wxLC_LIST;
         default:
-            return wxLC_REPORT;
+            return wxLC_REPORT | wxLC_VIRTUAL;
     }
 }
 
@@ -76,7 +76,8 @@ class FileListView::FileDrop : public wxFileDropTarget {
 };
 
 FileListView::FileListView(wxWindow* parent, FileListCtrl& model, wxWindowID id)
-    : wxListCtrl(parent, id, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxBORDER_SUNKEN),
+    : wxListCtrl(parent, id, wxDefaultPosition, wxDefaultSize,
+                 wxLC_REPORT | wxLC_VIRTUAL | wxBORDER_SUNKEN),
       m_model(model) {
     // Several rows selectable (no wxLC_SINGLE_SEL); the generic control selects full rows and
     // keeps the selection drawn without the focus.
@@ -90,18 +91,38 @@ FileListView::FileListView(wxWindow* parent, FileListCtrl& model, wxWindowID id)
     SetDropTarget(new FileDrop(*this));
 
     Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& e) {
-        if (!Ignored()) m_model.SetRowSelected(static_cast<int>(e.GetIndex()), true);
+        if (Ignored()) return;
+        if (IsVirtual()) return SelectionFromControl();
+        m_model.SetRowSelected(static_cast<int>(e.GetIndex()), true);
     });
     Bind(wxEVT_LIST_ITEM_DESELECTED, [this](wxListEvent& e) {
-        if (!Ignored()) m_model.SetRowSelected(static_cast<int>(e.GetIndex()), false);
+        if (Ignored()) return;
+        if (IsVirtual()) return SelectionFromControl();
+        m_model.SetRowSelected(static_cast<int>(e.GetIndex()), false);
     });
+    // A virtual control changes a range or clears its selection without an event per row:
+    // once a click or key has done its work, the model reads the selection back.
+    for (wxWindow* child : GetChildren()) {
+        auto later = [this](wxEvent& e) {
+            e.Skip();
+            CallAfter([this] {
+                if (IsVirtual() && !Ignored()) SelectionFromControl();
+            });
+        };
+        child->Bind(wxEVT_LEFT_UP, later);
+        child->Bind(wxEVT_KEY_UP, later);
+    }
     Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent& e) {
         if (!Ignored() && e.GetColumn() >= 0) m_model.OnHeadingClick(e.GetColumn());
     });
     Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent& e) {
-        if (!Ignored() && m_onActivate) m_onActivate(static_cast<int>(e.GetIndex()));
+        if (Ignored()) return;
+        if (IsVirtual()) SelectionFromControl();
+        if (m_onActivate) m_onActivate(static_cast<int>(e.GetIndex()));
     });
     Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& e) {
+        // The menu's commands act on the selection: it must be the one on screen.
+        if (!Ignored() && IsVirtual()) SelectionFromControl();
         // From the keyboard the event has no position: the pointer's stands in.
         const wxPoint at =
             e.GetPosition() == wxDefaultPosition ? wxGetMousePosition() : e.GetPosition();
@@ -162,8 +183,59 @@ int FileListView::ImageFor(int slot) {
     return index;
 }
 
+void FileListView::MapImages() {
+    const int slots = static_cast<int>(m_model.Images().size());
+    m_slotImages.resize(static_cast<std::size_t>(slots));
+    for (int slot = 0; slot < slots; ++slot) {
+        m_slotImages[static_cast<std::size_t>(slot)] = ImageFor(slot);
+    }
+}
+
+wxString FileListView::OnGetItemText(long item, long column) const {
+    if (item < 0 || item >= m_model.RowCount() || column < 0 || column >= kFileListColumnCount) {
+        return {};
+    }
+    return FromUtf8(m_model.Rows()[static_cast<std::size_t>(item)]
+                        .cells[static_cast<std::size_t>(column)]);
+}
+
+int FileListView::OnGetItemImage(long item) const {
+    if (item < 0 || item >= m_model.RowCount()) return -1;
+    const int slot = m_model.Rows()[static_cast<std::size_t>(item)].image;
+    if (slot < 0 || slot >= static_cast<int>(m_slotImages.size())) return -1;
+    return m_slotImages[static_cast<std::size_t>(slot)];
+}
+
+void FileListView::SelectionFromControl() {
+    std::vector<bool> selected(static_cast<std::size_t>(m_model.RowCount()), false);
+    for (long item = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+         item >= 0 && item < m_model.RowCount();
+         item = GetNextItem(item, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) {
+        selected[static_cast<std::size_t>(item)] = true;
+    }
+    Updating updating(*this);
+    for (int row = 0; row < m_model.RowCount(); ++row) {
+        if (m_model.Rows()[static_cast<std::size_t>(row)].selected !=
+            selected[static_cast<std::size_t>(row)]) {
+            m_model.SetRowSelected(row, selected[static_cast<std::size_t>(row)]);
+        }
+    }
+}
+
+void FileListView::ShowSelection(int row) {
+    const bool wanted = m_model.Rows()[static_cast<std::size_t>(row)].selected;
+    if ((GetItemState(row, wxLIST_STATE_SELECTED) != 0) != wanted) {
+        SetItemState(row, wanted ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
+    }
+}
+
 void FileListView::ShowRow(int row, bool insert) {
     const ListRow& r = m_model.Rows()[static_cast<std::size_t>(row)];
+    if (IsVirtual()) {
+        RefreshItem(row);
+        ShowSelection(row);
+        return;
+    }
     if (insert) {
         InsertItem(row, FromUtf8(r.cells[kColumnName]), ImageFor(r.image));
         SetItemData(row, r.itemData);
@@ -177,10 +249,7 @@ void FileListView::ShowRow(int row, bool insert) {
             if (insert ? !text.empty() : GetItemText(row, c) != text) SetItem(row, c, text);
         }
     }
-    const bool shown = GetItemState(row, wxLIST_STATE_SELECTED) != 0;
-    if (shown != r.selected) {
-        SetItemState(row, r.selected ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
-    }
+    ShowSelection(row);
 }
 
 // ---- the model's changes ----
@@ -193,18 +262,37 @@ void FileListView::RowsReset() {
     GetImageList(wxIMAGE_LIST_NORMAL)->RemoveAll();
     m_imageIndex.clear();
     m_heldIcons.clear();
-    for (int row = 0; row < m_model.RowCount(); ++row) ShowRow(row, true);
+    MapImages();
+    if (IsVirtual()) {
+        SetItemCount(m_model.RowCount());
+        for (int row = 0; row < m_model.RowCount(); ++row) {
+            if (m_model.Rows()[static_cast<std::size_t>(row)].selected) ShowSelection(row);
+        }
+        Refresh();
+    } else {
+        for (int row = 0; row < m_model.RowCount(); ++row) ShowRow(row, true);
+    }
     Thaw();
 }
 
 void FileListView::RowInserted(int row) {
     if (row < 0 || row >= m_model.RowCount() || row > GetItemCount()) return RowsReset();
     Updating updating(*this);
+    MapImages();
+    if (IsVirtual()) {
+        // The rows below move down, and the control's selection store would not follow them.
+        if (row + 1 != m_model.RowCount()) return RowsReset();
+        SetItemCount(m_model.RowCount());
+        ShowSelection(row);
+        RefreshItem(row);
+        return;
+    }
     ShowRow(row, true);
 }
 
 void FileListView::RowDeleted(int row) {
     if (row < 0 || row >= GetItemCount()) return;
+    if (IsVirtual()) return RowsReset();
     Updating updating(*this);
     DeleteItem(row);
 }
@@ -218,8 +306,14 @@ void FileListView::RowChanged(int row) {
 void FileListView::ViewChanged(int view) {
     {
         Updating updating(*this);
+        // The table is virtual and the other views hold items: empty the control before the
+        // switch, so that neither kind is read as the other.
+        constexpr long kViewFlags = wxLC_MASK_TYPE | wxLC_VIRTUAL;
         const long style = ListStyleForView(view);
-        if (!HasFlag(style)) SetSingleStyle(style);
+        if ((GetWindowStyleFlag() & kViewFlags) != style) {
+            DeleteAllItems();
+            SetWindowStyleFlag((GetWindowStyleFlag() & ~kViewFlags) | style);
+        }
     }
     // A filled control keeps its items with empty rectangles after a switch: fill it again.
     RowsReset();

@@ -1,7 +1,9 @@
 // The file list on screen: a wxListCtrl that mirrors a FileListCtrl's rows, columns and view
 // mode, and hands selections, heading clicks, the context menu's commands, double clicks and
 // dropped files back. The model decides; while it changes the control, the control's own
-// events are not forwarded.
+// events are not forwarded. The table view is virtual (cells are read from the model when
+// drawn), so the largest listing costs neither seconds nor a copy of every cell; the icon and
+// list views, which wx cannot show virtually, hold items.
 #pragma once
 
 #include <wx/listctrl.h>
@@ -58,6 +60,11 @@ class FileListView : public wxListCtrl, private FileListCtrlObserver {
     // Pops the context menu up at a screen position and runs the chosen command.
     void ShowContextMenu(const wxPoint& screen);
 
+  protected:
+    // The virtual table's cells and icons, read from the model.
+    wxString OnGetItemText(long item, long column) const override;
+    int OnGetItemImage(long item) const override;
+
   private:
     class Updating;
     class FileDrop;
@@ -75,6 +82,12 @@ class FileListView : public wxListCtrl, private FileListCtrlObserver {
     void ShowRow(int row, bool insert);
     // The wx image index for a model slot: one per distinct pair of icons.
     int ImageFor(int slot);
+    // The wx image of every model slot, looked up once per fill.
+    void MapImages();
+    // The control's selection into the model: a virtual control reports a range or a clear
+    // by one event, not one per row.
+    void SelectionFromControl();
+    void ShowSelection(int row);
     bool Ignored() const { return m_updating > 0; }
     // Whether someone took the files.
     bool Drop(const std::vector<std::string>& paths);
@@ -87,6 +100,7 @@ class FileListView : public wxListCtrl, private FileListCtrlObserver {
     std::array<int, kFileListColumnCount> m_widths{};
     std::map<std::pair<const IconImage*, const IconImage*>, int> m_imageIndex;
     std::vector<RowIcons> m_heldIcons;  // keeps the keys of m_imageIndex alive
+    std::vector<int> m_slotImages;      // model slot -> wx image
     std::map<int, int> m_menuCommands;  // context menu item id -> command
     int m_updating = 0;
 };

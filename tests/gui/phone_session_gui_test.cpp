@@ -248,10 +248,12 @@ TEST_F(PhoneSessionGuiTest, ListingShowsTheFoldersThenAFoldersFilesWithIconsThen
     EXPECT_TRUE(tree.IsExpanded(b));
     EXPECT_EQ(ChildTexts(tree, b), std::vector<std::string>{"music"});
 
-    // A click on the Size heading sorts by number; each row keeps its item data.
-    std::map<std::string, std::string> indexOf;
+    // A click on the Size heading sorts by number; each row keeps its item data, which the
+    // virtual table leaves in the model.
+    const FileListCtrl& rows = dynamic_cast<FileListView&>(*list).Model();
+    std::map<std::string, std::int32_t> indexOf;
     for (long row = 0; row < list->GetItemCount(); ++row) {
-        indexOf[Utf8(list->GetItemText(row, 0))] = std::to_string(list->GetItemData(row));
+        indexOf[Utf8(list->GetItemText(row, 0))] = rows.Rows()[static_cast<std::size_t>(row)].itemData;
     }
     wxListEvent heading(wxEVT_LIST_COL_CLICK, list->GetId());
     heading.SetEventObject(list);
@@ -262,7 +264,8 @@ TEST_F(PhoneSessionGuiTest, ListingShowsTheFoldersThenAFoldersFilesWithIconsThen
     EXPECT_TRUE(std::is_sorted(sizes.begin(), sizes.end()));
     EXPECT_EQ(Column(*list, 0).front(), "/a/mobile/ringtones/beep.mid");  // two notes
     for (long row = 0; row < list->GetItemCount(); ++row) {
-        EXPECT_EQ(std::to_string(list->GetItemData(row)), indexOf[Utf8(list->GetItemText(row, 0))]);
+        EXPECT_EQ(rows.Rows()[static_cast<std::size_t>(row)].itemData,
+                  indexOf[Utf8(list->GetItemText(row, 0))]);
     }
 }
 
