@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "calling_thread.h"
 #include "fsac/file_list.h"
 #include "sim/simulated_pst.h"
 #include "transfer/job.h"
@@ -65,17 +66,6 @@ fs::path PhoneImage() {
 class NoSink : public PstNotificationSink {
   public:
     void OnDeviceListChanged() override {}
-};
-
-// The bench thread is the window's thread; the job runs on it too.
-class SameThread : public UiThread {
-  public:
-    bool Invoke(std::function<void()> task) override {
-        task();
-        return true;
-    }
-    void Post(std::function<void()> task) override { task(); }
-    bool IsUiThread() const override { return true; }
 };
 
 // The window's thread is the bench thread, pumping what a worker hands over.
@@ -222,7 +212,7 @@ void ListLargestVolume(benchmark::State& state, bool onWorker) {
     NoSettings user;
     auto pumped = std::make_shared<PumpedThread>();
     std::shared_ptr<UiThread> ui = pumped;
-    if (!onWorker) ui = std::make_shared<SameThread>();
+    if (!onWorker) ui = std::make_shared<CallingThread>();
     auto proxy = std::make_shared<JobWindowProxy>(ui, window);
     JobStarter inlineJob = [](std::function<void()> worker) {
         worker();

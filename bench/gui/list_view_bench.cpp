@@ -7,21 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "calling_thread.h"
 #include "gui/file_list_view.h"
 #include "gui/type_icons.h"
 
 namespace velmora {
 namespace {
-
-class InlineThread : public UiThread {
-  public:
-    bool Invoke(std::function<void()> task) override {
-        task();
-        return true;
-    }
-    void Post(std::function<void()> task) override { task(); }
-    bool IsUiThread() const override { return true; }
-};
 
 std::vector<FileEntry> LargestListing(IconSource& icons) {
     static const char* const kTypes[] = {"jpg", "gif", "mp3", "mid", "amr", "jar", "txt", ""};
@@ -40,7 +31,7 @@ std::vector<FileEntry> LargestListing(IconSource& icons) {
 }
 
 void BM_FlatFillOfTheLargestSearch(benchmark::State& state) {
-    InlineThread ui;
+    CallingThread ui;
     DesktopIconSource icons(ui);
     const auto entries = LargestListing(icons);
     auto* frame = new wxFrame(nullptr, wxID_ANY, "Velmora", wxDefaultPosition, wxSize(660, 420));

@@ -12,21 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "calling_thread.h"
 #include "gui/type_icons.h"
 
 namespace velmora {
 namespace {
-
-// Benchmarks run on the GTK thread, so every lookup runs inline.
-class CallingThread : public UiThread {
-  public:
-    bool Invoke(std::function<void()> task) override {
-        task();
-        return true;
-    }
-    void Post(std::function<void()> task) override { task(); }
-    bool IsUiThread() const override { return true; }
-};
 
 constexpr int kEntries = 65535;
 
