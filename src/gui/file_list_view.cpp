@@ -113,7 +113,12 @@ FileListView::FileListView(wxWindow* parent, FileListCtrl& model, wxWindowID id)
         child->Bind(wxEVT_KEY_UP, later);
     }
     Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent& e) {
-        if (!Ignored() && e.GetColumn() >= 0) m_model.OnHeadingClick(e.GetColumn());
+        if (Ignored() || e.GetColumn() < 0) return;
+        if (m_onHeadingClick) {
+            m_onHeadingClick(e.GetColumn());
+        } else {
+            m_model.OnHeadingClick(e.GetColumn());
+        }
     });
     Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent& e) {
         if (Ignored()) return;
@@ -183,11 +188,10 @@ int FileListView::ImageFor(int slot) {
     return index;
 }
 
-void FileListView::MapImages() {
-    const int slots = static_cast<int>(m_model.Images().size());
-    m_slotImages.resize(static_cast<std::size_t>(slots));
-    for (int slot = 0; slot < slots; ++slot) {
-        m_slotImages[static_cast<std::size_t>(slot)] = ImageFor(slot);
+void FileListView::MapNewImages() {
+    const auto slots = m_model.Images().size();
+    for (auto slot = m_slotImages.size(); slot < slots; ++slot) {
+        m_slotImages.push_back(ImageFor(static_cast<int>(slot)));
     }
 }
 
@@ -236,18 +240,12 @@ void FileListView::ShowRow(int row, bool insert) {
         ShowSelection(row);
         return;
     }
+    // The views that hold items show the name only; the table is virtual.
     if (insert) {
         InsertItem(row, FromUtf8(r.cells[kColumnName]), ImageFor(r.image));
         SetItemData(row, r.itemData);
     } else if (GetItemText(row, 0) != FromUtf8(r.cells[kColumnName])) {
         SetItemText(row, FromUtf8(r.cells[kColumnName]));
-    }
-    // Cells above column 0 exist in the report view only.
-    if (InReportView()) {
-        for (int c = 1; c < kFileListColumnCount && c < GetColumnCount(); ++c) {
-            const wxString text = FromUtf8(r.cells[static_cast<std::size_t>(c)]);
-            if (insert ? !text.empty() : GetItemText(row, c) != text) SetItem(row, c, text);
-        }
     }
     ShowSelection(row);
 }
@@ -262,7 +260,8 @@ void FileListView::RowsReset() {
     GetImageList(wxIMAGE_LIST_NORMAL)->RemoveAll();
     m_imageIndex.clear();
     m_heldIcons.clear();
-    MapImages();
+    m_slotImages.clear();
+    MapNewImages();
     if (IsVirtual()) {
         SetItemCount(m_model.RowCount());
         for (int row = 0; row < m_model.RowCount(); ++row) {
@@ -278,7 +277,7 @@ void FileListView::RowsReset() {
 void FileListView::RowInserted(int row) {
     if (row < 0 || row >= m_model.RowCount() || row > GetItemCount()) return RowsReset();
     Updating updating(*this);
-    MapImages();
+    MapNewImages();
     if (IsVirtual()) {
         // The rows below move down, and the control's selection store would not follow them.
         if (row + 1 != m_model.RowCount()) return RowsReset();

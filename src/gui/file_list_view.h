@@ -42,6 +42,8 @@ class FileListView : public wxListCtrl, private FileListCtrlObserver {
 
     // The context menu's commands (the window's command map).
     void SetCommandHandler(CommandHandler handler) { m_onCommand = std::move(handler); }
+    // A click on a heading (the column); without a handler the model sorts at once.
+    void SetHeadingClickHandler(RowHandler handler) { m_onHeadingClick = std::move(handler); }
     // A right click at a screen position; without a handler the menu pops up at once.
     void SetContextMenuHandler(PointHandler handler) { m_onContextMenu = std::move(handler); }
     // A double click (or Enter) on a row.
@@ -82,8 +84,8 @@ class FileListView : public wxListCtrl, private FileListCtrlObserver {
     void ShowRow(int row, bool insert);
     // The wx image index for a model slot: one per distinct pair of icons.
     int ImageFor(int slot);
-    // The wx image of every model slot, looked up once per fill.
-    void MapImages();
+    // The wx image of each model slot not mapped yet, looked up once.
+    void MapNewImages();
     // The control's selection into the model: a virtual control reports a range or a clear
     // by one event, not one per row.
     void SelectionFromControl();
@@ -95,6 +97,7 @@ class FileListView : public wxListCtrl, private FileListCtrlObserver {
     FileListCtrl& m_model;
     CommandHandler m_onCommand;
     PointHandler m_onContextMenu;
+    RowHandler m_onHeadingClick;
     RowHandler m_onActivate;
     DropHandler m_onDrop;
     std::array<int, kFileListColumnCount> m_widths{};

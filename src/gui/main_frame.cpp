@@ -202,12 +202,15 @@ void MainFrame::BindInput() {
     m_mask->Bind(wxEVT_TEXT, maskEdited);
     m_mask->Bind(wxEVT_COMBOBOX, maskEdited);
 
-    // The tree and the list change their own models; the window hears of a selection through
-    // the tree's selection handler, and of the list's commands here.
+    // The tree changes its own model, and the window hears of a selection through the tree's
+    // selection handler; the list's clicks and commands go through the command map.
     m_list->SetCommandHandler([this](int commandId) { RunMenuCommand(commandId); });
     m_list->SetContextMenuHandler([this](const wxPoint& screen) {
         if (!m_closing)
             m_model->OnEvent(WindowEvent::ListRightClick, kIdFileList, {0, screen.x, screen.y});
+    });
+    m_list->SetHeadingClickHandler([this](int column) {
+        if (!m_closing) m_model->OnEvent(WindowEvent::ListColumnClick, kIdFileList, {column});
     });
     m_list->SetActivateHandler([this](int row) {
         if (!m_closing) m_model->OnEvent(WindowEvent::ListDoubleClick, kIdFileList, {row});
