@@ -23,6 +23,7 @@
 #include "base/lang_string.h"
 #include "gui/file_config_store.h"
 #include "gui/wx_ui_thread.h"
+#include "gui_pump.h"
 #include "support/fakes.h"
 #include "ui/main_window_fakes.h"
 #include "ui/main_window_ids.h"
@@ -31,29 +32,14 @@
 namespace velmora {
 namespace {
 
-// Lets wx and GTK run until the condition holds; false when it never did.
-template <typename Pred>
-bool PumpUntil(Pred done, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        wxTheApp->Yield(true);
-        wxTheApp->ProcessPendingEvents();
-        wxTheApp->ProcessIdle();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
+using test::PumpUntil;
+using test::Utf8;
 
 void Pump() {
     for (int i = 0; i < 20; ++i) {
         wxTheApp->Yield(true);
         wxTheApp->ProcessPendingEvents();
     }
-}
-
-std::string Utf8(const wxString& s) {
-    return std::string(s.utf8_str().data());
 }
 
 std::string SettingsPath(const char* name) {

@@ -24,6 +24,7 @@
 #include "base/lang_string.h"
 #include "fsac/volume_queries.h"
 #include "gui/main_frame.h"
+#include "gui_pump.h"
 #include "sim/simulated_pst.h"
 #include "transfer/job.h"
 #include "support/fakes.h"
@@ -34,22 +35,8 @@
 namespace velmora {
 namespace {
 
-template <typename Pred>
-bool PumpUntil(Pred done, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        wxTheApp->Yield(true);
-        wxTheApp->ProcessPendingEvents();
-        wxTheApp->ProcessIdle();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-std::string Utf8(const wxString& s) {
-    return std::string(s.utf8_str().data());
-}
+using test::PumpUntil;
+using test::Utf8;
 
 class PhoneSessionGuiTest : public ::testing::Test {
   protected:

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/gui_icons/pumped_ui_thread.h"
+#include "support/pumped_ui_thread.h"
 
 namespace velmora {
 namespace {

@@ -212,4 +212,15 @@ class Rig {
     std::unique_ptr<SimulatedPst> library;
 };
 
+// One phone, device id 1, with the sample files, its image below folder.
+inline SimConfig SamplePhoneConfig(const std::filesystem::path& folder) {
+    SimPhoneConfig phone;
+    phone.deviceId = 1;
+    phone.image = folder / "phone";
+    phone.seedSample = true;
+    SimConfig config;
+    config.phones = {phone};
+    return config;
+}
+
 }  // namespace velmora::test

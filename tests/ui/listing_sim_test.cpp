@@ -26,13 +26,7 @@ class ListingSimTest : public ::testing::Test {
   protected:
     void SetUp() override {
         StopFlag.store(kStopRequested);
-        SimPhoneConfig phone;
-        phone.deviceId = 1;
-        phone.image = folder.path() / "phone";
-        phone.seedSample = true;
-        SimConfig config;
-        config.phones = {phone};
-        pst = std::make_unique<SimulatedPst>(std::move(config));
+        pst = std::make_unique<SimulatedPst>(test::SamplePhoneConfig(folder.path()));
         ASSERT_EQ(pst->PSTInitializeEx(kInterfaceUsb, &sink), 0);
         rig = std::make_unique<ListingRig>(*pst);
         rig->window.device = 1;

@@ -22,16 +22,6 @@
 namespace velmora {
 namespace {
 
-SimConfig OnePhone(const test::TempFolder& folder) {
-    SimPhoneConfig phone;
-    phone.deviceId = 1;
-    phone.image = folder.path() / "phone";
-    phone.seedSample = true;
-    SimConfig config;
-    config.phones = {phone};
-    return config;
-}
-
 // The window with its listing on one emulated phone, the device poll run, every job inline.
 class MainWindowListingTest : public ::testing::Test {
   protected:
@@ -55,7 +45,7 @@ class MainWindowListingTest : public ::testing::Test {
     }
 
     test::TempFolder folder;
-    SimulatedPst pst{OnePhone(folder)};
+    SimulatedPst pst{test::SamplePhoneConfig(folder.path())};
     test::MemorySettingsStore user;
     test::FakePrompts prompts;
     test::InlineUiThread ui;

@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <thread>
 
 #include "base/lang_string.h"
 #include "fsac/file_list.h"
 #include "support/fakes.h"
+#include "support/pumped_ui_thread.h"
 #include "transfer/stop_flag.h"
 #include "ui/language.h"
 #include "ui/main_window_fakes.h"
@@ -151,57 +149,8 @@ TEST_F(MainWindowTest, OnlyEnableMenusOfExactlyOneEnablesTheInterfaceItems) {
     EXPECT_TRUE(w.Control(kIdDownload).enabled);
 }
 
-// Plays the window's thread for workers: tasks run when the test thread pumps.
-class PumpedUiThread : public UiThread {
-  public:
-    bool Invoke(std::function<void()> task) override {
-        if (IsUiThread()) {
-            task();
-            return true;
-        }
-        std::mutex doneMutex;
-        std::condition_variable doneCv;
-        bool done = false;
-        Post([&] {
-            task();
-            std::lock_guard lock(doneMutex);
-            done = true;
-            doneCv.notify_one();
-        });
-        std::unique_lock lock(doneMutex);
-        doneCv.wait(lock, [&] { return done; });
-        return true;
-    }
-    void Post(std::function<void()> task) override {
-        std::lock_guard lock(m_mutex);
-        m_tasks.push_back(std::move(task));
-        m_cv.notify_one();
-    }
-    bool IsUiThread() const override { return std::this_thread::get_id() == m_owner; }
-    // Runs tasks until done() holds after one of them.
-    template <typename Pred>
-    void PumpUntil(Pred done) {
-        while (!done()) {
-            std::function<void()> task;
-            {
-                std::unique_lock lock(m_mutex);
-                m_cv.wait(lock, [&] { return !m_tasks.empty(); });
-                task = std::move(m_tasks.front());
-                m_tasks.pop_front();
-            }
-            task();
-        }
-    }
-
-  private:
-    std::thread::id m_owner = std::this_thread::get_id();
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    std::deque<std::function<void()>> m_tasks;
-};
-
 TEST_F(MainWindowTest, WorkerCallsReachTheWindowInTheOrderIssued) {
-    PumpedUiThread pumped;
+    test::PumpedUiThread pumped;
     MainWindow w(MainWindowPorts{pst, user, prompts, pumped, shell, "/"}, view);
     w.Start();
     w.AddDevice("Motorola phone ID #7", 7);
