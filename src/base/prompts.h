@@ -23,6 +23,8 @@ struct SaveFileRequest {
     std::string title;
     std::string initialFolder;
     std::string fileName;  // proposed name
+    // Asks before a file of the chosen name is replaced.
+    bool overwritePrompt = true;
 };
 
 struct OpenFilesRequest {
@@ -31,7 +33,7 @@ struct OpenFilesRequest {
 };
 
 class Prompts {
-public:
+  public:
     virtual ~Prompts() = default;
     virtual PromptAnswer MessageBox(const MessageBoxRequest& request) = 0;
     // The chosen full path, or nothing when the user cancelled.

@@ -16,12 +16,15 @@ inline constexpr int kShellAccessDenied = 5;
 inline constexpr int kShellNoAssociation = 31;
 
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
     // Opens a file path or an address (http:, mailto:) with the desktop's default handler.
     virtual int Open(const std::string& target) = 0;
     // Lets the user choose the program that opens the file.
     virtual int OpenWith(const std::string& path) = 0;
+    // The same for a local file, the program started in workingFolder.
+    virtual int OpenFile(const std::string& path, const std::string& workingFolder) = 0;
+    virtual int OpenFileWith(const std::string& path, const std::string& workingFolder) = 0;
     // The command line of the default handler for HTML pages ("%1" stands for the page), if any.
     virtual std::optional<std::string> HtmlHandlerCommand() = 0;
     // Starts a command line; the same result convention.

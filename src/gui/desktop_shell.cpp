@@ -1,7 +1,9 @@
 #include "gui/desktop_shell.h"
 
+#include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 #include <gtk/gtk.h>
+#include <unistd.h>
 #include <wx/app.h>
 #include <wx/thread.h>
 #include <wx/toplevel.h>
@@ -99,6 +101,33 @@ int MissingFileResult(const std::string& absolute) {
     return g_file_test(folder.get(), G_FILE_TEST_IS_DIR) ? kShellFileNotFound : kShellPathNotFound;
 }
 
+// Runs in the started program's process, between fork and exec.
+void EnterFolder(gpointer folder) {
+    if (chdir(static_cast<const char*>(folder)) != 0) {
+        // The program still starts, in the inherited folder.
+    }
+}
+
+// Starts app on file in workingFolder (empty: the inherited one). Programs that GLib starts
+// over D-Bus choose their own folder.
+int LaunchIn(GAppInfo* app, GFile* file, const std::string& workingFolder) {
+    GList files{file, nullptr, nullptr};
+    auto context = LaunchContext();
+    GError* error = nullptr;
+    bool launched = false;
+    if (G_IS_DESKTOP_APP_INFO(app) && !workingFolder.empty()) {
+        GCharPtr uri(g_file_get_uri(file));
+        GList uris{uri.get(), nullptr, nullptr};
+        launched = g_desktop_app_info_launch_uris_as_manager(
+            G_DESKTOP_APP_INFO(app), &uris, context.get(), G_SPAWN_SEARCH_PATH, EnterFolder,
+            const_cast<char*>(workingFolder.c_str()), nullptr, nullptr, &error);
+    } else {
+        launched = g_app_info_launch(app, &files, context.get(), &error);
+    }
+    GErrorPtr owned(error);
+    return launched ? kShellOk : ResultFor(error);
+}
+
 }  // namespace
 
 std::string DesktopCommandWithPlaceholder(const std::string& exec) {
@@ -149,14 +178,33 @@ int DesktopShell::Open(const std::string& target) {
 }
 
 int DesktopShell::OpenWith(const std::string& path) {
-    if (wxIsMainThread()) return OpenWithOnUiThread(path);
+    return OpenFileWith(path, std::string());
+}
+
+int DesktopShell::OpenFile(const std::string& path, const std::string& workingFolder) {
+    const std::string absolute = AbsolutePath(path);
+    if (int missing = MissingFileResult(absolute)) return missing;
+    GObjectPtr<GFile> file(g_file_new_for_path(absolute.c_str()));
+    GError* error = nullptr;
+    GObjectPtr<GFileInfo> info(g_file_query_info(file.get(), G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
+                                                 G_FILE_QUERY_INFO_NONE, nullptr, &error));
+    GErrorPtr owned(error);
+    if (!info) return ResultFor(error);
+    const char* type = g_file_info_get_content_type(info.get());
+    GObjectPtr<GAppInfo> app(type ? g_app_info_get_default_for_type(type, FALSE) : nullptr);
+    if (!app) return kShellNoAssociation;
+    return LaunchIn(app.get(), file.get(), workingFolder);
+}
+
+int DesktopShell::OpenFileWith(const std::string& path, const std::string& workingFolder) {
+    if (wxIsMainThread()) return OpenWithOnUiThread(path, workingFolder);
     if (m_uiThread == nullptr) return kShellNoAssociation;
     int result = kShellNoAssociation;
-    m_uiThread->Invoke([&] { result = OpenWithOnUiThread(path); });
+    m_uiThread->Invoke([&] { result = OpenWithOnUiThread(path, workingFolder); });
     return result;
 }
 
-int DesktopShell::OpenWithOnUiThread(const std::string& path) {
+int DesktopShell::OpenWithOnUiThread(const std::string& path, const std::string& workingFolder) {
     const std::string absolute = AbsolutePath(path);
     if (int missing = MissingFileResult(absolute)) return missing;
 
@@ -174,13 +222,7 @@ int DesktopShell::OpenWithOnUiThread(const std::string& path) {
                                  : nullptr);
     gtk_widget_destroy(dialog);
     if (!app) return kShellNoAssociation;
-
-    GList files{file.get(), nullptr, nullptr};
-    auto context = LaunchContext();
-    GError* error = nullptr;
-    const bool launched = g_app_info_launch(app.get(), &files, context.get(), &error);
-    GErrorPtr owned(error);
-    return launched ? kShellOk : ResultFor(error);
+    return LaunchIn(app.get(), file.get(), workingFolder);
 }
 
 std::optional<std::string> DesktopShell::HtmlHandlerCommand() {

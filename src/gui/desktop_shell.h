@@ -21,15 +21,19 @@ class DesktopShell : public Shell {
     // Shows the chooser for the file's content type and launches the choice. A cancelled
     // chooser opened nothing: kShellNoAssociation.
     int OpenWith(const std::string& path) override;
+    // The default program for the file's content type (GIO), started in workingFolder; no
+    // program for the type: kShellNoAssociation.
+    int OpenFile(const std::string& path, const std::string& workingFolder) override;
+    // The application chooser as OpenWith, its choice started in workingFolder.
+    int OpenFileWith(const std::string& path, const std::string& workingFolder) override;
     // The text/html handler's command line with its page argument written "%1".
     std::optional<std::string> HtmlHandlerCommand() override;
     int Run(const std::string& commandLine) override;
     // Ends with "/".
     std::string TempFolder() override;
 
-
   private:
-    int OpenWithOnUiThread(const std::string& path);
+    int OpenWithOnUiThread(const std::string& path, const std::string& workingFolder);
 
     UiThread* m_uiThread;
 };

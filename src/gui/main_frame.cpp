@@ -1,7 +1,5 @@
 #include "gui/main_frame.h"
 
-#include "gui/wx_menu.h"
-
 #include <gtk/gtk.h>
 #include <wx/accel.h>
 #include <wx/bitmap.h>
@@ -24,9 +22,10 @@
 
 #include "gui/about_dialog.h"
 #include "gui/icons.h"
+#include "gui/wx_menu.h"
+#include "gui/wx_text.h"
 #include "ui/language.h"
 #include "ui/main_window_ids.h"
-#include "gui/wx_text.h"
 
 namespace velmora {
 namespace {
@@ -66,25 +65,30 @@ wxBitmap StatusIconBitmap(int iconId) {
 }  // namespace
 
 MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
-                     std::string programFolder)
+                     std::string programFolder, Prompts* prompts)
     : wxFrame(nullptr, wxID_ANY, "Velmora", wxDefaultPosition, wxSize(660, 420)),
       m_shell(shell),
       m_ui(*this),
       m_prompts(&m_ui),
-      m_treeModel(m_prompts, TheFileList()) {
+      m_windowPrompts(prompts ? *prompts : m_prompts),
+      m_treeModel(m_windowPrompts, TheFileList()) {
     UseCompactControls();
     m_prompts.SetParent(this);
     m_timer.SetOwner(this, kPollTimer);
     SetIcons(MainIcons());
     CreateControls();
     m_model = std::make_unique<MainWindow>(
-        MainWindowPorts{library, user, m_prompts, m_ui, shell, std::move(programFolder)}, *this);
+        MainWindowPorts{library, user, m_windowPrompts, m_ui, shell, std::move(programFolder)},
+        *this);
     m_model->AttachSessionTree(&m_sessionTree);
     m_icons = std::make_unique<DesktopIconSource>(m_ui);
     // The frame outlives the listing, so the proxy's thread is the frame's own, not owned.
     m_listing = std::make_unique<MainWindowListing>(MainWindowListingParts{
         *m_model, library, user, TheFileList(), m_treeModel, m_fileRows, *m_icons,
         std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui)});
+    m_download = std::make_unique<MainWindowDownload>(
+        MainWindowDownloadParts{*m_model, library, TheFileList(), m_treeModel, m_fileRows, shell,
+                                std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui)});
     for (const auto& control : m_model->Controls()) ControlChanged(control.id);
     RebuildMenuBar();
     BindInput();
@@ -98,6 +102,7 @@ MainFrame::~MainFrame() {
     m_timer.Stop();
     m_ui.Shutdown();
     DestroyChildren();
+    m_download.reset();
     m_listing.reset();
     m_model.reset();
 }
@@ -518,7 +523,7 @@ void MainFrame::SetCursor(CursorShape shape) {
 }
 
 void MainFrame::ShowAbout() {
-    ShowAboutDialog(this, m_shell, m_prompts);
+    ShowAboutDialog(this, m_shell, m_windowPrompts);
 }
 
 void MainFrame::CloseWindow() {

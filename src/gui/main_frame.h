@@ -20,6 +20,7 @@
 #include "phone/pst_library.h"
 #include "ui/file_list_ctrl.h"
 #include "ui/main_window.h"
+#include "ui/main_window_download.h"
 #include "ui/main_window_listing.h"
 #include "ui/session_tree.h"
 #include "ui/volume_tree.h"
@@ -38,12 +39,15 @@ namespace velmora {
 
 class MainFrame : public wxFrame, public MainWindowView {
   public:
-    MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell, std::string programFolder);
+    // prompts: the boxes and dialogs the window and its jobs use; the toolkit's own when null
+    // (tests answer them through the port).
+    MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell, std::string programFolder,
+              Prompts* prompts = nullptr);
     ~MainFrame() override;
 
     MainWindow& Model() { return *m_model; }
     UiThread& Ui() { return m_ui; }
-    Prompts& WindowPrompts() { return m_prompts; }
+    Prompts& WindowPrompts() { return m_windowPrompts; }
     // The control with that dialog id (the status bar is 123), or null.
     wxWindow* Control(int id) const;
     wxStatusBar* Status() const { return m_status; }
@@ -93,6 +97,7 @@ class MainFrame : public wxFrame, public MainWindowView {
     Shell& m_shell;
     WxUiThread m_ui;
     WxPrompts m_prompts;
+    Prompts& m_windowPrompts;
     // The browsing models the phone session rebuilds; m_tree and m_list draw them.
     VolumeTree m_treeModel;
     FileListCtrl m_fileRows;
@@ -101,6 +106,7 @@ class MainFrame : public wxFrame, public MainWindowView {
     // File-type icons of the listed entries, and Get File List and Search on the models above.
     std::unique_ptr<DesktopIconSource> m_icons;
     std::unique_ptr<MainWindowListing> m_listing;
+    std::unique_ptr<MainWindowDownload> m_download;
 
     wxPanel* m_panel = nullptr;
     wxChoice* m_devices = nullptr;

@@ -5,8 +5,8 @@
 #include <wx/msgdlg.h>
 #include <wx/thread.h>
 
-#include "transfer/job_window.h"
 #include "gui/wx_text.h"
+#include "transfer/job_window.h"
 
 namespace velmora {
 namespace {
@@ -79,7 +79,7 @@ std::optional<std::string> WxPrompts::SaveFile(const SaveFileRequest& request) {
     OnWindowThread([&] {
         wxFileDialog dialog(m_parent, FromUtf8(request.title), FromUtf8(request.initialFolder),
                             FromUtf8(request.fileName), wxFileSelectorDefaultWildcardStr,
-                            wxFD_SAVE);
+                            wxFD_SAVE | (request.overwritePrompt ? wxFD_OVERWRITE_PROMPT : 0));
         if (dialog.ShowModal() == wxID_OK) chosen = ToUtf8(dialog.GetPath());
     });
     return chosen;

@@ -276,9 +276,21 @@ std::int32_t SimulatedPst::PSTSendCommand(std::uint32_t deviceId, std::uint32_t 
           " req=" + Hex(request) + " reply=" + Hex(reply.first(written)) +
           " len=" + std::to_string(replyLength) + " rc=" + std::to_string(rc));
     if (rate > 0) {
-        // The link's speed: the caller waits, other phones and threads do not.
+        // The link's speed: the caller waits, other phones and threads do not. A busy link
+        // keeps its schedule, so what one wait oversleeps the next one makes up; a link left
+        // idle starts afresh.
         const auto bytes = static_cast<std::int64_t>(request.size() + written);
-        std::this_thread::sleep_for(std::chrono::microseconds(bytes * 1000000 / rate));
+        const auto cost = std::chrono::nanoseconds(bytes * 1000000000 / rate);
+        TimePoint until;
+        {
+            std::lock_guard lock(m_mutex);
+            TimePoint& free = m_linkFree[deviceId16];
+            const TimePoint now = std::chrono::steady_clock::now();
+            if (free < now - kLinkIdle) free = now;
+            free += cost;
+            until = free;
+        }
+        std::this_thread::sleep_until(until);
     }
     return rc;
 }

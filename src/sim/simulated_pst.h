@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -102,6 +103,9 @@ class SimulatedPst : public PstLibrary {
     bool m_initialized = false;
     FaultPlan m_plan;
     int m_sendsSinceFaultPlan = 0;
+    // When each phone's link has sent what it was given, for phones with a rate.
+    std::map<std::uint16_t, TimePoint> m_linkFree;
+    static constexpr std::chrono::milliseconds kLinkIdle{5};
     int m_matchingSends = 0;
     std::chrono::milliseconds m_restartDelay;
     std::string m_configError;

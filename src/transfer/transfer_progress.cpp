@@ -13,7 +13,6 @@ namespace {
 constexpr int kElapsedString = 190;
 constexpr int kTotalString = 191;
 constexpr int kKbPerSecString = 135;
-constexpr int kReadingString = 121;
 constexpr int kWritingString = 108;
 constexpr int kFromString = 113;
 constexpr int kBytesReadString = 124;
@@ -78,7 +77,7 @@ void ShowTransferRate(std::int64_t startTime, std::int32_t bytesDone, JobWindow&
 std::string ProgressMessage(TransferDirection direction, std::int32_t bytesDone,
                             std::int32_t bytesTotal) {
     const bool reading = direction == TransferDirection::Reading;
-    return LoadLangString(reading ? kReadingString : kWritingString) + " " +
+    return LoadLangString(reading ? kStrReadingFromPhone : kWritingString) + " " +
            std::to_string(bytesDone) + " " + LoadLangString(kFromString) + " " +
            std::to_string(bytesTotal) + " " +
            LoadLangString(reading ? kBytesReadString : kBytesWroteString);

@@ -9,7 +9,6 @@
 namespace velmora {
 namespace {
 
-constexpr int kStringFileListEmpty = 150;
 constexpr const char* kTitle = "Velmora";
 
 std::pair<int, int> ImagesFor(NodeKind kind) {
@@ -162,7 +161,7 @@ void VolumeTree::ExpandWith(NodeId id) {
     if (!m_files.HasStorage()) {
         node->expanded = false;
         if (m_observer) m_observer->NodeCollapsed(id);
-        m_prompts.Message(LoadLangString(kStringFileListEmpty), kTitle, PromptIcon::Information);
+        m_prompts.Message(LoadLangString(kStrFileListEmpty), kTitle, PromptIcon::Information);
         return;
     }
     // One copy serves the whole recursive build.

@@ -18,6 +18,9 @@
 
 namespace velmora {
 
+// "File list is empty. Read file list or search file before"
+inline constexpr int kStrFileListEmpty = 150;
+
 // A node handle; handles are never reused, 0 stands for no node.
 using NodeId = std::uint64_t;
 inline constexpr NodeId kNoNode = 0;

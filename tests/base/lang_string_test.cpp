@@ -10,7 +10,7 @@ namespace velmora {
 namespace {
 
 class LangStringTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { SetLanguageIndex(kLanguageEnglish); }
 };
 
@@ -52,9 +52,10 @@ TEST_F(LangStringTest, EveryStringButOneHasExactlyTwoFields) {
         const auto fields = 1 + std::count(text.begin(), text.end(), '\n');
         EXPECT_EQ(fields, entry.id == 101 ? 1 : 2) << entry.id;
         EXPECT_FALSE(LangField(text, 0).empty()) << entry.id;
-        ++count;
+        if (entry.id < 400 || entry.id >= 1000) ++count;
     }
-    EXPECT_EQ(count, 103);  // 101 to 191 without 152, and thirteen tooltips
+    // 101 to 191 without 152, and thirteen tooltips; the program's own texts from 400 on.
+    EXPECT_EQ(count, 103);
 }
 
 TEST_F(LangStringTest, LongTextsAreCutByCharactersNotBytes) {

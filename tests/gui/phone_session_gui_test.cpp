@@ -17,6 +17,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <thread>
@@ -26,8 +29,10 @@
 #include "gui/main_frame.h"
 #include "gui_pump.h"
 #include "sim/simulated_pst.h"
-#include "transfer/job.h"
 #include "support/fakes.h"
+#include "support/recording_shell.h"
+#include "support/temp_folder.h"
+#include "transfer/job.h"
 #include "ui/main_window_fakes.h"
 #include "ui/main_window_ids.h"
 #include "ui/settings.h"
@@ -53,7 +58,7 @@ class PhoneSessionGuiTest : public ::testing::Test {
     // The window on the default phone once the poll has named the tree's root.
     wxTreeCtrl& OpenOnDefaultPhone() {
         EXPECT_TRUE(m_pst->ConfigError().empty()) << m_pst->ConfigError();
-        m_frame = new MainFrame(*m_pst, user, shell, "/opt/velmora/");
+        m_frame = new MainFrame(*m_pst, user, shell, "/opt/velmora/", &prompts);
         m_frame->Show();
         auto* tree = dynamic_cast<wxTreeCtrl*>(m_frame->Control(kIdTree));
         EXPECT_NE(tree, nullptr);
@@ -77,7 +82,8 @@ class PhoneSessionGuiTest : public ::testing::Test {
 
     std::unique_ptr<SimulatedPst> m_pst = CreateEmulatedPhoneLibrary();
     test::MemorySettingsStore user;
-    test::NullShell shell;
+    test::RecordingShell shell;
+    test::FakePrompts prompts;
     MainFrame* m_frame = nullptr;
 };
 
@@ -186,15 +192,14 @@ TEST_F(PhoneSessionGuiTest, ListingShowsTheFoldersThenAFoldersFilesWithIconsThen
     EXPECT_EQ(ChildTexts(tree, a), std::vector<std::string>{"mobile"});
     const wxTreeItemId mobile = ChildNamed(tree, a, "mobile");
     tree.Expand(mobile);
-    EXPECT_EQ(ChildTexts(tree, mobile),
-              (std::vector<std::string>{"audio", "kjava", "picture", "ringtones", "skins",
-                                        "system"}));
+    EXPECT_EQ(ChildTexts(tree, mobile), (std::vector<std::string>{"audio", "kjava", "picture",
+                                                                  "ringtones", "skins", "system"}));
     EXPECT_EQ(Utf8(m_frame->Status()->GetStatusText(2)), "/a/");
 
     tree.SelectItem(ChildNamed(tree, mobile, "audio"));
     ASSERT_TRUE(PumpUntil([&] { return list->GetItemCount() == 4; }));
-    EXPECT_EQ(Column(*list, 0), (std::vector<std::string>{"alarm.mid", "ring1.mid", "ring2.mid",
-                                                          "scale.mid"}));
+    EXPECT_EQ(Column(*list, 0),
+              (std::vector<std::string>{"alarm.mid", "ring1.mid", "ring2.mid", "scale.mid"}));
     EXPECT_EQ(Column(*list, 3), (std::vector<std::string>(4, "mid")));
     EXPECT_EQ(Utf8(m_frame->Status()->GetStatusText(2)), "/a/mobile/audio/");
     EXPECT_EQ(m_frame->Model().Control(kIdUploadPath).text, "/a/mobile/audio/");
@@ -240,7 +245,8 @@ TEST_F(PhoneSessionGuiTest, ListingShowsTheFoldersThenAFoldersFilesWithIconsThen
     const FileListCtrl& rows = dynamic_cast<FileListView&>(*list).Model();
     std::map<std::string, std::int32_t> indexOf;
     for (long row = 0; row < list->GetItemCount(); ++row) {
-        indexOf[Utf8(list->GetItemText(row, 0))] = rows.Rows()[static_cast<std::size_t>(row)].itemData;
+        indexOf[Utf8(list->GetItemText(row, 0))] =
+            rows.Rows()[static_cast<std::size_t>(row)].itemData;
     }
     wxListEvent heading(wxEVT_LIST_COL_CLICK, list->GetId());
     heading.SetEventObject(list);
@@ -292,6 +298,70 @@ TEST_F(PhoneSessionGuiTest, ViewCommandsOfEitherMenuSwitchTheListAndCheckBothMen
     EXPECT_TRUE(list->InReportView());
     EXPECT_TRUE(m_frame->Model().MenuChecked(kCmdContextTable));
     EXPECT_EQ(list->GetColumnWidth(1), 70);
+}
+
+// The phone file's bytes as the emulated phone keeps them.
+std::string PhoneBytes(SimulatedPst& pst, const std::string& phonePath) {
+    std::string bytes;
+    pst.WithPhone(1, [&](SimPhone& phone) {
+        if (auto host = phone.HostPath(phonePath)) {
+            std::ifstream in(*host, std::ios::binary);
+            bytes.assign(std::istreambuf_iterator<char>(in), {});
+        }
+    });
+    return bytes;
+}
+
+std::string LocalBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Two rows of a folder downloaded through the window, the save dialog answered through the
+// prompts port; then a double-click hands the shell a copy of the row's file.
+TEST_F(PhoneSessionGuiTest, DownloadTwoRowsAndOpenOneByDoubleClick) {
+    wxTreeCtrl& tree = OpenOnDefaultPhone();
+    ASSERT_FALSE(HasFatalFailure());
+    auto* list = dynamic_cast<wxListCtrl*>(m_frame->Control(kIdFileList));
+    ASSERT_NE(list, nullptr);
+    tree.SelectItem(ChildNamed(tree, tree.GetRootItem(), "/a"));
+    ClickAndWait(kIdGetFileList);
+    const wxTreeItemId mobile =
+        ChildNamed(tree, ChildNamed(tree, tree.GetRootItem(), "/a"), "mobile");
+    tree.Expand(mobile);
+    tree.SelectItem(ChildNamed(tree, mobile, "audio"));
+    ASSERT_TRUE(PumpUntil([&] { return list->GetItemCount() == 4; }));
+
+    const test::TempFolder destination("download");
+    list->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    list->SetItemState(2, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    const std::string first = Utf8(list->GetItemText(0, 0));
+    const std::string third = Utf8(list->GetItemText(2, 0));
+    prompts.saveAnswers = {(destination.path() / "chosen.mid").string()};
+    ClickAndWait(kIdDownload);
+
+    ASSERT_EQ(prompts.saveRequests.size(), 1u);
+    EXPECT_EQ(prompts.saveRequests[0].fileName, first);
+    EXPECT_TRUE(prompts.Boxes().empty());
+    for (const auto& name : {first, third}) {
+        const std::string phone = PhoneBytes(*m_pst, "/a/mobile/audio/" + name);
+        ASSERT_FALSE(phone.empty()) << name;
+        EXPECT_EQ(LocalBytes(destination.path() / name), phone) << name;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(destination.path()), {}), 2);
+    EXPECT_TRUE(m_frame->Control(kIdDownload)->IsEnabled());
+    EXPECT_FALSE(m_frame->Control(kIdInterrupt)->IsEnabled());
+
+    wxListEvent activate(wxEVT_LIST_ITEM_ACTIVATED, list->GetId());
+    activate.SetEventObject(list);
+    activate.m_itemIndex = 1;
+    list->ProcessWindowEvent(activate);
+    ASSERT_TRUE(PumpUntil([&] { return !JobBusy() && !shell.Requests().empty(); }));
+    const auto opened = shell.Requests().front();
+    EXPECT_EQ(opened.verb, "open");
+    EXPECT_NE(opened.path.find("VELMORA_TMP"), std::string::npos) << opened.path;
+    EXPECT_EQ(opened.contents,
+              PhoneBytes(*m_pst, "/a/mobile/audio/" + Utf8(list->GetItemText(1, 0))));
 }
 
 }  // namespace

@@ -17,6 +17,7 @@ PromptAnswer FakePrompts::MessageBox(const MessageBoxRequest& request) {
 }
 
 std::optional<std::string> FakePrompts::SaveFile(const SaveFileRequest& request) {
+    if (whileSaving) whileSaving();
     std::lock_guard lock(m_mutex);
     saveRequests.push_back(request);
     if (saveAnswers.empty()) return std::nullopt;

@@ -23,6 +23,10 @@ class ScriptedShell : public Shell {
         openedWith.push_back(path);
         return kShellOk;
     }
+    int OpenFile(const std::string& path, const std::string&) override { return Open(path); }
+    int OpenFileWith(const std::string& path, const std::string&) override {
+        return OpenWith(path);
+    }
     std::optional<std::string> HtmlHandlerCommand() override {
         ++htmlQueries;
         return htmlCommand;

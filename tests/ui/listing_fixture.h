@@ -66,6 +66,10 @@ class FakeListingWindow : public ListingWindow, public JobWindow {
         std::lock_guard lock(m_mutex);
         return m_log;
     }
+    void ClearLog() {
+        std::lock_guard lock(m_mutex);
+        m_log.clear();
+    }
 
     bool libraryReady = true;
     std::optional<std::uint16_t> device = 7;

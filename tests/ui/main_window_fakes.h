@@ -101,6 +101,8 @@ class NullShell : public Shell {
         return kShellOk;
     }
     int OpenWith(const std::string&) override { return kShellOk; }
+    int OpenFile(const std::string& path, const std::string&) override { return Open(path); }
+    int OpenFileWith(const std::string&, const std::string&) override { return kShellOk; }
     std::optional<std::string> HtmlHandlerCommand() override { return std::nullopt; }
     int Run(const std::string&) override { return kShellOk; }
     std::string TempFolder() override { return "/tmp/"; }

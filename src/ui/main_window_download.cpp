@@ -1,0 +1,44 @@
+#include "ui/main_window_download.h"
+
+#include <cstdlib>
+#include <utility>
+
+#include "base/system_clock.h"
+#include "transfer/temp_open_file.h"
+
+namespace velmora {
+
+namespace {
+
+std::optional<std::string> Environment(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') return std::nullopt;
+    return std::string(value);
+}
+
+}  // namespace
+
+MainWindowDownload::MainWindowDownload(MainWindowDownloadParts parts)
+    : m_proxy(std::make_shared<JobWindowProxy>(std::move(parts.ui), parts.window)) {
+    MainWindow& window = parts.window;
+    m_commands = std::make_unique<DownloadCommands>(
+        DownloadPorts{parts.library, window, window.WindowPrompts(), parts.files, parts.tree,
+                      parts.list, parts.shell, parts.clock ? *parts.clock : TheSystemClock(),
+                      [&window] { return window.Phone().State().FileSystemFlag() != 0; },
+                      parts.openFolder.empty() ? OpenFilesFolder(Environment) : parts.openFolder,
+                      m_proxy, std::move(parts.startJob), std::move(parts.jobBusy)});
+    auto& map = window.Commands();
+    map.Set({WindowEvent::Clicked, kIdDownload},
+            [this](const EventArgs&) { m_commands->Download(); });
+    map.Set({WindowEvent::Command, kCmdContextDownload},
+            [this](const EventArgs&) { m_commands->Download(); });
+    map.Set({WindowEvent::ListDoubleClick, kIdFileList},
+            [this](const EventArgs& args) { m_commands->Open(args.param); });
+}
+
+MainWindowDownload::~MainWindowDownload() {
+    // A job still running reaches nothing of this object or the window any more.
+    m_proxy->Detach();
+}
+
+}  // namespace velmora

@@ -1,0 +1,174 @@
+#include "transfer/local_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "support/fakes.h"
+#include "support/temp_folder.h"
+#include "transfer/temp_open_file.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Contents(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void Put(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::vector<std::uint8_t> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+
+TEST(LocalFile, StagedFileReplacesTheFinalNameOnlyWhenCommitted) {
+    test::TempFolder folder;
+    Put(folder.path() / "x.jpg", "old");
+    {
+        LocalFile file;
+        ASSERT_TRUE(file.CreateStaged(folder.path().string(), "x.jpg"));
+        ASSERT_TRUE(file.Write(Bytes("new data")));
+        EXPECT_EQ(Contents(folder.path() / "x.jpg"), "old");
+        // Dropped without Commit: a stop or a failure.
+    }
+    EXPECT_EQ(Contents(folder.path() / "x.jpg"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 1);
+
+    LocalFile file;
+    ASSERT_TRUE(file.CreateStaged(folder.path().string() + "/", "x.jpg"));
+    ASSERT_TRUE(file.Write(Bytes("new data")));
+    ASSERT_TRUE(file.Commit());
+    EXPECT_EQ(Contents(folder.path() / "x.jpg"), "new data");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 1);
+}
+
+TEST(LocalFile, CreationFailuresNameTheSystemsReason) {
+    test::TempFolder folder;
+    fs::create_directory(folder.path() / "taken");
+    LocalFile intoFolder;
+    EXPECT_FALSE(intoFolder.CreateStaged(folder.path().string(), "taken"));
+    EXPECT_EQ(intoFolder.ErrorCode(), EISDIR);
+    EXPECT_EQ(intoFolder.Path(), folder.path().string() + "/taken");
+    EXPECT_EQ(intoFolder.ErrorReason(), "Is a directory");
+
+    LocalFile missingFolder;
+    EXPECT_FALSE(missingFolder.CreateStaged((folder.path() / "absent").string(), "x"));
+    EXPECT_EQ(missingFolder.ErrorCode(), ENOENT);
+
+    // Never through a link, never over an existing file.
+    fs::create_symlink(folder.path() / "elsewhere", folder.path() / "link");
+    LocalFile throughLink;
+    EXPECT_FALSE(throughLink.CreateExclusive((folder.path() / "link").string()));
+    EXPECT_FALSE(fs::exists(folder.path() / "elsewhere"));
+    Put(folder.path() / "there", "keep");
+    LocalFile over;
+    EXPECT_FALSE(over.CreateExclusive((folder.path() / "there").string()));
+    EXPECT_EQ(over.ErrorCode(), EEXIST);
+    EXPECT_EQ(Contents(folder.path() / "there"), "keep");
+}
+
+// A full disk as the system reports it to a writer: the file-size limit fails the write.
+TEST(LocalFile, AFailedWriteLeavesNothingBehind) {
+    test::TempFolder folder;
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    LocalFile file;
+    ASSERT_TRUE(file.CreateStaged(folder.path().string(), "big"));
+    const bool written = file.Write(std::vector<std::uint8_t>(2000, 7));
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(file.ErrorCode(), EFBIG);
+    file.Discard();
+    EXPECT_TRUE(fs::is_empty(folder.path()));
+}
+
+TEST(OpenFiles, SuffixComesFromTheFilesOwnName) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/a/mobile/song.mp3", ".mp3"},  {"/a/mobile/x", ""},  {"/a/my.dir/x", ""},
+        {"/a/b/pack.tar.gz", ".tar.gz"}, {"bare.txt", ".txt"}, {"", ""},
+        {"/a/b/.hidden", ".hidden"},
+    };
+    for (const auto& [path, suffix] : cases) EXPECT_EQ(OpenSuffix(path), suffix) << path;
+}
+
+TEST(OpenFiles, FolderUnderRuntimeOrCache) {
+    auto env = [](std::map<std::string, std::string> values) {
+        return [values](const char* name) -> std::optional<std::string> {
+            auto it = values.find(name);
+            if (it == values.end()) return std::nullopt;
+            return it->second;
+        };
+    };
+    EXPECT_EQ(OpenFilesFolder(env({{"XDG_RUNTIME_DIR", "/run/user/5"}, {"HOME", "/h"}})),
+              "/run/user/5/velmora/");
+    EXPECT_EQ(OpenFilesFolder(env({{"XDG_RUNTIME_DIR", "relative"}, {"XDG_CACHE_HOME", "/c/"}})),
+              "/c/velmora/open/");
+    EXPECT_EQ(OpenFilesFolder(env({{"HOME", "/h"}})), "/h/.cache/velmora/open/");
+    EXPECT_EQ(OpenFilesFolder(env({})).rfind("/tmp/velmora-", 0), 0u);
+}
+
+TEST(OpenFiles, PrivateFolderIsMadeOrTightenedAndNeverALink) {
+    test::TempFolder folder;
+    int error = 0;
+    const fs::path made = folder.path() / "cache" / "velmora" / "open";
+    ASSERT_TRUE(EnsurePrivateFolder(made.string(), &error)) << error;
+    struct stat info {};
+    ASSERT_EQ(stat(made.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+    fs::permissions(made, fs::perms::all);
+    ASSERT_TRUE(EnsurePrivateFolder(made.string() + "/", &error));
+    ASSERT_EQ(stat(made.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+    fs::create_symlink(made, folder.path() / "link");
+    EXPECT_FALSE(EnsurePrivateFolder((folder.path() / "link").string(), &error));
+    EXPECT_EQ(error, ENOTDIR);
+    Put(folder.path() / "file", "");
+    EXPECT_FALSE(EnsurePrivateFolder((folder.path() / "file").string(), &error));
+    EXPECT_EQ(error, ENOTDIR);
+}
+
+// Two opens within one second draw the same number: the second gets the next one and the
+// first file, perhaps open in its program, stays as it is.
+TEST(OpenFiles, ANameThatExistsIsDrawnAgain) {
+    test::TempFolder folder;
+    test::FakeClock clock;
+    clock.Seed(static_cast<unsigned>(clock.NowSeconds()));
+    const std::string first = TempBaseName(clock);
+    ASSERT_EQ(first.size(), 17u);
+    EXPECT_EQ(first.rfind("VELMORA_TMP", 0), 0u);
+
+    LocalFile one;
+    ASSERT_TRUE(CreateOpenFile(folder.path().string(), ".jpg", clock, one));
+    EXPECT_EQ(one.Path(), (folder.path() / (first + ".jpg")).string());
+    ASSERT_TRUE(one.Write(Bytes("first")));
+    ASSERT_TRUE(one.Commit());
+
+    LocalFile two;
+    ASSERT_TRUE(CreateOpenFile(folder.path().string(), ".jpg", clock, two));
+    EXPECT_NE(two.Path(), one.Path());
+    EXPECT_EQ(Contents(one.Path()), "first");
+}
+
+}  // namespace
+}  // namespace velmora
