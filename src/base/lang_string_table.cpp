@@ -103,6 +103,7 @@ const std::span<const LangStringEntry> LangStringTable() {
         {404, "The phone's reply is too short.\nОтвет телефона слишком короткий."},
         {405, "The phone's reply is malformed.\nОтвет телефона искажён."},
         {406, "The character %s cannot be written in the phone's code page (windows-1251); nothing was sent.\nСимвол %s нельзя записать в кодировке телефона (windows-1251); ничего не отправлено."},
+        {407, "Velmora cannot keep a second copy from starting (%s); it starts without that lock.\nVelmora не может запретить запуск второй копии (%s) и запускается без этой блокировки."},
         {1003, "Read file information on selected volume\nПолучить список файлов на выбранном диске"},
         {1004, "Download selected files from the phone\nСкачать выбранные файлы на копьютер"},
         {1005, "List of found devices\nСписок найденных телефонов"},
