@@ -1,7 +1,5 @@
 #include "gui/main_frame.h"
 
-#include "gui/wx_menu.h"
-
 #include <gtk/gtk.h>
 #include <wx/accel.h>
 #include <wx/bitmap.h>
@@ -24,9 +22,11 @@
 
 #include "gui/about_dialog.h"
 #include "gui/icons.h"
+#include "gui/wx_menu.h"
+#include "gui/wx_text.h"
+#include "phone/open_channel.h"
 #include "ui/language.h"
 #include "ui/main_window_ids.h"
-#include "gui/wx_text.h"
 
 namespace velmora {
 namespace {
@@ -67,7 +67,7 @@ wxBitmap StatusIconBitmap(int iconId) {
 
 MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
                      std::string programFolder)
-    : wxFrame(nullptr, wxID_ANY, "Velmora", wxDefaultPosition, wxSize(660, 420)),
+    : wxFrame(nullptr, wxID_ANY, kTitleVelmora, wxDefaultPosition, wxSize(660, 420)),
       m_shell(shell),
       m_ui(*this),
       m_prompts(&m_ui),
@@ -430,7 +430,7 @@ void MainFrame::ColumnsChanged() {
     if (!m_model) return;
     std::array<int, kFileListColumnCount> widths{};
     const auto& columns = m_model->Columns();
-    for (int i = 0; i < kFileListColumnCount && i < kListColumns; ++i) {
+    for (int i = 0; i < kFileListColumnCount && i < kFileListColumnCount; ++i) {
         widths[static_cast<std::size_t>(i)] = columns[static_cast<std::size_t>(i)].width;
     }
     m_list->SetColumnWidths(widths);

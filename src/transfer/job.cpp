@@ -112,7 +112,7 @@ JobRun::~JobRun() {
 }
 
 void JobRun::RejectInput(const std::string& text) {
-    m_window.WindowPrompts().Message(text, kVelmoraTitle, PromptIcon::Information);
+    m_window.WindowPrompts().Message(text, kTitleVelmora, PromptIcon::Information);
 }
 
 void JobRun::RejectInput(int stringId) {
@@ -160,8 +160,8 @@ void JobRun::Unlock() {
 
 void JobRun::Fail(const std::string& text) {
     m_failed = true;
-    m_window.WindowPrompts().Message(text, kPhoneInterfaceTitle, PromptIcon::Stop);
-    m_window.SetStatusText(kStatusMessagePart, LoadLangString(kOperationFailedString));
+    m_window.WindowPrompts().Message(text, kTitlePhoneInterfaceLower, PromptIcon::Stop);
+    m_window.SetStatusText(kStatusMessagePart, LoadLangString(kStrOperationFailed));
     Unlock();
     HideFileBar();
 }
@@ -171,9 +171,9 @@ void JobRun::Fail(int stringId) {
 }
 
 void JobRun::DeviceNotSelected() {
-    m_window.WindowPrompts().Message(LoadLangString(kDeviceNotSelectedString), kVelmoraTitle,
+    m_window.WindowPrompts().Message(LoadLangString(kStrDeviceNotSelected), kTitleVelmora,
                                      PromptIcon::Stop);
-    m_window.SetStatusText(kStatusMessagePart, LoadLangString(kOperationFailedString));
+    m_window.SetStatusText(kStatusMessagePart, LoadLangString(kStrOperationFailed));
 }
 
 bool JobRun::StopRequested() const {
@@ -186,7 +186,7 @@ void JobRun::End() noexcept {
     try {
         // Left by an exception: the user still learns that the operation did not finish.
         if (std::uncaught_exceptions() > m_exceptionsAtStart && !m_failed) {
-            m_window.SetStatusText(kStatusMessagePart, LoadLangString(kOperationFailedString));
+            m_window.SetStatusText(kStatusMessagePart, LoadLangString(kStrOperationFailed));
         }
         HideFileBar();
         Unlock();

@@ -5,6 +5,7 @@
 #include <future>
 #include <stdexcept>
 
+#include "fsac/fsac_records.h"
 #include "transfer/job_fakes.h"
 #include "transfer/stop_flag.h"
 #include "transfer/transfer_progress.h"
@@ -17,6 +18,8 @@ using test::RecordingJobWindow;
 using Events = std::vector<std::string>;
 
 constexpr auto kLongWait = std::chrono::seconds(30);
+// One phone read or write, as the meter counts it.
+constexpr auto kBlock = static_cast<std::int32_t>(kFsacBlockSize);
 
 class JobShape : public ::testing::Test {
   protected:
@@ -201,7 +204,7 @@ TEST(JobThreads, InterruptedTransferShowsUpdatesInIssueOrder) {
         meter.Start();
         run.Lock();
         meter.StartFile(kTotal);
-        while (!meter.AddChunk(kChunkSize)) {
+        while (!meter.AddChunk(kBlock)) {
         }
         proxy->SetStatusText(kStatusMessagePart, "interrupted");
     }));
@@ -221,13 +224,13 @@ TEST(JobThreads, InterruptedTransferShowsUpdatesInIssueOrder) {
     EXPECT_EQ(Events(events.end() - 3, events.end()),
               (Events{"status 4 interrupted", "filebar 0", "enable 1 1"}));
     // Every chunk's positions arrive once and in order.
-    std::int32_t expectedPosition = kChunkSize;
+    std::int32_t expectedPosition = kBlock;
     for (const auto& line : events) {
         if (line.rfind("pos ", 0) != 0 || line == "pos 0") continue;
         ASSERT_EQ(line, "pos " + std::to_string(expectedPosition));
-        expectedPosition += kChunkSize;
+        expectedPosition += kBlock;
     }
-    EXPECT_GT(expectedPosition, 100 * kChunkSize);
+    EXPECT_GT(expectedPosition, 100 * kBlock);
     EXPECT_EQ(StopFlag.load(), kStopRequested);
 }
 
@@ -247,7 +250,7 @@ TEST(JobThreads, WorkerOutlivingTheWindowLeavesItAlone) {
             JobRun run(*proxy);
             run.Lock();
             TransferMeter meter(run, *clock, TransferDirection::Reading, 1 << 30);
-            while (!meter.AddChunk(kChunkSize)) {
+            while (!meter.AddChunk(kBlock)) {
             }
             EXPECT_EQ(proxy->WindowPrompts().MessageBox(
                           {"gone", "Velmora", PromptIcon::Question, PromptButtons::YesNo}),
