@@ -356,7 +356,7 @@ bool SimPhone::Presentable(const fs::directory_entry& entry, const PhoneTextEnco
         return false;
     }
     // A folder's path needs room for "/" and one more character.
-    const std::size_t room = S_ISDIR(status.st_mode) ? kRecordPathRoom - 2 : kRecordPathRoom;
+    const std::size_t room = S_ISDIR(status.st_mode) ? kEntryPathField - 2 : kEntryPathField;
     if (phonePath.size() >= room) {
         Skip(host, "the phone path would be longer than 259 characters");
         return false;
@@ -392,7 +392,7 @@ void SimPhone::WalkFolder(const fs::path& folder, const std::string& phoneFolder
             }
             continue;
         }
-        if (m_config.IsFlash() && phonePath.size() >= kFlashNameRoom) {
+        if (m_config.IsFlash() && phonePath.size() >= kRecordNameField) {
             Skip(entry.path(), "the name is longer than 35 characters");
             continue;
         }
