@@ -16,6 +16,7 @@
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
+#include <wx/utils.h>
 #include <wx/valtext.h>
 
 #include <algorithm>
@@ -545,7 +546,12 @@ void MainFrame::StopTimer(int) {
 }
 
 void MainFrame::SetCursor(CursorShape shape) {
-    wxSetCursor(shape == CursorShape::Wait ? wxCursor(wxCURSOR_WAIT) : wxNullCursor);
+    // The model pairs them: one wait per handler, ended when the handler returns.
+    if (shape == CursorShape::Wait) {
+        wxBeginBusyCursor();
+    } else if (wxIsBusy()) {
+        wxEndBusyCursor();
+    }
 }
 
 void MainFrame::ShowAbout() {

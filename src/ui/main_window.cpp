@@ -239,7 +239,16 @@ void MainWindow::OpenHelp() {
     ShowHelp(m_ports.shell, m_ports.programFolder);
 }
 
+MainWindow::HandlerScope::HandlerScope(MainWindow& window) : m_window(window) {
+    ++m_window.m_handlerDepth;
+}
+
+MainWindow::HandlerScope::~HandlerScope() {
+    if (--m_window.m_handlerDepth == 0) m_window.ShowArrowCursor();
+}
+
 bool MainWindow::OnEvent(WindowEvent event, int id, const EventArgs& args) {
+    HandlerScope scope(*this);
     return m_commands.Dispatch(EventKey{event, id}, args);
 }
 
@@ -326,7 +335,9 @@ void MainWindow::SetStatusIcon(int part, int iconId, std::string tip) {
 }
 
 void MainWindow::ShowWaitCursor() {
-    m_ports.ui.Invoke([this] { m_view.SetCursor(CursorShape::Wait); });
+    if (!m_ports.ui.IsUiThread() || m_handlerDepth == 0 || m_waitShown) return;
+    m_waitShown = true;
+    m_view.SetCursor(CursorShape::Wait);
 }
 
 // ---- devices ----
@@ -407,6 +418,8 @@ void MainWindow::StopTimer(int id) {
 }
 
 void MainWindow::ShowArrowCursor() {
+    if (!m_waitShown) return;
+    m_waitShown = false;
     m_view.SetCursor(CursorShape::Arrow);
 }
 

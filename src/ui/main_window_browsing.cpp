@@ -24,6 +24,7 @@ MainWindowBrowsing::~MainWindowBrowsing() {
 }
 
 void MainWindowBrowsing::OnTreeSelection(const TreeSelectionChange& change) {
+    MainWindow::HandlerScope scope(m_window);
     auto& phone = m_window.Phone();
     phone.State().SetCurrentVolumeLetter(change.volumeLetter);
     if (change.freeSpaceLetter) phone.RefreshFreeSpace(static_cast<char>(*change.freeSpaceLetter));

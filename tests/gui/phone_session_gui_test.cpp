@@ -256,6 +256,42 @@ TEST_F(PhoneSessionGuiTest, ListingShowsTheFoldersThenAFoldersFilesWithIconsThen
     }
 }
 
+// Whether GTK shows the wait pointer over the window or any of its controls.
+bool ShowsWaitPointer(wxWindow& window) {
+    auto watch = [](GtkWidget* widget) {
+        GdkWindow* gdk = widget ? gtk_widget_get_window(widget) : nullptr;
+        GdkCursor* cursor = gdk ? gdk_window_get_cursor(gdk) : nullptr;
+        return cursor && gdk_cursor_get_cursor_type(cursor) == GDK_WATCH;
+    };
+    if (watch(window.GetHandle())) return true;
+    for (wxWindow* child : window.GetChildren()) {
+        if (ShowsWaitPointer(*child)) return true;
+    }
+    return false;
+}
+
+TEST_F(PhoneSessionGuiTest, ThePointerWaitsOnlyWhileAHandlerWorks) {
+    wxTreeCtrl& tree = OpenOnDefaultPhone();
+    ASSERT_FALSE(HasFatalFailure());
+    auto settle = [] { PumpUntil([] { return false; }, std::chrono::milliseconds(100)); };
+    settle();
+    EXPECT_FALSE(ShowsWaitPointer(*m_frame)) << "after the device poll";
+
+    tree.SelectItem(ChildNamed(tree, tree.GetRootItem(), "/a"));
+    ClickAndWait(kIdGetFileList);
+    settle();
+    EXPECT_FALSE(wxIsBusy());
+    EXPECT_FALSE(ShowsWaitPointer(*m_frame)) << "after Get File List";
+
+    tree.SelectItem(ChildNamed(tree, tree.GetRootItem(), "/b"));  // reads its free space
+    settle();
+    EXPECT_FALSE(ShowsWaitPointer(*m_frame)) << "after a volume click";
+
+    ClickAndWait(kIdSearch);
+    settle();
+    EXPECT_FALSE(ShowsWaitPointer(*m_frame)) << "after Search";
+}
+
 TEST_F(PhoneSessionGuiTest, TheOverallBarIsDrawnAtItsValueNotWhereItStoodAtTheLastLayout) {
     OpenOnDefaultPhone();
     ASSERT_FALSE(HasFatalFailure());
