@@ -25,6 +25,8 @@
 #include "gui/icons.h"
 #include "gui/wx_menu.h"
 #include "gui/wx_text.h"
+#include "transfer/job.h"
+#include "transfer/stop_flag.h"
 #include "ui/language.h"
 #include "ui/main_window_ids.h"
 
@@ -75,6 +77,7 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     UseCompactControls();
     m_prompts.SetParent(this);
     m_timer.SetOwner(this, kPollTimer);
+    m_closeTimer.SetOwner(this, kCloseTimer);
     SetIcons(MainIcons());
     CreateControls();
     m_model = std::make_unique<MainWindow>(
@@ -96,6 +99,7 @@ MainFrame::~MainFrame() {
     // Children go first: their last events must not reach a model that is gone.
     m_closing = true;
     m_timer.Stop();
+    m_closeTimer.Stop();
     m_ui.Shutdown();
     DestroyChildren();
     m_listing.reset();
@@ -190,7 +194,11 @@ void MainFrame::BindInput() {
         });
     }
     Bind(wxEVT_TIMER, [this](wxTimerEvent& e) {
-        if (!m_closing) m_model->OnEvent(WindowEvent::Timer, e.GetId());
+        if (e.GetId() == kCloseTimer) {
+            FinishClosing();
+        } else if (!m_closing) {
+            m_model->OnEvent(WindowEvent::Timer, e.GetId());
+        }
     });
     Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
         e.Skip();
@@ -562,7 +570,25 @@ void MainFrame::CloseWindow() {
     if (m_closing) return;
     m_closing = true;
     m_timer.Stop();
+    StopFlag.store(kStopRequested);
+    m_prompts.Close();
+    Hide();
+    m_closeDeadline = std::chrono::steady_clock::now() + kCloseWaitLimit;
+    FinishClosing();
+}
+
+void MainFrame::FinishClosing() {
+    if (JobBusy()) {
+        // A worker that had not yet begun may have cleared the flag: ask again.
+        StopFlag.store(kStopRequested);
+        if (std::chrono::steady_clock::now() < m_closeDeadline) {
+            m_closeTimer.StartOnce(20);
+            return;
+        }
+        if (m_abandon) m_abandon();
+    }
     // From here no worker's call runs on the window any more; waiting ones give up.
+    TheFileList().Release();
     m_ui.Shutdown();
     Destroy();
 }

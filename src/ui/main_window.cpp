@@ -7,6 +7,7 @@
 
 #include "base/lang_string.h"
 #include "fsac/file_list.h"
+#include "transfer/job.h"
 #include "transfer/stop_flag.h"
 #include "ui/help.h"
 #include "ui/language.h"
@@ -230,7 +231,10 @@ void MainWindow::BuildCommandMap() {
     command(kCmdExit, [this] { Exit(); });
 
     on(WindowEvent::Ok, 0, [](const EventArgs&) {});
-    on(WindowEvent::Cancel, 0, [this](const EventArgs&) { m_view.CloseWindow(); });
+    on(WindowEvent::Cancel, 0, [this](const EventArgs&) {
+        StopFlag.store(kStopRequested);  // every way out asks a running job to stop
+        m_view.CloseWindow();
+    });
 }
 
 void MainWindow::Later(EventKey) {}
@@ -253,7 +257,10 @@ bool MainWindow::OnEvent(WindowEvent event, int id, const EventArgs& args) {
 }
 
 void MainWindow::Exit() {
-    TheFileList().Release();
+    StopFlag.store(kStopRequested);
+    // A job still writing the list keeps it until it has returned; the window releases it
+    // then (its closing waits for the job).
+    if (!JobBusy()) TheFileList().Release();
     if (m_exitHook) m_exitHook();
     m_view.CloseWindow();
 }

@@ -15,7 +15,8 @@ MainWindowBrowsing::MainWindowBrowsing(MainWindow& window, VolumeTree& tree, Fil
     map.Set({WindowEvent::ListColumnClick, kIdFileList},
             [this](const EventArgs& args) { m_list.OnHeadingClick(args.param); });
     for (int id : {kCmdSortName, kCmdSortSize, kCmdSortType}) {
-        map.Set({WindowEvent::Command, id}, [this, id](const EventArgs&) { m_list.OnSortCommand(id); });
+        map.Set({WindowEvent::Command, id},
+                [this, id](const EventArgs&) { m_list.OnSortCommand(id); });
     }
 }
 
