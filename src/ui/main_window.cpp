@@ -375,7 +375,14 @@ void MainWindow::SelectDevice(std::optional<int> index) {
 
 void MainWindow::DeviceChosen(std::optional<int> index) {
     if (index && (*index < 0 || *index >= static_cast<int>(m_devices.size()))) index.reset();
+    const bool changed = index != m_selectedDevice;
     m_selectedDevice = index;
+    // The tree and the free space belong to the phone just picked; a job keeps the phone it
+    // works on (the list is locked then anyway).
+    if (!changed || !index || JobRunning()) return;
+    HandlerScope scope(*this);
+    m_phone->ReadPhone();
+    SetStatusPartText(kPathStatusPart, LoadLangString(kStrPathNotSelected));
 }
 
 std::optional<std::uint16_t> MainWindow::SelectedDevice() const {
