@@ -19,6 +19,7 @@
 #include "gui/wx_text.h"
 #include "gui/wx_ui_thread.h"
 #include "phone/installation_check.h"
+#include "phone/open_channel.h"
 #include "sim/simulated_pst.h"
 #include "transfer/job.h"
 #include "ui/settings.h"
@@ -59,7 +60,7 @@ class VelmoraApp : public wxApp {
         if (!library->ConfigError().empty()) {
             // A malformed phones file: the emulator runs on without it, but the user must know.
             WxPrompts startPrompts;
-            startPrompts.Message(library->ConfigError(), "Velmora", PromptIcon::Stop);
+            startPrompts.Message(library->ConfigError(), kTitleVelmora, PromptIcon::Stop);
         }
         m_library = std::move(library);
         // The shell's application chooser reaches the window's thread through the app itself,

@@ -25,6 +25,7 @@
 #include "gui/icons.h"
 #include "gui/wx_menu.h"
 #include "gui/wx_text.h"
+#include "phone/open_channel.h"
 #include "transfer/job.h"
 #include "transfer/stop_flag.h"
 #include "ui/language.h"
@@ -69,7 +70,7 @@ wxBitmap StatusIconBitmap(int iconId) {
 
 MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
                      std::string programFolder)
-    : wxFrame(nullptr, wxID_ANY, "Velmora", wxDefaultPosition, wxSize(660, 420)),
+    : wxFrame(nullptr, wxID_ANY, kTitleVelmora, wxDefaultPosition, wxSize(660, 420)),
       m_shell(shell),
       m_ui(*this),
       m_prompts(&m_ui),
@@ -470,7 +471,7 @@ void MainFrame::ColumnsChanged() {
     if (!m_model) return;
     std::array<int, kFileListColumnCount> widths{};
     const auto& columns = m_model->Columns();
-    for (int i = 0; i < kFileListColumnCount && i < kListColumns; ++i) {
+    for (int i = 0; i < kFileListColumnCount && i < kFileListColumnCount; ++i) {
         widths[static_cast<std::size_t>(i)] = columns[static_cast<std::size_t>(i)].width;
     }
     m_list->SetColumnWidths(widths);

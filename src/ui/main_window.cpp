@@ -126,9 +126,9 @@ MainWindow::MainWindow(MainWindowPorts ports, MainWindowView& view)
         Make(kIdStatusBar, ControlKind::StatusBar, ""),
     };
     for (int i = 0; i < kStatusParts; ++i) m_status[i].rightEdge = kStatusRightEdges[i];
-    m_columns = {ColumnState{"", 200, ColumnAlign::Left}, ColumnState{"", 80, ColumnAlign::Left},
-                 ColumnState{"", 50, ColumnAlign::Left}, ColumnState{"", 50, ColumnAlign::Centre},
-                 ColumnState{"", 0, ColumnAlign::Centre}};
+    for (int i = 0; i < kFileListColumnCount; ++i) {
+        m_columns[i] = ColumnState{"", kFileListColumns[i].initialWidth, kFileListColumns[i].align};
+    }
     m_mainMenu = MainMenu(LanguageIndex());
     m_contextMenu = ContextMenu(LanguageIndex());
     BuildCommandMap();
@@ -143,7 +143,7 @@ void MainWindow::Start() {
     CheckLanguageItem(LanguageIndex());
     SetControlText(kIdLeaveBytes, "0");
     PrepareFileList();
-    SetStatusIcon(1, kIconUsb, "");
+    SetStatusIcon(kInterfaceStatusPart, kIconUsb, "");
     LoadSearchMasks();
     if (auto view = ReadView(m_ports.user)) SetView(*view);
     ShowControl(kIdFileProgress, false);
@@ -207,7 +207,7 @@ void MainWindow::BuildCommandMap() {
                    kCmdSortSize, kCmdSortType}) {
         later(WindowEvent::Command, id);
     }
-    clicked(kIdInterrupt, [] { StopFlag.store(1); });
+    clicked(kIdInterrupt, [] { StopFlag.store(kStopRequested); });
     clicked(kIdRestart, [this] { m_phone->Restart(); });
     clicked(kIdSuspend, [this] { m_phone->Suspend(); });
 
@@ -463,7 +463,7 @@ void MainWindow::SwitchInterface(std::int32_t mode) {
     mode = mode == kInterfaceRs232 ? kInterfaceRs232 : kInterfaceUsb;
     SetMenuCheck(kCmdUsb, mode == kInterfaceUsb);
     SetMenuCheck(kCmdRs232, mode == kInterfaceRs232);
-    SetStatusIcon(1, mode == kInterfaceUsb ? kIconUsb : kIconRs232, "");
+    SetStatusIcon(kInterfaceStatusPart, mode == kInterfaceUsb ? kIconUsb : kIconRs232, "");
     // Re-initialises the library and stores InterfaceMode; library ready and the controls
     // stay as they are whatever it returns.
     m_session->SwitchInterface(mode);
@@ -474,7 +474,8 @@ void MainWindow::ApplyInterfaceMarks() {
     const bool usb = InterfaceMode() != kInterfaceRs232;
     SetMenuCheck(kCmdUsb, usb);
     SetMenuCheck(kCmdRs232, !usb);
-    SetStatusIcon(1, usb ? kIconUsb : kIconRs232, m_status[1].tip);
+    SetStatusIcon(kInterfaceStatusPart, usb ? kIconUsb : kIconRs232,
+                  m_status[kInterfaceStatusPart].tip);
 }
 
 // ---- language ----
@@ -484,9 +485,9 @@ void MainWindow::ApplyLanguage() {
         MutableControl(ct.controlId).text = LoadLangString(ct.stringId);
         m_view.ControlChanged(ct.controlId);
     }
-    const auto headings = ColumnHeadingStrings();
-    for (std::size_t i = 0; i < headings.size() && i < m_columns.size(); ++i) {
-        m_columns[i].heading = LoadLangString(headings[i]);
+    const auto columns = FileListColumns();
+    for (std::size_t i = 0; i < columns.size() && i < m_columns.size(); ++i) {
+        m_columns[i].heading = columns[i].heading;
     }
     m_view.ColumnsChanged();
 
@@ -605,7 +606,7 @@ void MainWindow::HandleSize(Size client) {
     }
     const auto widths = ColumnWidths(
         area, ListMetrics{m_view.ListRowHeight(), m_listRows, m_view.ScrollBarWidth()});
-    for (int i = 0; i < kListColumns; ++i) m_columns[i].width = widths[i];
+    for (int i = 0; i < kFileListColumnCount; ++i) m_columns[i].width = widths[i];
     m_view.LayoutChanged();
     m_view.ColumnsChanged();
 }
