@@ -5,6 +5,7 @@
 #include <wx/stdpaths.h>
 #include <wx/utils.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -76,12 +77,10 @@ class VelmoraApp : public wxApp {
 
         auto* frame = new MainFrame(*m_library, *m_user, *m_shell, folder);
         SetTopWindow(frame);
-        // A job may still use the window's icon source and models: ask it to stop before the
-        // frame goes, and leave at once rather than run destructors under a worker that stays.
-        frame->Bind(wxEVT_CLOSE_WINDOW, [](wxCloseEvent& event) {
-            if (!ShutdownJobs()) std::quick_exit(0);
-            event.Skip();
-        });
+        // The window waits for a job to return before it goes, pumping its events; a job that
+        // does not return in time still uses the window's objects: leave at once rather than
+        // run destructors under it.
+        frame->SetAbandonHandler([] { std::quick_exit(0); });
         frame->Show();
         return true;
     }
@@ -90,6 +89,8 @@ class VelmoraApp : public wxApp {
 
     int OnExit() override {
         if (m_shellUi) m_shellUi->Shutdown();
+        // Nothing may start from here on; the window has waited for what ran.
+        if (!ShutdownJobs(std::chrono::milliseconds(0))) std::quick_exit(0);
         return wxApp::OnExit();
     }
 

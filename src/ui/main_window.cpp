@@ -7,6 +7,7 @@
 
 #include "base/lang_string.h"
 #include "fsac/file_list.h"
+#include "transfer/job.h"
 #include "transfer/stop_flag.h"
 #include "ui/help.h"
 #include "ui/language.h"
@@ -230,7 +231,10 @@ void MainWindow::BuildCommandMap() {
     command(kCmdExit, [this] { Exit(); });
 
     on(WindowEvent::Ok, 0, [](const EventArgs&) {});
-    on(WindowEvent::Cancel, 0, [this](const EventArgs&) { m_view.CloseWindow(); });
+    on(WindowEvent::Cancel, 0, [this](const EventArgs&) {
+        StopFlag.store(kStopRequested);  // every way out asks a running job to stop
+        m_view.CloseWindow();
+    });
 }
 
 void MainWindow::Later(EventKey) {}
@@ -239,12 +243,24 @@ void MainWindow::OpenHelp() {
     ShowHelp(m_ports.shell, m_ports.programFolder);
 }
 
+MainWindow::HandlerScope::HandlerScope(MainWindow& window) : m_window(window) {
+    ++m_window.m_handlerDepth;
+}
+
+MainWindow::HandlerScope::~HandlerScope() {
+    if (--m_window.m_handlerDepth == 0) m_window.ShowArrowCursor();
+}
+
 bool MainWindow::OnEvent(WindowEvent event, int id, const EventArgs& args) {
+    HandlerScope scope(*this);
     return m_commands.Dispatch(EventKey{event, id}, args);
 }
 
 void MainWindow::Exit() {
-    TheFileList().Release();
+    StopFlag.store(kStopRequested);
+    // A job still writing the list keeps it until it has returned; the window releases it
+    // then (its closing waits for the job).
+    if (!JobBusy()) TheFileList().Release();
     if (m_exitHook) m_exitHook();
     m_view.CloseWindow();
 }
@@ -326,7 +342,9 @@ void MainWindow::SetStatusIcon(int part, int iconId, std::string tip) {
 }
 
 void MainWindow::ShowWaitCursor() {
-    m_ports.ui.Invoke([this] { m_view.SetCursor(CursorShape::Wait); });
+    if (!m_ports.ui.IsUiThread() || m_handlerDepth == 0 || m_waitShown) return;
+    m_waitShown = true;
+    m_view.SetCursor(CursorShape::Wait);
 }
 
 // ---- devices ----
@@ -357,7 +375,14 @@ void MainWindow::SelectDevice(std::optional<int> index) {
 
 void MainWindow::DeviceChosen(std::optional<int> index) {
     if (index && (*index < 0 || *index >= static_cast<int>(m_devices.size()))) index.reset();
+    const bool changed = index != m_selectedDevice;
     m_selectedDevice = index;
+    // The tree and the free space belong to the phone just picked; a job keeps the phone it
+    // works on (the list is locked then anyway).
+    if (!changed || !index || JobRunning()) return;
+    HandlerScope scope(*this);
+    m_phone->ReadPhone();
+    SetStatusPartText(kPathStatusPart, LoadLangString(kStrPathNotSelected));
 }
 
 std::optional<std::uint16_t> MainWindow::SelectedDevice() const {
@@ -407,6 +432,8 @@ void MainWindow::StopTimer(int id) {
 }
 
 void MainWindow::ShowArrowCursor() {
+    if (!m_waitShown) return;
+    m_waitShown = false;
     m_view.SetCursor(CursorShape::Arrow);
 }
 
