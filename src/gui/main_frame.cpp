@@ -16,6 +16,7 @@
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
+#include <wx/utils.h>
 #include <wx/valtext.h>
 
 #include <algorithm>
@@ -24,6 +25,9 @@
 #include "gui/icons.h"
 #include "gui/wx_menu.h"
 #include "gui/wx_text.h"
+#include "phone/open_channel.h"
+#include "transfer/job.h"
+#include "transfer/stop_flag.h"
 #include "ui/language.h"
 #include "ui/main_window_ids.h"
 
@@ -66,7 +70,7 @@ wxBitmap StatusIconBitmap(int iconId) {
 
 MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
                      std::string programFolder, Prompts* prompts)
-    : wxFrame(nullptr, wxID_ANY, "Velmora", wxDefaultPosition, wxSize(660, 420)),
+    : wxFrame(nullptr, wxID_ANY, kTitleVelmora, wxDefaultPosition, wxSize(660, 420)),
       m_shell(shell),
       m_ui(*this),
       m_prompts(&m_ui),
@@ -75,6 +79,7 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     UseCompactControls();
     m_prompts.SetParent(this);
     m_timer.SetOwner(this, kPollTimer);
+    m_closeTimer.SetOwner(this, kCloseTimer);
     SetIcons(MainIcons());
     CreateControls();
     m_model = std::make_unique<MainWindow>(
@@ -100,6 +105,7 @@ MainFrame::~MainFrame() {
     // Children go first: their last events must not reach a model that is gone.
     m_closing = true;
     m_timer.Stop();
+    m_closeTimer.Stop();
     m_ui.Shutdown();
     DestroyChildren();
     m_download.reset();
@@ -175,8 +181,31 @@ void MainFrame::BindInput() {
             id);
     }
     Bind(wxEVT_MENU, &MainFrame::OnMenu, this);
+    // GTK gives Escape to the frame's accelerator even while a menu has the keyboard, and the
+    // menu then stays open: Escape closes the menu (OnMenu), never the window. The list's
+    // context menu reports to the list.
+    for (wxWindow* owner : {static_cast<wxWindow*>(this), static_cast<wxWindow*>(m_list)}) {
+        owner->Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& e) {
+            e.Skip();
+            ++m_openMenus;
+            m_openMenu = e.GetMenu();
+        });
+        owner->Bind(wxEVT_MENU_CLOSE, [this](wxMenuEvent& e) {
+            e.Skip();
+            if (m_openMenus == 0) return;
+            m_openMenu = nullptr;  // a pop-up is deleted once it has closed
+            // Counted closed once the key that closed it has been handled.
+            CallAfter([this] {
+                if (m_openMenus > 0) --m_openMenus;
+            });
+        });
+    }
     Bind(wxEVT_TIMER, [this](wxTimerEvent& e) {
-        if (!m_closing) m_model->OnEvent(WindowEvent::Timer, e.GetId());
+        if (e.GetId() == kCloseTimer) {
+            FinishClosing();
+        } else if (!m_closing) {
+            m_model->OnEvent(WindowEvent::Timer, e.GetId());
+        }
     });
     Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
         e.Skip();
@@ -245,6 +274,10 @@ void MainFrame::OnMenu(wxCommandEvent& event) {
     if (m_closing) return;
     const int id = event.GetId();
     if (id == wxID_CANCEL) {
+        if (MenuOpen()) {
+            CloseOpenMenu();
+            return;
+        }
         m_model->OnEvent(WindowEvent::Cancel);
         return;
     }
@@ -253,6 +286,14 @@ void MainFrame::OnMenu(wxCommandEvent& event) {
         return;
     }
     RunMenuCommand(CommandOf(id));
+}
+
+void MainFrame::CloseOpenMenu() {
+    // A menu of the bar closes with the bar's selection; a pop-up by itself.
+    GtkWidget* shell = nullptr;
+    if (m_openMenu && !m_openMenu->GetMenuBar()) shell = m_openMenu->m_menu;
+    if (!shell && GetMenuBar()) shell = GetMenuBar()->GetHandle();
+    if (shell && GTK_IS_MENU_SHELL(shell)) gtk_menu_shell_cancel(GTK_MENU_SHELL(shell));
 }
 
 void MainFrame::RunMenuCommand(int commandId) {
@@ -291,6 +332,7 @@ wxMenu* MainFrame::BuildMenu(const std::vector<MenuItem>& items) {
 
 void MainFrame::RebuildMenuBar() {
     m_menuRebuildQueued = false;
+    m_openMenu = nullptr;
     auto* bar = new wxMenuBar;
     for (const auto& item : m_model->MainMenuSpec().items) {
         if (item.kind == MenuItem::Kind::Popup) {
@@ -435,7 +477,7 @@ void MainFrame::ColumnsChanged() {
     if (!m_model) return;
     std::array<int, kFileListColumnCount> widths{};
     const auto& columns = m_model->Columns();
-    for (int i = 0; i < kFileListColumnCount && i < kListColumns; ++i) {
+    for (int i = 0; i < kFileListColumnCount && i < kFileListColumnCount; ++i) {
         widths[static_cast<std::size_t>(i)] = columns[static_cast<std::size_t>(i)].width;
     }
     m_list->SetColumnWidths(widths);
@@ -519,7 +561,12 @@ void MainFrame::StopTimer(int) {
 }
 
 void MainFrame::SetCursor(CursorShape shape) {
-    wxSetCursor(shape == CursorShape::Wait ? wxCursor(wxCURSOR_WAIT) : wxNullCursor);
+    // The model pairs them: one wait per handler, ended when the handler returns.
+    if (shape == CursorShape::Wait) {
+        wxBeginBusyCursor();
+    } else if (wxIsBusy()) {
+        wxEndBusyCursor();
+    }
 }
 
 void MainFrame::ShowAbout() {
@@ -530,7 +577,25 @@ void MainFrame::CloseWindow() {
     if (m_closing) return;
     m_closing = true;
     m_timer.Stop();
+    StopFlag.store(kStopRequested);
+    m_prompts.Close();
+    Hide();
+    m_closeDeadline = std::chrono::steady_clock::now() + kCloseWaitLimit;
+    FinishClosing();
+}
+
+void MainFrame::FinishClosing() {
+    if (JobBusy()) {
+        // A worker that had not yet begun may have cleared the flag: ask again.
+        StopFlag.store(kStopRequested);
+        if (std::chrono::steady_clock::now() < m_closeDeadline) {
+            m_closeTimer.StartOnce(20);
+            return;
+        }
+        if (m_abandon) m_abandon();
+    }
     // From here no worker's call runs on the window any more; waiting ones give up.
+    TheFileList().Release();
     m_ui.Shutdown();
     Destroy();
 }

@@ -26,7 +26,7 @@ std::string FormatLangString(int id, std::initializer_list<std::string> args) {
 
 void ReportLocalFileFailure(JobRun& run, const LocalFile& file) {
     run.window().WindowPrompts().Message(
-        FormatLangString(kStrCantWriteLocalFile, {file.Path(), file.ErrorReason()}), kVelmoraTitle,
+        FormatLangString(kStrCantWriteLocalFile, {file.Path(), file.ErrorReason()}), kTitleVelmora,
         PromptIcon::Stop);
 }
 
@@ -35,8 +35,8 @@ PhoneReadEnd ReadPhoneFile(CommandChannel& channel, JobRun& run, TransferMeter& 
                            const std::function<void()>& whenComplete) {
     auto open = BuildOpenRequest(phonePath, kOpenKeepAttributes);
     if (!open) {
-        run.window().WindowPrompts().Message(FormatLangString(kStrPhonePathTooLong, {phonePath}),
-                                             kVelmoraTitle, PromptIcon::Information);
+        run.window().WindowPrompts().Message(open.ErrorText(), kTitleVelmora,
+                                             PromptIcon::Information);
         return PhoneReadEnd::Skipped;
     }
     std::array<std::uint8_t, kScratchReplySize> scratch{};

@@ -41,7 +41,6 @@ PhoneReadEnd ReadPhoneFile(CommandChannel& channel, JobRun& run, TransferMeter& 
 // Texts of this program's own for what the phone's protocol leaves unsaid.
 inline constexpr int kStrCantWriteLocalFile = 450;
 inline constexpr int kStrBadPhoneName = 451;
-inline constexpr int kStrPhonePathTooLong = 452;
 inline constexpr int kStrFileTooLarge = 453;
 inline constexpr int kStrJobTooLarge = 454;
 inline constexpr int kStrCantMakeOpenFolder = 455;

@@ -12,7 +12,6 @@
 
 namespace velmora {
 
-inline constexpr std::int32_t kChunkSize = 1024;
 inline constexpr int kStrReadingFromPhone = 121;
 
 // "%M:%S" of a time span: minutes within the hour and seconds, two digits each; "--:--" for

@@ -18,7 +18,7 @@ namespace velmora {
 namespace {
 
 constexpr int kStrFileNotSelected = 120;
-constexpr int kStrPathNotSelected = 102;
+constexpr int kStrSelectTreeFolder = 102;
 constexpr int kStrDownloadCanceled = 122;
 constexpr int kStrLargeFile = 161;
 constexpr int kStrTakesLong = 162;
@@ -95,7 +95,7 @@ void RunDownload(ReadJob& job) {
     });
     if (!reached) return;
     if (selection.rows.empty()) return run.RejectInput(kStrFileNotSelected);
-    if (!selection.flat && !selection.haveFolder) return run.RejectInput(kStrPathNotSelected);
+    if (!selection.flat && !selection.haveFolder) return run.RejectInput(kStrSelectTreeFolder);
     // Sizes and counts are signed 32-bit on the wire and on the bars: refused before anything
     // is sent rather than read wrong.
     if (selection.negative) {

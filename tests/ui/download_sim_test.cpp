@@ -150,11 +150,11 @@ TEST_F(DownloadSimTest, ReadsInBlocksAndWritesByteIdenticalFiles) {
     EXPECT_TRUE(BoxTexts().empty());
     EXPECT_EQ(LastStatus(), "Reading file from phone... 2500 from 2500 bytes read");
     // Times and speed count from the dialog's answer: a minute in it is no transfer time.
-    EXPECT_TRUE(rig->window.status.History(kStatusTimesPart).empty());
+    EXPECT_TRUE(rig->window.status.History(kPathStatusPart).empty());
     rig->window.prompts.whileSaving = [this] { clock.now += 60; };
     SelectRows({"f2500"});
     DownloadTo(destination / "f2500");
-    EXPECT_TRUE(rig->window.status.History(kStatusTimesPart).empty());
+    EXPECT_TRUE(rig->window.status.History(kPathStatusPart).empty());
     EXPECT_EQ(std::distance(fs::directory_iterator(destination), {}), 5);
 }
 
