@@ -24,6 +24,7 @@
 
 #include "gui/about_dialog.h"
 #include "gui/icons.h"
+#include "gui/properties_dialog.h"
 #include "ui/language.h"
 #include "ui/main_window_ids.h"
 #include "gui/wx_text.h"
@@ -85,6 +86,10 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     m_listing = std::make_unique<MainWindowListing>(MainWindowListingParts{
         *m_model, library, user, TheFileList(), m_treeModel, m_fileRows, *m_icons,
         std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui)});
+    m_files = std::make_unique<MainWindowFiles>(MainWindowFilesParts{
+        *m_model, library, TheFileList(), m_treeModel, m_fileRows,
+        std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui),
+        [this](PropertiesModel& model) { return ShowPropertiesDialog(this, model); }});
     for (const auto& control : m_model->Controls()) ControlChanged(control.id);
     RebuildMenuBar();
     BindInput();
@@ -98,6 +103,7 @@ MainFrame::~MainFrame() {
     m_timer.Stop();
     m_ui.Shutdown();
     DestroyChildren();
+    m_files.reset();
     m_listing.reset();
     m_model.reset();
 }
