@@ -8,6 +8,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+
 #include "gui/type_icons.h"
 #include "gui/wx_text.h"
 
@@ -80,8 +82,8 @@ PropertiesDialog::PropertiesDialog(wxWindow* parent, PropertiesModel& model)
     };
     auto label = [&](int id, const Place& p) {
         auto [pos, size] = at(p);
-        coloured(new wxStaticText(this, id, FromUtf8(m_model.Text(id)), pos, size,
-                                  wxST_NO_AUTORESIZE));
+        coloured(
+            new wxStaticText(this, id, FromUtf8(m_model.Text(id)), pos, size, wxST_NO_AUTORESIZE));
     };
     auto field = [&](int id, const Place& p) {
         auto [pos, size] = at(p);
@@ -113,16 +115,22 @@ PropertiesDialog::PropertiesDialog(wxWindow* parent, PropertiesModel& model)
     line(1012, {11, 129, 189, 1});
     label(kIdPropertiesAttributesLabel, {11, 138, 44, 8});
 
-    const Place boxPlaces[] = {
-        {97, 137, 39, 10}, {143, 137, 46, 10}, {97, 153, 33, 10}, {143, 153, 39, 10},
-        {97, 169, 80, 10}};
+    const Place boxPlaces[] = {{97, 137, 39, 10},
+                               {143, 137, 46, 10},
+                               {97, 153, 33, 10},
+                               {143, 153, 39, 10},
+                               {97, 169, 80, 10}};
     for (std::size_t b = 0; b < kAttributeBoxes.size(); ++b) {
         const AttributeBox& spec = kAttributeBoxes[b];
         auto [pos, size] = at(boxPlaces[b]);
         const long style = m_model.ThreeState(spec.id)
                                ? wxCHK_3STATE | wxCHK_ALLOW_3RD_STATE_FOR_USER
                                : wxCHK_2STATE;
-        auto* box = new wxCheckBox(this, spec.id, spec.caption, pos, size, style);
+        auto* box = new wxCheckBox(this, spec.id, spec.caption, pos, wxDefaultSize, style);
+        // GTK draws indicator and caption no smaller than the theme says, even where the
+        // template's units come to fewer pixels.
+        const wxSize best = box->GetBestSize();
+        box->SetSize(wxSize(std::max(size.x, best.x), std::max(size.y, best.y)));
         coloured(box);
         if (box->Is3State()) {
             box->Set3StateValue(ToWx(m_model.State(spec.id)));
@@ -140,8 +148,8 @@ PropertiesDialog::PropertiesDialog(wxWindow* parent, PropertiesModel& model)
     }
     {
         auto [pos, size] = at({151, 188, 50, 14});
-        coloured(new wxButton(this, kPropertiesCancelId, FromUtf8(m_model.Text(kPropertiesCancelId)),
-                              pos, size));
+        coloured(new wxButton(this, kPropertiesCancelId,
+                              FromUtf8(m_model.Text(kPropertiesCancelId)), pos, size));
     }
     SetAffirmativeId(kPropertiesOkId);
     SetEscapeId(kPropertiesCancelId);
@@ -152,9 +160,9 @@ PropertiesDialog::PropertiesDialog(wxWindow* parent, PropertiesModel& model)
 void PropertiesDialog::OnBox(wxCommandEvent& event) {
     auto* box = dynamic_cast<wxCheckBox*>(event.GetEventObject());
     if (!box) return;
-    m_model.SetState(box->GetId(), box->Is3State() ? FromWx(box->Get3StateValue())
-                                                   : (box->GetValue() ? CheckState::Set
-                                                                      : CheckState::Clear));
+    m_model.SetState(box->GetId(), box->Is3State()
+                                       ? FromWx(box->Get3StateValue())
+                                       : (box->GetValue() ? CheckState::Set : CheckState::Clear));
 }
 
 bool ShowPropertiesDialog(wxWindow* parent, PropertiesModel& model) {

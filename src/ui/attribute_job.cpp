@@ -28,8 +28,8 @@ struct AttributeJob {
 void RunAttributeJob(AttributeJob& job) {
     JobRun run(*job.window);
     JobWindowProxy& window = *job.window;
-    auto channel = OpenChannel(ChannelCommand::AttributeChange, *job.library,
-                               window.WindowPhone(), window.WindowPrompts());
+    auto channel = OpenChannel(ChannelCommand::AttributeChange, *job.library, window.WindowPhone(),
+                               window.WindowPrompts());
     if (!channel) return;  // reported on part 3
 
     const auto total = static_cast<std::int32_t>(job.targets.size());

@@ -101,8 +101,8 @@ void RunDeleteJob(DeleteJob& job) {
     removeRows();
     const bool interrupted = run.StopRequested();
     run.Unlock();
-    window.SetStatusText(kStatusMessagePart, LoadLangString(interrupted ? kStrDeletingInterrupted
-                                                                        : kStrFilesDeleted));
+    window.SetStatusText(kStatusMessagePart,
+                         LoadLangString(interrupted ? kStrDeletingInterrupted : kStrFilesDeleted));
     window.Call([&] { job.commands->Window().RefreshFreeSpace(); });
 }
 

@@ -52,8 +52,9 @@ std::vector<RowFile> FileCommands::SelectedFiles(std::string_view location) cons
     const bool fileSystemFlag = m_ports.window.FileSystemFlag();
     std::vector<RowFile> files;
     for (int row : m_ports.list.SelectedRows()) {
-        files.push_back(RowFileFor(m_ports.list.Rows()[static_cast<std::size_t>(row)].cells[kColumnName],
-                                   flat, location, fileSystemFlag));
+        files.push_back(
+            RowFileFor(m_ports.list.Rows()[static_cast<std::size_t>(row)].cells[kColumnName], flat,
+                       location, fileSystemFlag));
     }
     return files;
 }
@@ -104,9 +105,9 @@ void FileCommands::ShowAttributes(const RowFile& file, std::uint32_t attributes)
 
 void FileCommands::Delete() {
     if (m_ports.jobBusy && m_ports.jobBusy()) return;
-    const PromptAnswer answer = m_ports.prompts.MessageBox(
-        {LoadLangString(kStrConfirmDelete), kTitleVelmora, PromptIcon::Question,
-         PromptButtons::YesNo});
+    const PromptAnswer answer =
+        m_ports.prompts.MessageBox({LoadLangString(kStrConfirmDelete), kTitleVelmora,
+                                    PromptIcon::Question, PromptButtons::YesNo});
     if (answer != PromptAnswer::Yes) {
         m_ports.window.SetStatusText(kStatusMessagePart, LoadLangString(kStrDeletingCanceled));
         return;

@@ -10,10 +10,10 @@ MainWindowFiles::MainWindowFiles(MainWindowFilesParts parts)
     : m_window(parts.window),
       m_list(parts.list),
       m_proxy(std::make_shared<JobWindowProxy>(std::move(parts.ui), parts.window)) {
-    m_commands = std::make_unique<FileCommands>(FileCommandPorts{
-        parts.library, *this, m_window.WindowPrompts(), parts.files, parts.tree, parts.list,
-        m_proxy, std::move(parts.startJob), std::move(parts.jobBusy),
-        std::move(parts.showProperties)});
+    m_commands = std::make_unique<FileCommands>(
+        FileCommandPorts{parts.library, *this, m_window.WindowPrompts(), parts.files, parts.tree,
+                         parts.list, m_proxy, std::move(parts.startJob), std::move(parts.jobBusy),
+                         std::move(parts.showProperties)});
     auto& map = m_window.Commands();
     map.Set({WindowEvent::Clicked, kIdDelete}, [this](const EventArgs&) { m_commands->Delete(); });
     map.Set({WindowEvent::Command, kCmdContextDelete},

@@ -64,8 +64,8 @@ std::string SizeText(std::int64_t bytes) {
         const auto whole = static_cast<long long>(v);
         const auto tenth = static_cast<int>((v - static_cast<double>(whole)) * 10.0);
         std::snprintf(text, sizeof text, "%lld.%d %s (%lld %s)", whole, tenth,
-                      LoadLangString(kUnitStrings[unit - 1]).c_str(),
-                      static_cast<long long>(bytes), bytesText.c_str());
+                      LoadLangString(kUnitStrings[unit - 1]).c_str(), static_cast<long long>(bytes),
+                      bytesText.c_str());
     }
     return text;
 }

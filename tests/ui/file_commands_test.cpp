@@ -113,19 +113,18 @@ class FileCommandsTest : public ::testing::Test {
     bool busy = false;
     int dialogs = 0;
     std::function<void(PropertiesModel&)> user = [](PropertiesModel&) {};
-    FileCommands commands{FileCommandPorts{
-        pst, window, window.prompts, files, tree, list, proxy,
-        [this](std::function<void()> worker) {
-            ++jobsStarted;
-            worker();
-            return true;
-        },
-        [this] { return busy; },
-        [this](PropertiesModel& model) {
-            ++dialogs;
-            user(model);
-            return true;
-        }}};
+    FileCommands commands{FileCommandPorts{pst, window, window.prompts, files, tree, list, proxy,
+                                           [this](std::function<void()> worker) {
+                                               ++jobsStarted;
+                                               worker();
+                                               return true;
+                                           },
+                                           [this] { return busy; },
+                                           [this](PropertiesModel& model) {
+                                               ++dialogs;
+                                               user(model);
+                                               return true;
+                                           }}};
 };
 
 const std::vector<std::pair<std::string, std::uint16_t>> kMobile = {
@@ -270,8 +269,7 @@ TEST_F(FileCommandsTest, DeleteChecksItsInputAndStartsNothingWhileAJobRuns) {
     Fill(kMobile);
     ShowFolder({"/a", "mobile"});
     DeleteConfirmed();
-    EXPECT_EQ(window.prompts.Texts().back(),
-              "File not selected. Select directory and file before");
+    EXPECT_EQ(window.prompts.Texts().back(), "File not selected. Select directory and file before");
     Select({0});
     tree.ResetTree(true);  // the folder's node is gone, the rows stay
     DeleteConfirmed();
@@ -314,8 +312,8 @@ TEST_F(FileCommandsTest, MixedBitsGiveAThirdStateTheUserCanCycle) {
         model.Cycle(kIdBoxReadOnly);
         seen.push_back(model.State(kIdBoxReadOnly));
     }
-    EXPECT_EQ(seen, (std::vector<CheckState>{CheckState::Clear, CheckState::Set,
-                                             CheckState::Mixed}));
+    EXPECT_EQ(seen,
+              (std::vector<CheckState>{CheckState::Clear, CheckState::Set, CheckState::Mixed}));
     model.SetState(kIdBoxSystem, CheckState::Mixed);
     EXPECT_EQ(model.State(kIdBoxSystem), CheckState::Clear) << "a two-state box has no third";
 
@@ -334,17 +332,22 @@ TEST_F(FileCommandsTest, OkSendsOnlyTheWordsThatChange) {
         std::vector<std::uint32_t> sent;
     } cases[] = {
         {"33 and 33 unchanged", {33, 33}, [](PropertiesModel&) {}, {}},
-        {"read only alone on 32", {32},
+        {"read only alone on 32",
+         {32},
          [](PropertiesModel& m) {
              m.SetState(kIdBoxReadOnly, CheckState::Set);
              m.SetState(kIdBoxArchive, CheckState::Clear);
          },
          {1}},
         {"0x08 kept when nothing changes", {0x09}, [](PropertiesModel&) {}, {}},
-        {"0x08 kept beside a change", {0x28},
-         [](PropertiesModel& m) { m.SetState(kIdBoxReadOnly, CheckState::Set); }, {0x29}},
-        {"mixed stays mixed", {1, 0},
-         [](PropertiesModel& m) { m.SetState(kIdBoxHidden, CheckState::Set); }, {3, 2}},
+        {"0x08 kept beside a change",
+         {0x28},
+         [](PropertiesModel& m) { m.SetState(kIdBoxReadOnly, CheckState::Set); },
+         {0x29}},
+        {"mixed stays mixed",
+         {1, 0},
+         [](PropertiesModel& m) { m.SetState(kIdBoxHidden, CheckState::Set); },
+         {3, 2}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -426,7 +429,8 @@ TEST_F(FileCommandsTest, PropertiesWithNothingSelectedShowsTheEmptyDialog) {
         EXPECT_EQ(m.Text(kIdPropertiesTypeLabel), "Type of file:");
     };
     commands.Properties();
-    EXPECT_EQ(window.prompts.Texts(), (Lines{"File not selected. Select directory and file before"}));
+    EXPECT_EQ(window.prompts.Texts(),
+              (Lines{"File not selected. Select directory and file before"}));
     EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(jobsStarted, 0);
 }
