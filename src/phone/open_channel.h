@@ -61,7 +61,7 @@ enum class ChannelCommand {
     Suspend,
     FileSearch,  // Get File List and Search: search start
     EntryReader,
-    DeleteFile,       // the delete job, once per file
+    Transfer,         // one file of a transfer job
     AttributeChange,  // the attribute job, once for all its files
 };
 
@@ -120,9 +120,11 @@ inline constexpr ChannelVariation kChannelVariations[] = {
     {ChannelCommand::EntryReader,
      {}, false, false, nullptr,
      InitTreatment::NotCalled, {}, {kStrCantGetFileInformation, kTitlePhoneInterfaceLower}},
-    {ChannelCommand::DeleteFile,
+    // Each file of a job: no ready check and no wait cursor; every request names its own
+    // failure.
+    {ChannelCommand::Transfer,
      {}, false, true, kTitlePhoneInterfaceLower,
-     InitTreatment::IgnoreResult, {}, {kStrCantDeleteFile, kTitlePhoneInterfaceLower}},
+     InitTreatment::IgnoreResult, {}, {}},
     // This job reports on status part 3, and it alone checks the test-command set-up.
     {ChannelCommand::AttributeChange,
      {}, false, true, kTitlePhoneInterfaceLower,

@@ -76,10 +76,8 @@ void RunDeleteJob(DeleteJob& job) {
             removeRows();
             return;
         }
-        ChannelFailure why = ChannelFailure::NotReady;
-        auto channel = OpenChannel(ChannelCommand::DeleteFile, *job.library, window.WindowPhone(),
-                                   window.WindowPrompts(), &why);
-        if (!channel && why != ChannelFailure::NoDevice) {
+        auto channel = OpenFileChannel(run, *job.library);
+        if (!channel && run.failed()) {
             // Reported with "Operation failed!!!"; the files deleted so far lose their rows.
             removeRows();
             return;
@@ -87,7 +85,8 @@ void RunDeleteJob(DeleteJob& job) {
         if (channel) {
             std::array<std::uint8_t, 2> scratch{};
             if (!channel->SendQuietly(kFsacCommand, request.Value(), scratch)) {
-                channel->Report(ChannelVariationFor(ChannelCommand::DeleteFile).sendFailure);
+                channel->Report({kStrCantDeleteFile, kTitlePhoneInterfaceLower});
+                run.FailReported();
                 removeRows();
                 return;
             }
