@@ -129,7 +129,7 @@ inline constexpr ChannelVariation kChannelVariations[] = {
     {ChannelCommand::AttributeChange,
      {}, false, true, kTitlePhoneInterfaceLower,
      InitTreatment::ReportAndEnd, {kStrCantInitPhoneInterface, kTitlePhoneInterfaceLower},
-     {kStrCantOpenFile, kTitlePhoneInterfaceLower}, 3},
+     {kStrCantOpenFile, kTitlePhoneInterfaceLower}, kFreeSpaceStatusPart},
 };
 // clang-format on
 

@@ -35,7 +35,7 @@ inline constexpr int kStrSettingAttributes = 167;
 inline constexpr int kStrAttributesChanged = 168;
 inline constexpr int kStrSettingAttributesInterrupted = 169;
 // The attribute job writes its progress and failures here, not to the message part.
-inline constexpr int kAttributeStatusPart = 3;
+inline constexpr int kAttributeStatusPart = kFreeSpaceStatusPart;
 
 // The file a row stands for.
 struct RowFile {
