@@ -1,7 +1,5 @@
 #include "gui/main_frame.h"
 
-#include "gui/wx_menu.h"
-
 #include <gtk/gtk.h>
 #include <wx/accel.h>
 #include <wx/bitmap.h>
@@ -23,10 +21,14 @@
 #include <algorithm>
 
 #include "gui/about_dialog.h"
+#include "gui/accessible_names_gtk.h"
 #include "gui/icons.h"
+#include "gui/list_key_input.h"
+#include "gui/wx_menu.h"
+#include "gui/wx_text.h"
+#include "ui/accessible_names.h"
 #include "ui/language.h"
 #include "ui/main_window_ids.h"
-#include "gui/wx_text.h"
 
 namespace velmora {
 namespace {
@@ -48,7 +50,7 @@ void UseCompactControls() {
     g_object_unref(css);
 }
 
-wxBitmap StatusIconBitmap(int iconId) {
+wxBitmapBundle StatusIconBitmap(int iconId) {
     switch (iconId) {
         case kIconConnected:
             return ConnectedIcon();
@@ -90,6 +92,7 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     BindInput();
     m_model->Start();
     RenderTooltips();
+    RenderAccessibleNames();
 }
 
 MainFrame::~MainFrame() {
@@ -215,6 +218,9 @@ void MainFrame::BindInput() {
     m_list->SetActivateHandler([this](int row) {
         if (!m_closing) m_model->OnEvent(WindowEvent::ListDoubleClick, kIdFileList, {row});
     });
+    BindListKeys(*m_list, [this](ListKey key, int focusedRow) {
+        if (!m_closing) HandleListKey(*m_model, m_fileRows, key, focusedRow);
+    });
 
     // Tooltip texts are looked up when the pointer arrives, so they follow the language.
     for (const auto& [id, window] : m_controls) {
@@ -318,6 +324,7 @@ void MainFrame::MenusRebuilt() {
         });
     }
     RenderTooltips();
+    RenderAccessibleNames();
 }
 
 void MainFrame::MenuItemChanged(int id) {
@@ -373,6 +380,7 @@ void MainFrame::StatusPartChanged(int part) {
         wxStaticBitmap* icon = m_statusIcons[part];
         icon->SetBitmap(StatusIconBitmap(state.icon));
         icon->Show(state.icon != 0);
+        SetAccessibleName(icon, StatusIconName(part), state.tip);
         if (state.tip.empty()) {
             icon->UnsetToolTip();
         } else {
@@ -469,6 +477,13 @@ void MainFrame::RenderTooltips() {
     }
 }
 
+void MainFrame::RenderAccessibleNames() {
+    for (const auto& [id, window] : m_controls) SetAccessibleName(window, AccessibleNameOf(id));
+    for (int part = 0; part < 2; ++part) {
+        SetAccessibleName(m_statusIcons[part], StatusIconName(part), m_model->StatusPart(part).tip);
+    }
+}
+
 // ---- what only the toolkit knows or does ----
 
 Rect MainFrame::WindowRect() const {
@@ -519,6 +534,10 @@ void MainFrame::SetCursor(CursorShape shape) {
 
 void MainFrame::ShowAbout() {
     ShowAboutDialog(this, m_shell, m_prompts);
+}
+
+bool MainFrame::ShowHelpBook(const std::string& book, const std::string& project) {
+    return m_help.Show(book, project);
 }
 
 void MainFrame::CloseWindow() {

@@ -13,6 +13,7 @@
 #include "base/settings_store.h"
 #include "base/shell.h"
 #include "gui/file_list_view.h"
+#include "gui/help_viewer.h"
 #include "gui/type_icons.h"
 #include "gui/volume_tree_ctrl.h"
 #include "gui/wx_prompts.h"
@@ -48,6 +49,7 @@ class MainFrame : public wxFrame, public MainWindowView {
     wxWindow* Control(int id) const;
     wxStatusBar* Status() const { return m_status; }
     wxStaticBitmap* StatusIcon(int part) const { return m_statusIcons.at(part); }
+    HelpViewer& Help() { return m_help; }
 
     // MainWindowView.
     void ControlChanged(int id) override;
@@ -71,6 +73,7 @@ class MainFrame : public wxFrame, public MainWindowView {
     void StopTimer(int id) override;
     void SetCursor(CursorShape shape) override;
     void ShowAbout() override;
+    bool ShowHelpBook(const std::string& book, const std::string& project) override;
     void ShowContextMenu(std::int32_t screenX, std::int32_t screenY) override;
     void CloseWindow() override;
 
@@ -80,6 +83,7 @@ class MainFrame : public wxFrame, public MainWindowView {
     void RebuildMenuBar();
     void RenderMenuMarks();
     void RenderTooltips();
+    void RenderAccessibleNames();
     void PlaceStatusIcons();
     wxMenu* BuildMenu(const std::vector<MenuItem>& items);
     void OnMenu(wxCommandEvent& event);
@@ -101,6 +105,7 @@ class MainFrame : public wxFrame, public MainWindowView {
     // File-type icons of the listed entries, and Get File List and Search on the models above.
     std::unique_ptr<DesktopIconSource> m_icons;
     std::unique_ptr<MainWindowListing> m_listing;
+    HelpViewer m_help;
 
     wxPanel* m_panel = nullptr;
     wxChoice* m_devices = nullptr;
