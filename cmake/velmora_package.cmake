@@ -8,7 +8,7 @@ include(GNUInstallDirs)
 
 # The licence the package carries, where Debian looks for it.
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian_copyright
-  DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velmora RENAME copyright)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velmora)
@@ -25,15 +25,15 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Velmora developers <developers@velmora.example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "file manager for Motorola P2K phones
- Velmora browses the volumes, folders and files of a Motorola P2K phone
- attached by USB or by a serial cable: it downloads, opens, uploads,
- deletes and searches files, changes their attributes, fills free space
- and restarts or suspends the phone. Without a phone it runs on an
- emulated one whose files live in a folder of the computer.
- .
- Every text is in English and in Russian; the help is built in.")
+# CPack puts the summary first and indents these lines as Debian wants.
+set(CPACK_PACKAGE_DESCRIPTION
+  "Velmora browses the volumes, folders and files of a Motorola P2K phone
+attached by USB or by a serial cable: it downloads, opens, uploads,
+deletes and searches files, changes their attributes, fills free space
+and restarts or suspends the phone. Without a phone it runs on an
+emulated one whose files live in a folder of the computer.
+
+Every text is in English and in Russian; the help is built in.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Opening a phone file with its program, the file-type icons and their names.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "shared-mime-info, hicolor-icon-theme")
