@@ -52,7 +52,8 @@ TEST_F(LangStringTest, EveryStringButOneHasExactlyTwoFields) {
         const auto fields = 1 + std::count(text.begin(), text.end(), '\n');
         EXPECT_EQ(fields, entry.id == 101 ? 1 : 2) << entry.id;
         EXPECT_FALSE(LangField(text, 0).empty()) << entry.id;
-        ++count;
+        // The program's own texts (ids 400 to 999) come on top of the long-standing table.
+        if (entry.id < 400 || entry.id > 999) ++count;
     }
     EXPECT_EQ(count, 103);  // 101 to 191 without 152, and thirteen tooltips
 }
