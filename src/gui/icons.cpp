@@ -13,7 +13,7 @@
 #include <memory>
 #include <utility>
 
-#include "res/velmora_icon_svg.h"
+#include "gui/velmora_icon_svg.h"  // made from res/icons/velmora.svg
 
 namespace velmora {
 namespace {

@@ -127,6 +127,7 @@ void ListingCommands::GetFileList() {
     }
     const std::uint8_t letter = volumes > 1 ? m_ports.window.CurrentVolumeLetter() : 'a';
     m_ports.window.SetCurrentVolumeLetter(letter);
+    m_listedLetter = letter;
 
     ClearForReading();
     // The whole-volume pattern keeps its separator whatever the file-system flag says.
@@ -203,13 +204,15 @@ void ListingCommands::ShowReadEntries() {
     const std::int32_t count = m_ports.files.Count();
     m_ports.tree.SetEntryCount(count);
     if (m_ports.list.DisplayMode() == kDisplayFlat) {
-        if (count > 1) {
+        // A single find shows too: as a flat row, then in its folder once the tree finds it.
+        if (count > 0) {
             m_ports.list.FillFlat(m_ports.files);
             m_ports.window.RowsFilled();
         }
         m_ports.tree.ExpandLastBranch();
     } else {
-        m_ports.tree.ShowFirstVolume();
+        // The volume the user listed stays selected, and with it its free space.
+        m_ports.tree.ShowVolume(m_listedLetter);
     }
 }
 
