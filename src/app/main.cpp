@@ -7,6 +7,7 @@
 #include <wx/stdpaths.h>
 #include <wx/utils.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -21,6 +22,7 @@
 #include "gui/wx_text.h"
 #include "gui/wx_ui_thread.h"
 #include "phone/installation_check.h"
+#include "phone/open_channel.h"
 #include "sim/simulated_pst.h"
 #include "transfer/job.h"
 #include "ui/command_line.h"
@@ -68,7 +70,7 @@ class VelmoraApp : public wxApp {
         if (!library->ConfigError().empty()) {
             // A malformed phones file: the emulator runs on without it, but the user must know.
             WxPrompts startPrompts;
-            startPrompts.Message(library->ConfigError(), "Velmora", PromptIcon::Stop);
+            startPrompts.Message(library->ConfigError(), kTitleVelmora, PromptIcon::Stop);
         }
         m_library = std::move(library);
         // The shell's application chooser reaches the window's thread through the app itself,
@@ -78,12 +80,10 @@ class VelmoraApp : public wxApp {
 
         auto* frame = new MainFrame(*m_library, *m_user, *m_shell, folder);
         SetTopWindow(frame);
-        // A job may still use the window's icon source and models: ask it to stop before the
-        // frame goes, and leave at once rather than run destructors under a worker that stays.
-        frame->Bind(wxEVT_CLOSE_WINDOW, [](wxCloseEvent& event) {
-            if (!ShutdownJobs()) std::quick_exit(0);
-            event.Skip();
-        });
+        // The window waits for a job to return before it goes, pumping its events; a job that
+        // does not return in time still uses the window's objects: leave at once rather than
+        // run destructors under it.
+        frame->SetAbandonHandler([] { std::quick_exit(0); });
         frame->Show();
         return true;
     }
@@ -92,6 +92,8 @@ class VelmoraApp : public wxApp {
 
     int OnExit() override {
         if (m_shellUi) m_shellUi->Shutdown();
+        // Nothing may start from here on; the window has waited for what ran.
+        if (!ShutdownJobs(std::chrono::milliseconds(0))) std::quick_exit(0);
         return wxApp::OnExit();
     }
 

@@ -16,6 +16,7 @@
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
+#include <wx/utils.h>
 #include <wx/valtext.h>
 
 #include <algorithm>
@@ -26,6 +27,9 @@
 #include "gui/list_key_input.h"
 #include "gui/wx_menu.h"
 #include "gui/wx_text.h"
+#include "phone/open_channel.h"
+#include "transfer/job.h"
+#include "transfer/stop_flag.h"
 #include "ui/accessible_names.h"
 #include "ui/language.h"
 #include "ui/main_window_ids.h"
@@ -69,7 +73,7 @@ wxBitmapBundle StatusIconBitmap(int iconId) {
 
 MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
                      std::string programFolder)
-    : wxFrame(nullptr, wxID_ANY, "Velmora", wxDefaultPosition, wxSize(660, 420)),
+    : wxFrame(nullptr, wxID_ANY, kTitleVelmora, wxDefaultPosition, wxSize(660, 420)),
       m_shell(shell),
       m_ui(*this),
       m_prompts(&m_ui),
@@ -77,6 +81,7 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     UseCompactControls();
     m_prompts.SetParent(this);
     m_timer.SetOwner(this, kPollTimer);
+    m_closeTimer.SetOwner(this, kCloseTimer);
     SetIcons(MainIcons());
     CreateControls();
     m_model = std::make_unique<MainWindow>(
@@ -99,6 +104,7 @@ MainFrame::~MainFrame() {
     // Children go first: their last events must not reach a model that is gone.
     m_closing = true;
     m_timer.Stop();
+    m_closeTimer.Stop();
     m_ui.Shutdown();
     DestroyChildren();
     m_listing.reset();
@@ -193,7 +199,11 @@ void MainFrame::BindInput() {
         });
     }
     Bind(wxEVT_TIMER, [this](wxTimerEvent& e) {
-        if (!m_closing) m_model->OnEvent(WindowEvent::Timer, e.GetId());
+        if (e.GetId() == kCloseTimer) {
+            FinishClosing();
+        } else if (!m_closing) {
+            m_model->OnEvent(WindowEvent::Timer, e.GetId());
+        }
     });
     Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
         e.Skip();
@@ -470,7 +480,7 @@ void MainFrame::ColumnsChanged() {
     if (!m_model) return;
     std::array<int, kFileListColumnCount> widths{};
     const auto& columns = m_model->Columns();
-    for (int i = 0; i < kFileListColumnCount && i < kListColumns; ++i) {
+    for (int i = 0; i < kFileListColumnCount && i < kFileListColumnCount; ++i) {
         widths[static_cast<std::size_t>(i)] = columns[static_cast<std::size_t>(i)].width;
     }
     m_list->SetColumnWidths(widths);
@@ -561,7 +571,12 @@ void MainFrame::StopTimer(int) {
 }
 
 void MainFrame::SetCursor(CursorShape shape) {
-    wxSetCursor(shape == CursorShape::Wait ? wxCursor(wxCURSOR_WAIT) : wxNullCursor);
+    // The model pairs them: one wait per handler, ended when the handler returns.
+    if (shape == CursorShape::Wait) {
+        wxBeginBusyCursor();
+    } else if (wxIsBusy()) {
+        wxEndBusyCursor();
+    }
 }
 
 void MainFrame::ShowAbout() {
@@ -576,7 +591,25 @@ void MainFrame::CloseWindow() {
     if (m_closing) return;
     m_closing = true;
     m_timer.Stop();
+    StopFlag.store(kStopRequested);
+    m_prompts.Close();
+    Hide();
+    m_closeDeadline = std::chrono::steady_clock::now() + kCloseWaitLimit;
+    FinishClosing();
+}
+
+void MainFrame::FinishClosing() {
+    if (JobBusy()) {
+        // A worker that had not yet begun may have cleared the flag: ask again.
+        StopFlag.store(kStopRequested);
+        if (std::chrono::steady_clock::now() < m_closeDeadline) {
+            m_closeTimer.StartOnce(20);
+            return;
+        }
+        if (m_abandon) m_abandon();
+    }
     // From here no worker's call runs on the window any more; waiting ones give up.
+    TheFileList().Release();
     m_ui.Shutdown();
     Destroy();
 }

@@ -6,6 +6,8 @@
 #include <wx/frame.h>
 #include <wx/timer.h>
 
+#include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -36,6 +38,9 @@ class wxStatusBar;
 class wxTextCtrl;
 
 namespace velmora {
+
+inline constexpr std::chrono::seconds kCloseWaitLimit{10};
+inline constexpr int kCloseTimer = 2;  // beside the poll's timer 1
 
 class MainFrame : public wxFrame, public MainWindowView {
   public:
@@ -77,7 +82,13 @@ class MainFrame : public wxFrame, public MainWindowView {
     void ShowAbout() override;
     bool ShowHelpBook(const std::string& book, const std::string& project) override;
     void ShowContextMenu(std::int32_t screenX, std::int32_t screenY) override;
+    // Every way out: asks a running job to stop and hides the window at once, then keeps the
+    // window's thread pumping for the job's last calls until the job has returned (or
+    // kCloseWaitLimit has passed), and only then goes.
     void CloseWindow() override;
+    // What to do when the job has not returned within the limit: the program ends at once
+    // (the job still uses the window's objects). Without one the window goes anyway.
+    void SetAbandonHandler(std::function<void()> handler) { m_abandon = std::move(handler); }
 
   private:
     void CreateControls();
@@ -90,6 +101,7 @@ class MainFrame : public wxFrame, public MainWindowView {
     wxMenu* BuildMenu(const std::vector<MenuItem>& items);
     void OnMenu(wxCommandEvent& event);
     void CloseOpenMenu();
+    void FinishClosing();
     // A command from a menu: the menu bar may only be replaced once it has returned.
     void RunMenuCommand(int commandId);
     // wx wants menu ids below 0x7fff; the window's commands are above. Each command gets a
@@ -125,6 +137,9 @@ class MainFrame : public wxFrame, public MainWindowView {
     std::map<int, int> m_menuIds;   // command -> wx id
     std::map<int, int> m_commands;  // wx id -> command
     wxTimer m_timer;
+    wxTimer m_closeTimer;
+    std::chrono::steady_clock::time_point m_closeDeadline;
+    std::function<void()> m_abandon;
     int m_openMenus = 0;
     wxMenu* m_openMenu = nullptr;  // the last one opened; only compared, never kept past it
     bool m_inMenuCommand = false;

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "base/lang_string.h"
+#include "base/phone_text.h"
 #include "fsac/file_search.h"
 #include "fsac/fsac_records.h"
 #include "phone/open_channel.h"
@@ -145,8 +146,7 @@ void ListingCommands::Search() {
                              kStatusMessagePart, m_ports.window, m_ports.prompts);
         return;
     }
-    std::string text = m_ports.window.MaskText();
-    if (text.size() > kMaxMaskChars) text.resize(kMaxMaskChars);
+    const std::string text(LeadingCharacters(m_ports.window.MaskText(), kMaxMaskChars));
     // Refused before anything is sent or cleared: the pattern buffer cannot hold it.
     auto request = BuildSearchStartRequest(text, m_ports.window.FileSystemFlag());
     if (!request) {
