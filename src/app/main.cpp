@@ -3,13 +3,13 @@
 #include <wx/app.h>
 #include <wx/init.h>
 #include <wx/log.h>
-#include <wx/snglinst.h>
 #include <wx/stdpaths.h>
 #include <wx/utils.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +23,7 @@
 #include "gui/wx_ui_thread.h"
 #include "phone/installation_check.h"
 #include "phone/open_channel.h"
+#include "phone/single_instance.h"
 #include "sim/simulated_pst.h"
 #include "transfer/job.h"
 #include "ui/command_line.h"
@@ -51,20 +52,26 @@ class VelmoraApp : public wxApp {
         delete wxLog::SetActiveTarget(new wxLogStderr);
         wxSetAssertHandler(AssertToStderr);
 
-        m_single = std::make_unique<wxSingleInstanceChecker>();
-        if (!m_single->Create("Velmora-" + wxGetUserId()) || m_single->IsAnotherRunning()) {
-            // Another copy runs (or the lock is unusable): end at once, showing nothing.
+        // The language first, so that a lock that cannot be made is reported in it.
+        m_user = std::make_unique<FileConfigStore>(UserSettingsPath());
+        SetLanguageIndex(ReadLanguage(*m_user));
+
+        m_single = std::make_unique<SingleInstanceLock>(
+            InstanceLockPath(std::getenv("XDG_RUNTIME_DIR"), std::getenv("HOME"))
+                .value_or(std::filesystem::path()));
+        if (m_single->State() == InstanceLockState::AnotherRunning) {
+            // Only a copy that really runs ends a start silently.
             m_secondCopy = true;
             return true;
+        }
+        if (m_single->State() == InstanceLockState::Unavailable) {
+            std::fprintf(stderr, "%s\n", InstanceLockMessage(*m_single).c_str());
         }
 
         const std::string folder =
             ProgramFolder(ToUtf8(wxStandardPaths::Get().GetExecutablePath()));
         m_installation = std::make_unique<FileConfigStore>(InstallationSettingsPath());
         CheckInstallation(*m_installation, folder);
-
-        m_user = std::make_unique<FileConfigStore>(UserSettingsPath());
-        SetLanguageIndex(ReadLanguage(*m_user));
 
         auto library = CreateEmulatedPhoneLibrary();
         if (!library->ConfigError().empty()) {
@@ -99,7 +106,7 @@ class VelmoraApp : public wxApp {
 
   private:
     bool m_secondCopy = false;
-    std::unique_ptr<wxSingleInstanceChecker> m_single;
+    std::unique_ptr<SingleInstanceLock> m_single;
     std::unique_ptr<FileConfigStore> m_installation;
     std::unique_ptr<FileConfigStore> m_user;
     // The library outlives the window: it is never uninitialised and may still notify.

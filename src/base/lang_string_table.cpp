@@ -103,6 +103,7 @@ const std::span<const LangStringEntry> LangStringTable() {
         {404, "The phone's reply is too short.\nОтвет телефона слишком короткий."},
         {405, "The phone's reply is malformed.\nОтвет телефона искажён."},
         {406, "The character %s cannot be written in the phone's code page (windows-1251); nothing was sent.\nСимвол %s нельзя записать в кодировке телефона (windows-1251); ничего не отправлено."},
+        {407, "Velmora cannot keep a second copy from starting (%s); it starts without that lock.\nVelmora не может запретить запуск второй копии (%s) и запускается без этой блокировки."},
         {540, "Velmora's help book is missing. Reinstall Velmora; the book belongs here:\nФайл справки Velmora не найден. Переустановите Velmora; файл должен лежать здесь:"},
         {541, "The help book cannot be read:\nНе удаётся прочитать файл справки:"},
         {542, "Volumes and folders of the phone\nДиски и папки телефона"},
