@@ -22,12 +22,16 @@
 #include <algorithm>
 
 #include "gui/about_dialog.h"
+#include "gui/accessible_names_gtk.h"
 #include "gui/icons.h"
+#include "gui/list_key_input.h"
+#include "gui/properties_dialog.h"
 #include "gui/wx_menu.h"
 #include "gui/wx_text.h"
 #include "phone/open_channel.h"
 #include "transfer/job.h"
 #include "transfer/stop_flag.h"
+#include "ui/accessible_names.h"
 #include "ui/language.h"
 #include "ui/main_window_ids.h"
 
@@ -51,7 +55,7 @@ void UseCompactControls() {
     g_object_unref(css);
 }
 
-wxBitmap StatusIconBitmap(int iconId) {
+wxBitmapBundle StatusIconBitmap(int iconId) {
     switch (iconId) {
         case kIconConnected:
             return ConnectedIcon();
@@ -91,6 +95,10 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     m_listing = std::make_unique<MainWindowListing>(MainWindowListingParts{
         *m_model, library, user, TheFileList(), m_treeModel, m_fileRows, *m_icons,
         std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui)});
+    m_files = std::make_unique<MainWindowFiles>(MainWindowFilesParts{
+        *m_model, library, TheFileList(), m_treeModel, m_fileRows,
+        std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui),
+        [this](PropertiesModel& model) { return ShowPropertiesDialog(this, model); }});
     m_download = std::make_unique<MainWindowDownload>(
         MainWindowDownloadParts{*m_model, library, TheFileList(), m_treeModel, m_fileRows, shell,
                                 std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui)});
@@ -99,6 +107,7 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     BindInput();
     m_model->Start();
     RenderTooltips();
+    RenderAccessibleNames();
 }
 
 MainFrame::~MainFrame() {
@@ -108,6 +117,7 @@ MainFrame::~MainFrame() {
     m_closeTimer.Stop();
     m_ui.Shutdown();
     DestroyChildren();
+    m_files.reset();
     m_download.reset();
     m_listing.reset();
     m_model.reset();
@@ -249,6 +259,9 @@ void MainFrame::BindInput() {
     m_list->SetActivateHandler([this](int row) {
         if (!m_closing) m_model->OnEvent(WindowEvent::ListDoubleClick, kIdFileList, {row});
     });
+    BindListKeys(*m_list, [this](ListKey key, int focusedRow) {
+        if (!m_closing) HandleListKey(*m_model, m_fileRows, key, focusedRow);
+    });
 
     // Tooltip texts are looked up when the pointer arrives, so they follow the language.
     for (const auto& [id, window] : m_controls) {
@@ -365,6 +378,7 @@ void MainFrame::MenusRebuilt() {
         });
     }
     RenderTooltips();
+    RenderAccessibleNames();
 }
 
 void MainFrame::MenuItemChanged(int id) {
@@ -420,6 +434,7 @@ void MainFrame::StatusPartChanged(int part) {
         wxStaticBitmap* icon = m_statusIcons[part];
         icon->SetBitmap(StatusIconBitmap(state.icon));
         icon->Show(state.icon != 0);
+        SetAccessibleName(icon, StatusIconName(part), state.tip);
         if (state.tip.empty()) {
             icon->UnsetToolTip();
         } else {
@@ -516,6 +531,13 @@ void MainFrame::RenderTooltips() {
     }
 }
 
+void MainFrame::RenderAccessibleNames() {
+    for (const auto& [id, window] : m_controls) SetAccessibleName(window, AccessibleNameOf(id));
+    for (int part = 0; part < 2; ++part) {
+        SetAccessibleName(m_statusIcons[part], StatusIconName(part), m_model->StatusPart(part).tip);
+    }
+}
+
 // ---- what only the toolkit knows or does ----
 
 Rect MainFrame::WindowRect() const {
@@ -571,6 +593,10 @@ void MainFrame::SetCursor(CursorShape shape) {
 
 void MainFrame::ShowAbout() {
     ShowAboutDialog(this, m_shell, m_windowPrompts);
+}
+
+bool MainFrame::ShowHelpBook(const std::string& book, const std::string& project) {
+    return m_help.Show(book, project);
 }
 
 void MainFrame::CloseWindow() {
