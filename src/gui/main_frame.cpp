@@ -25,6 +25,7 @@
 #include "gui/accessible_names_gtk.h"
 #include "gui/icons.h"
 #include "gui/list_key_input.h"
+#include "gui/properties_dialog.h"
 #include "gui/wx_menu.h"
 #include "gui/wx_text.h"
 #include "phone/open_channel.h"
@@ -92,6 +93,10 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     m_listing = std::make_unique<MainWindowListing>(MainWindowListingParts{
         *m_model, library, user, TheFileList(), m_treeModel, m_fileRows, *m_icons,
         std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui)});
+    m_files = std::make_unique<MainWindowFiles>(MainWindowFilesParts{
+        *m_model, library, TheFileList(), m_treeModel, m_fileRows,
+        std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui),
+        [this](PropertiesModel& model) { return ShowPropertiesDialog(this, model); }});
     for (const auto& control : m_model->Controls()) ControlChanged(control.id);
     RebuildMenuBar();
     BindInput();
@@ -107,6 +112,7 @@ MainFrame::~MainFrame() {
     m_closeTimer.Stop();
     m_ui.Shutdown();
     DestroyChildren();
+    m_files.reset();
     m_listing.reset();
     m_model.reset();
 }

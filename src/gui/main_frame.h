@@ -23,6 +23,7 @@
 #include "phone/pst_library.h"
 #include "ui/file_list_ctrl.h"
 #include "ui/main_window.h"
+#include "ui/main_window_files.h"
 #include "ui/main_window_listing.h"
 #include "ui/session_tree.h"
 #include "ui/volume_tree.h"
@@ -120,6 +121,8 @@ class MainFrame : public wxFrame, public MainWindowView {
     // File-type icons of the listed entries, and Get File List and Search on the models above.
     std::unique_ptr<DesktopIconSource> m_icons;
     std::unique_ptr<MainWindowListing> m_listing;
+    // Delete, Properties and the attribute change on the same models.
+    std::unique_ptr<MainWindowFiles> m_files;
     HelpViewer m_help;
 
     wxPanel* m_panel = nullptr;
