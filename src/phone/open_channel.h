@@ -59,6 +59,7 @@ enum class ChannelCommand {
     Suspend,
     FileSearch,  // Get File List and Search: search start
     EntryReader,
+    Transfer,  // one file of a transfer job
 };
 
 struct ChannelVariation {
@@ -116,6 +117,11 @@ inline constexpr ChannelVariation kChannelVariations[] = {
     {ChannelCommand::EntryReader,
      {}, false, false, nullptr,
      InitTreatment::NotCalled, {}, {kStrCantGetFileInformation, kTitlePhoneInterfaceLower}},
+    // Each file of a job: no ready check and no wait cursor; every request names its own
+    // failure.
+    {ChannelCommand::Transfer,
+     {}, false, true, kTitlePhoneInterfaceLower,
+     InitTreatment::IgnoreResult, {}, {}},
 };
 // clang-format on
 
