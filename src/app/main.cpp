@@ -15,12 +15,13 @@
 #include "gui/file_config_store.h"
 #include "gui/main_frame.h"
 #include "gui/wx_prompts.h"
+#include "gui/wx_text.h"
 #include "gui/wx_ui_thread.h"
 #include "phone/installation_check.h"
+#include "phone/open_channel.h"
 #include "sim/simulated_pst.h"
 #include "transfer/job.h"
 #include "ui/settings.h"
-#include "gui/wx_text.h"
 
 namespace velmora {
 namespace {
@@ -58,7 +59,7 @@ class VelmoraApp : public wxApp {
         if (!library->ConfigError().empty()) {
             // A malformed phones file: the emulator runs on without it, but the user must know.
             WxPrompts startPrompts;
-            startPrompts.Message(library->ConfigError(), "Velmora", PromptIcon::Stop);
+            startPrompts.Message(library->ConfigError(), kTitleVelmora, PromptIcon::Stop);
         }
         m_library = std::move(library);
         // The shell's application chooser reaches the window's thread through the app itself,

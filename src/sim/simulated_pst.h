@@ -39,6 +39,7 @@ struct FaultPlan {
     std::int32_t oversizeBy = 0;  // report this many bytes more than the reply buffer holds
     std::optional<std::uint32_t> oversizeOp;  // only for FSAC replies of this operation
     SearchNextFault searchNext = SearchNextFault::None;
+    bool raiseInPhone = false;  // the phone's host throws while answering a send
 
     // Detach this phone after the Nth send (the send itself succeeds); with detachOp, after
     // the Nth FSAC send of that operation.

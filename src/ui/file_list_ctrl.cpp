@@ -21,28 +21,27 @@ void SetNumberCells(ListRow& row, const FileEntry& entry) {
 }  // namespace
 
 std::vector<ListColumn> FileListColumns() {
-    return {
-        {LoadLangString(136), ColumnAlign::Left, 200, 0},
-        {LoadLangString(137), ColumnAlign::Left, 80, 70},
-        {LoadLangString(138), ColumnAlign::Left, 50, 70},
-        {LoadLangString(139), ColumnAlign::Centre, 50, 70},
-        {std::string(), ColumnAlign::Centre, 0, 0},
-    };
+    std::vector<ListColumn> columns;
+    for (const auto& spec : kFileListColumns) {
+        columns.push_back({spec.headingString ? LoadLangString(spec.headingString) : std::string(),
+                           spec.align, spec.initialWidth});
+    }
+    return columns;
 }
 
 std::optional<int> ViewForCommand(int commandId) {
     switch (commandId) {
         case kCmdViewIcons:
-        case kCmdContextViewIcons:
+        case kCmdContextIcons:
             return kViewLargeIcons;
         case kCmdViewTable:
-        case kCmdContextViewTable:
+        case kCmdContextTable:
             return kViewReport;
         case kCmdViewSmallIcons:
-        case kCmdContextViewSmallIcons:
+        case kCmdContextSmallIcons:
             return kViewSmallIcons;
         case kCmdViewList:
-        case kCmdContextViewList:
+        case kCmdContextList:
             return kViewList;
         default:
             return std::nullopt;
@@ -52,13 +51,13 @@ std::optional<int> ViewForCommand(int commandId) {
 std::optional<ViewMenuChecks> CheckedViewItems(int view) {
     switch (view) {
         case kViewLargeIcons:
-            return ViewMenuChecks{kCmdViewIcons, kCmdContextViewIcons};
+            return ViewMenuChecks{kCmdViewIcons, kCmdContextIcons};
         case kViewReport:
-            return ViewMenuChecks{kCmdViewTable, kCmdContextViewTable};
+            return ViewMenuChecks{kCmdViewTable, kCmdContextTable};
         case kViewSmallIcons:
-            return ViewMenuChecks{kCmdViewSmallIcons, kCmdContextViewSmallIcons};
+            return ViewMenuChecks{kCmdViewSmallIcons, kCmdContextSmallIcons};
         case kViewList:
-            return ViewMenuChecks{kCmdViewList, kCmdContextViewList};
+            return ViewMenuChecks{kCmdViewList, kCmdContextList};
         default:
             return std::nullopt;
     }
@@ -196,13 +195,13 @@ void FileListCtrl::OnHeadingClick(int column) {
 
 bool FileListCtrl::OnSortCommand(int commandId) {
     switch (commandId) {
-        case kCmdSortByName:
+        case kCmdSortName:
             Sort(kColumnName, SortKind::Text);
             return true;
-        case kCmdSortBySize:
+        case kCmdSortSize:
             Sort(kColumnSize, SortKind::Number);
             return true;
-        case kCmdSortByType:
+        case kCmdSortType:
             Sort(kColumnType, SortKind::Text);
             return true;
         default:

@@ -125,9 +125,9 @@ MainWindow::MainWindow(MainWindowPorts ports, MainWindowView& view)
         Make(kIdStatusBar, ControlKind::StatusBar, ""),
     };
     for (int i = 0; i < kStatusParts; ++i) m_status[i].rightEdge = kStatusRightEdges[i];
-    m_columns = {ColumnState{"", 200, ColumnAlign::Left}, ColumnState{"", 80, ColumnAlign::Left},
-                 ColumnState{"", 50, ColumnAlign::Left}, ColumnState{"", 50, ColumnAlign::Centre},
-                 ColumnState{"", 0, ColumnAlign::Centre}};
+    for (int i = 0; i < kFileListColumnCount; ++i) {
+        m_columns[i] = ColumnState{"", kFileListColumns[i].initialWidth, kFileListColumns[i].align};
+    }
     m_mainMenu = MainMenu(LanguageIndex());
     m_contextMenu = ContextMenu(LanguageIndex());
     BuildCommandMap();
@@ -142,7 +142,7 @@ void MainWindow::Start() {
     CheckLanguageItem(LanguageIndex());
     SetControlText(kIdLeaveBytes, "0");
     PrepareFileList();
-    SetStatusIcon(1, kIconUsb, "");
+    SetStatusIcon(kInterfaceStatusPart, kIconUsb, "");
     LoadSearchMasks();
     if (auto view = ReadView(m_ports.user)) SetView(*view);
     ShowControl(kIdFileProgress, false);
@@ -206,7 +206,7 @@ void MainWindow::BuildCommandMap() {
                    kCmdSortSize, kCmdSortType}) {
         later(WindowEvent::Command, id);
     }
-    clicked(kIdInterrupt, [] { StopFlag.store(1); });
+    clicked(kIdInterrupt, [] { StopFlag.store(kStopRequested); });
     clicked(kIdRestart, [this] { m_phone->Restart(); });
     clicked(kIdSuspend, [this] { m_phone->Suspend(); });
 
@@ -253,7 +253,10 @@ void MainWindow::Exit() {
 
 void MainWindow::EnableControls(int enable, int enableMenus) {
     m_ports.ui.Invoke([this, enable, enableMenus] {
+        m_unlocked = enable != 0;
         for (int id : kLockedControls) SetEnabled(id, enable != 0);
+        // A phone without searchable folders keeps its Search button off with its mask box.
+        SetEnabled(kIdSearch, m_unlocked && m_searchAllowed);
         SetEnabled(kIdInterrupt, enable == 0);
         SetMenuEnabled(kCmdUsb, enableMenus == 1);
         SetMenuEnabled(kCmdRs232, enableMenus == 1);
@@ -408,8 +411,9 @@ void MainWindow::ShowArrowCursor() {
 }
 
 void MainWindow::EnableSearchControls(bool enable) {
+    m_searchAllowed = enable;
     SetEnabled(kIdSearchMask, enable);
-    SetEnabled(kIdSearch, enable);
+    SetEnabled(kIdSearch, enable && m_unlocked);
 }
 
 void MainWindow::ResetTree(const std::vector<std::string>& volumes) {
@@ -432,7 +436,7 @@ void MainWindow::SwitchInterface(std::int32_t mode) {
     mode = mode == kInterfaceRs232 ? kInterfaceRs232 : kInterfaceUsb;
     SetMenuCheck(kCmdUsb, mode == kInterfaceUsb);
     SetMenuCheck(kCmdRs232, mode == kInterfaceRs232);
-    SetStatusIcon(1, mode == kInterfaceUsb ? kIconUsb : kIconRs232, "");
+    SetStatusIcon(kInterfaceStatusPart, mode == kInterfaceUsb ? kIconUsb : kIconRs232, "");
     // Re-initialises the library and stores InterfaceMode; library ready and the controls
     // stay as they are whatever it returns.
     m_session->SwitchInterface(mode);
@@ -443,7 +447,8 @@ void MainWindow::ApplyInterfaceMarks() {
     const bool usb = InterfaceMode() != kInterfaceRs232;
     SetMenuCheck(kCmdUsb, usb);
     SetMenuCheck(kCmdRs232, !usb);
-    SetStatusIcon(1, usb ? kIconUsb : kIconRs232, m_status[1].tip);
+    SetStatusIcon(kInterfaceStatusPart, usb ? kIconUsb : kIconRs232,
+                  m_status[kInterfaceStatusPart].tip);
 }
 
 // ---- language ----
@@ -453,9 +458,9 @@ void MainWindow::ApplyLanguage() {
         MutableControl(ct.controlId).text = LoadLangString(ct.stringId);
         m_view.ControlChanged(ct.controlId);
     }
-    const auto headings = ColumnHeadingStrings();
-    for (std::size_t i = 0; i < headings.size() && i < m_columns.size(); ++i) {
-        m_columns[i].heading = LoadLangString(headings[i]);
+    const auto columns = FileListColumns();
+    for (std::size_t i = 0; i < columns.size() && i < m_columns.size(); ++i) {
+        m_columns[i].heading = columns[i].heading;
     }
     m_view.ColumnsChanged();
 
@@ -492,14 +497,13 @@ void MainWindow::SetView(std::int32_t view) {
         m_viewMode = view;
         m_view.ViewModeChanged();
     }
-    m_viewChosen = true;
     StoreView(m_ports.user, view);
     ApplyViewMarks();
     if (view == kViewReport) Relayout();
 }
 
 void MainWindow::ApplyViewMarks() {
-    if (!m_viewChosen) return;
+    // Both View menus show the list's mode from the start, stored or not.
     for (const auto& vc : kViewCommands) SetMenuCheck(vc.command, vc.view == m_viewMode);
 }
 
@@ -546,6 +550,8 @@ bool MainWindow::MenuCheckable(int commandId) {
 
 void MainWindow::HandleSize(Size client) {
     if (!m_listCreated) return;
+    // The synthetic start-up message carries no size: lay out for the real client area.
+    Size area = client.width == 0 && client.height == 0 ? m_view.ClientSize() : client;
     if (m_restorePending) {
         m_restorePending = false;
         if (auto rect = RestoredWindowRect(m_ports.user, m_view.DisplaySize())) {
@@ -555,12 +561,16 @@ void MainWindow::HandleSize(Size client) {
     } else {
         const Rect window = m_view.WindowRect();
         const Rect snapped = SnappedWindowRect(window, client);
-        if (snapped != window) m_view.MoveWindow(snapped);
+        if (snapped != window) {
+            m_view.MoveWindow(snapped);
+            // The controls go where the snapped window has room for them: the client area
+            // grows by what the frame grew, whether or not the toolkit reports it yet.
+            area.width += snapped.Width() - window.Width();
+            area.height += snapped.Height() - window.Height();
+        }
         StoreWindowRect(m_ports.user, snapped);
     }
 
-    // The synthetic start-up message carries no size: lay out for the real client area.
-    const Size area = client.width == 0 && client.height == 0 ? m_view.ClientSize() : client;
     for (const auto& placement : PlaceControls(area)) {
         auto& c = MutableControl(placement.id);
         const Size size = placement.size.value_or(Size{c.rect.Width(), c.rect.Height()});
@@ -569,7 +579,7 @@ void MainWindow::HandleSize(Size client) {
     }
     const auto widths = ColumnWidths(
         area, ListMetrics{m_view.ListRowHeight(), m_listRows, m_view.ScrollBarWidth()});
-    for (int i = 0; i < kListColumns; ++i) m_columns[i].width = widths[i];
+    for (int i = 0; i < kFileListColumnCount; ++i) m_columns[i].width = widths[i];
     m_view.LayoutChanged();
     m_view.ColumnsChanged();
 }

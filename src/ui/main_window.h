@@ -241,7 +241,7 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     bool MenuEnabled(int commandId) const;
     // Items that carry a check mark: Interface, View and Language.
     static bool MenuCheckable(int commandId);
-    const std::array<ColumnState, kListColumns>& Columns() const { return m_columns; }
+    const std::array<ColumnState, kFileListColumnCount>& Columns() const { return m_columns; }
     const std::vector<std::string>& MaskItems() const { return m_maskItems; }
     const SearchHistory& History() const { return m_history; }
     SearchHistory& History() { return m_history; }
@@ -284,7 +284,7 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     std::array<StatusPartState, kStatusParts> m_status;
     ProgressState m_progress;
     ProgressState m_fileProgress;
-    std::array<ColumnState, kListColumns> m_columns;
+    std::array<ColumnState, kFileListColumnCount> m_columns;
     MenuSpec m_mainMenu;
     MenuSpec m_contextMenu;
     std::set<int> m_greyedItems;
@@ -295,8 +295,9 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     std::function<void()> m_exitHook;
 
     std::int32_t m_viewMode = kViewReport;
-    bool m_viewChosen = false;  // no View item is checked until a view is set
     bool m_restorePending = true;
+    bool m_unlocked = true;       // the job lock's last word
+    bool m_searchAllowed = true;  // the file-system flag check's last word on searching
     bool m_listCreated = false;
     std::int32_t m_listRows = 0;
 };

@@ -4,10 +4,6 @@
 
 namespace velmora {
 
-namespace {
-constexpr int kStatusPathPart = 2;
-}
-
 MainWindowBrowsing::MainWindowBrowsing(MainWindow& window, VolumeTree& tree, FileListCtrl& list)
     : m_window(window), m_tree(tree), m_list(list) {
     m_tree.SetSelectionHandler(this);
@@ -28,7 +24,7 @@ void MainWindowBrowsing::OnTreeSelection(const TreeSelectionChange& change) {
     phone.State().SetCurrentVolumeLetter(change.volumeLetter);
     if (change.freeSpaceLetter) phone.RefreshFreeSpace(static_cast<char>(*change.freeSpaceLetter));
     if (!ShowSelectionRows(change, m_list)) return;
-    m_window.SetStatusText(kStatusPathPart, change.statusPath);
+    m_window.SetStatusText(kPathStatusPart, change.statusPath);
     if (change.uploadPath) m_window.SetControlText(kIdUploadPath, *change.uploadPath);
     RowsChanged();
 }
