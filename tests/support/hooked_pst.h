@@ -12,13 +12,13 @@
 
 #include "base/byte_order.h"
 #include "fsac/fsac_records.h"
-#include "phone/pst_library.h"
+#include "support/forwarding_pst.h"
 
 namespace velmora::test {
 
-class HookedPst : public PstLibrary {
+class HookedPst : public ForwardingPst {
   public:
-    explicit HookedPst(PstLibrary& inner) : m_inner(inner) {}
+    explicit HookedPst(PstLibrary& inner) : ForwardingPst(inner) {}
 
     // From now on: hook runs once, after the nth request (1-based) of op. Replaces any hook.
     void AfterRequest(std::uint32_t op, int nth, std::function<void()> hook) {
@@ -39,26 +39,12 @@ class HookedPst : public PstLibrary {
         m_counts.assign(m_counts.size(), 0);
     }
 
-    std::int32_t PSTInitializeEx(std::int32_t mode, PstNotificationSink* window) override {
-        return m_inner.PSTInitializeEx(mode, window);
-    }
-    std::int32_t PSTUninitialize() override { return m_inner.PSTUninitialize(); }
-    std::int32_t PSTGetDeviceList(std::vector<std::uint16_t>& devices) override {
-        return m_inner.PSTGetDeviceList(devices);
-    }
-    std::int32_t PSTGetInterfaceHandle(std::uint32_t deviceId, std::string name,
-                                       std::uint32_t& handle) override {
-        return m_inner.PSTGetInterfaceHandle(deviceId, std::move(name), handle);
-    }
-    std::int32_t PSTTestCmdInit(std::uint16_t deviceId, std::int32_t rs232) override {
-        return m_inner.PSTTestCmdInit(deviceId, rs232);
-    }
     std::int32_t PSTSendCommand(std::uint32_t deviceId, std::uint32_t handle, const char* command,
                                 std::span<const std::uint8_t> request,
                                 std::span<std::uint8_t> reply, std::int32_t& replyLength,
                                 std::uint16_t deviceId16) override {
-        const std::int32_t rc = m_inner.PSTSendCommand(deviceId, handle, command, request, reply,
-                                                       replyLength, deviceId16);
+        const std::int32_t rc = ForwardingPst::PSTSendCommand(deviceId, handle, command, request,
+                                                              reply, replyLength, deviceId16);
         std::function<void()> hook;
         if (command != nullptr && std::string(command) == kFsacCommand && request.size() >= 4) {
             const std::uint32_t op = GetBe32(request, 0);
@@ -72,7 +58,6 @@ class HookedPst : public PstLibrary {
     }
 
   private:
-    PstLibrary& m_inner;
     mutable std::mutex m_mutex;
     std::vector<int> m_counts = std::vector<int>(16, 0);
     std::uint32_t m_op = 0;
