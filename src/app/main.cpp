@@ -1,6 +1,7 @@
 // The program: one copy per user, the phone library's installation entries checked, the
 // stored language applied, then the main window until it closes.
 #include <wx/app.h>
+#include <wx/init.h>
 #include <wx/log.h>
 #include <wx/stdpaths.h>
 #include <wx/utils.h>
@@ -10,6 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "base/lang_string.h"
 #include "gui/desktop_shell.h"
@@ -23,10 +26,17 @@
 #include "phone/single_instance.h"
 #include "sim/simulated_pst.h"
 #include "transfer/job.h"
+#include "ui/command_line.h"
 #include "ui/settings.h"
 
 namespace velmora {
 namespace {
+
+// What the arguments ask for, in the language the user chose last.
+StartRequest ReadCommandLine(const std::vector<std::string>& args) {
+    SetLanguageIndex(ReadLanguage(FileConfigStore(UserSettingsPath())));
+    return ParseCommandLine(args);
+}
 
 // A failed check must never stop the program on a modal box: say it on stderr.
 void AssertToStderr(const wxString& file, int line, const wxString& func, const wxString& cond,
@@ -108,4 +118,20 @@ class VelmoraApp : public wxApp {
 }  // namespace
 }  // namespace velmora
 
-wxIMPLEMENT_APP(velmora::VelmoraApp);
+wxIMPLEMENT_APP_NO_MAIN(velmora::VelmoraApp);
+
+int main(int argc, char** argv) {
+    // Help, version and a wrong argument need no display: answer them before the toolkit
+    // starts, in the stored language (reading it needs wx's base library only).
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (velmora::ParseCommandLine(args).action == velmora::StartAction::OpenWindow) {
+        return wxEntry(argc, argv);
+    }
+    // A console application only: starting the window's toolkit would want a display.
+    wxApp::SetInitializerFunction(nullptr);
+    wxInitializer base;
+    const auto request = velmora::ReadCommandLine(args);
+    std::fputs(request.text.c_str(),
+               request.action == velmora::StartAction::Refuse ? stderr : stdout);
+    return request.exitCode;
+}
