@@ -33,6 +33,7 @@
 #include "gui_pump.h"
 #include "sim/simulated_pst.h"
 #include "support/fakes.h"
+#include "support/forwarding_pst.h"
 #include "transfer/job.h"
 #include "transfer/stop_flag.h"
 #include "ui/main_window_fakes.h"
@@ -302,23 +303,9 @@ TEST_F(PhoneSessionGuiTest, ThePointerWaitsOnlyWhileAHandlerWorks) {
 
 // The emulated phone with a gate before every search next: the reader waits there until the
 // test opens it (or, should the test never do so, for a bounded while).
-class GatedPst final : public PstLibrary {
+class GatedPst final : public test::ForwardingPst {
   public:
-    explicit GatedPst(PstLibrary& inner) : m_inner(inner) {}
-    std::int32_t PSTInitializeEx(std::int32_t mode, PstNotificationSink* sink) override {
-        return m_inner.PSTInitializeEx(mode, sink);
-    }
-    std::int32_t PSTUninitialize() override { return m_inner.PSTUninitialize(); }
-    std::int32_t PSTGetDeviceList(std::vector<std::uint16_t>& devices) override {
-        return m_inner.PSTGetDeviceList(devices);
-    }
-    std::int32_t PSTGetInterfaceHandle(std::uint32_t id, std::string name,
-                                       std::uint32_t& handle) override {
-        return m_inner.PSTGetInterfaceHandle(id, std::move(name), handle);
-    }
-    std::int32_t PSTTestCmdInit(std::uint16_t id, std::int32_t rs232) override {
-        return m_inner.PSTTestCmdInit(id, rs232);
-    }
+    explicit GatedPst(PstLibrary& inner) : ForwardingPst(inner) {}
     std::int32_t PSTSendCommand(std::uint32_t id, std::uint32_t handle, const char* command,
                                 std::span<const std::uint8_t> request,
                                 std::span<std::uint8_t> reply, std::int32_t& length,
@@ -331,7 +318,7 @@ class GatedPst final : public PstLibrary {
             m_cv.wait_for(lock, std::chrono::seconds(20), [&] { return m_open; });
             m_waiting = false;
         }
-        return m_inner.PSTSendCommand(id, handle, command, request, reply, length, id16);
+        return ForwardingPst::PSTSendCommand(id, handle, command, request, reply, length, id16);
     }
     void Open() {
         std::lock_guard lock(m_mutex);
@@ -348,7 +335,6 @@ class GatedPst final : public PstLibrary {
     }
 
   private:
-    PstLibrary& m_inner;
     std::mutex m_mutex;
     std::condition_variable m_cv;
     bool m_open = false;
