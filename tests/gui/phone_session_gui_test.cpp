@@ -304,7 +304,9 @@ TEST_F(PhoneSessionGuiTest, ThePointerWaitsOnlyWhileAHandlerWorks) {
 // test opens it (or, should the test never do so, for a bounded while).
 class GatedPst final : public PstLibrary {
   public:
-    explicit GatedPst(PstLibrary& inner) : m_inner(inner) {}
+    explicit GatedPst(PstLibrary& inner, FsacOp gated = FsacOp::SearchNext,
+                      std::chrono::seconds limit = std::chrono::seconds(20))
+        : m_inner(inner), m_gated(gated), m_limit(limit) {}
     std::int32_t PSTInitializeEx(std::int32_t mode, PstNotificationSink* sink) override {
         return m_inner.PSTInitializeEx(mode, sink);
     }
@@ -323,12 +325,11 @@ class GatedPst final : public PstLibrary {
                                 std::span<const std::uint8_t> request,
                                 std::span<std::uint8_t> reply, std::int32_t& length,
                                 std::uint16_t id16) override {
-        if (request.size() >= 4 &&
-            GetBe32(request, 0) == static_cast<std::uint32_t>(FsacOp::SearchNext)) {
+        if (request.size() >= 4 && GetBe32(request, 0) == static_cast<std::uint32_t>(m_gated)) {
             std::unique_lock lock(m_mutex);
             ++m_searchNexts;
             m_waiting = true;
-            m_cv.wait_for(lock, std::chrono::seconds(20), [&] { return m_open; });
+            if (!m_cv.wait_for(lock, m_limit, [&] { return m_open; })) m_timedOut = true;
             m_waiting = false;
         }
         return m_inner.PSTSendCommand(id, handle, command, request, reply, length, id16);
@@ -338,17 +339,29 @@ class GatedPst final : public PstLibrary {
         m_open = true;
         m_cv.notify_all();
     }
+    void Close() {
+        std::lock_guard lock(m_mutex);
+        m_open = false;
+    }
     bool Waiting() {
         std::lock_guard lock(m_mutex);
         return m_waiting;
     }
+    // How often the gated operation was asked for.
     int SearchNexts() {
         std::lock_guard lock(m_mutex);
         return m_searchNexts;
     }
+    bool TimedOut() {
+        std::lock_guard lock(m_mutex);
+        return m_timedOut;
+    }
 
   private:
     PstLibrary& m_inner;
+    FsacOp m_gated;
+    std::chrono::seconds m_limit;
+    bool m_timedOut = false;
     std::mutex m_mutex;
     std::condition_variable m_cv;
     bool m_open = false;
@@ -403,6 +416,35 @@ TEST_F(PhoneSessionGuiTest, EveryWayOutStopsARunningListingAndWaitsForNothingFro
         m_pst->PSTUninitialize();
         m_library = nullptr;
     }
+}
+
+// A slow link: the poll's free-space query holds the window's thread until the window has
+// painted once more, which it can only do while the query still waits for the phone.
+TEST_F(PhoneSessionGuiTest, TheWindowPaintsWhileAShortQueryWaitsForASlowPhone) {
+    GatedPst gated(*m_pst, FsacOp::FreeSpace, std::chrono::seconds(5));
+    gated.Open();  // the first poll answers at once
+    m_library = &gated;
+    OpenOnDefaultPhone();
+    ASSERT_FALSE(HasFatalFailure());
+    gated.Close();
+
+    wxWindow* status = m_frame->Status();
+    int paintsWhileWaiting = 0;
+    status->Bind(wxEVT_PAINT, [&](wxPaintEvent& e) {
+        e.Skip();
+        if (!gated.Waiting()) return;
+        ++paintsWhileWaiting;
+        gated.Open();
+    });
+    m_frame->CallAfter([status] { status->Refresh(); });
+    // Timer 1's tick as the loop delivers it, outside any pumping of the test's own.
+    m_frame->Model().OnEvent(WindowEvent::Timer, kPollTimer);
+
+    EXPECT_FALSE(gated.TimedOut()) << "the window did not paint while the phone answered";
+    EXPECT_GE(paintsWhileWaiting, 1);
+    EXPECT_EQ(Utf8(m_frame->Status()->GetStatusText(3)),
+              FormatFreeSpace(m_frame->Model().Phone().State().CachedFreeSpace()));
+    m_library = nullptr;
 }
 
 TEST_F(PhoneSessionGuiTest, TheOverallBarIsDrawnAtItsValueNotWhereItStoodAtTheLastLayout) {

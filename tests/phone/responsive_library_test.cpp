@@ -40,8 +40,8 @@ class HeldPst : public ScriptedPst {
                                 std::span<std::uint8_t> reply, std::int32_t& replyLength,
                                 std::uint16_t deviceId16) override {
         Hold();
-        return ScriptedPst::PSTSendCommand(deviceId, handle, command, request, reply,
-                                           replyLength, deviceId16);
+        return ScriptedPst::PSTSendCommand(deviceId, handle, command, request, reply, replyLength,
+                                           deviceId16);
     }
 
     void Release() {
@@ -86,7 +86,8 @@ class ResponsiveLibraryTest : public ::testing::Test {
     bool onWindowThread = true;
     int pumps = 0;
     std::function<void()> duringPump = [this] { inner.Release(); };
-    ResponsiveLibrary library{inner, [this] { return onWindowThread; }, [this] {
+    ResponsiveLibrary library{inner, [this] { return onWindowThread; },
+                              [this] {
                                   ++pumps;
                                   if (duringPump) duringPump();
                               }};
