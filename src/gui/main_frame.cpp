@@ -23,12 +23,16 @@
 #include <algorithm>
 
 #include "gui/about_dialog.h"
+#include "gui/accessible_names_gtk.h"
 #include "gui/icons.h"
+#include "gui/list_key_input.h"
+#include "gui/properties_dialog.h"
 #include "gui/wx_menu.h"
 #include "gui/wx_text.h"
 #include "phone/open_channel.h"
 #include "transfer/job.h"
 #include "transfer/stop_flag.h"
+#include "ui/accessible_names.h"
 #include "ui/language.h"
 #include "ui/main_window_ids.h"
 
@@ -60,7 +64,7 @@ void LetTheWindowPaint() {
     loop->YieldFor(wxEVT_CATEGORY_UI);
 }
 
-wxBitmap StatusIconBitmap(int iconId) {
+wxBitmapBundle StatusIconBitmap(int iconId) {
     switch (iconId) {
         case kIconConnected:
             return ConnectedIcon();
@@ -100,11 +104,16 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     m_listing = std::make_unique<MainWindowListing>(MainWindowListingParts{
         *m_model, *m_library, user, TheFileList(), m_treeModel, m_fileRows, *m_icons,
         std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui)});
+    m_files = std::make_unique<MainWindowFiles>(MainWindowFilesParts{
+        *m_model, *m_library, TheFileList(), m_treeModel, m_fileRows,
+        std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui),
+        [this](PropertiesModel& model) { return ShowPropertiesDialog(this, model); }});
     for (const auto& control : m_model->Controls()) ControlChanged(control.id);
     RebuildMenuBar();
     BindInput();
     m_model->Start();
     RenderTooltips();
+    RenderAccessibleNames();
 }
 
 MainFrame::~MainFrame() {
@@ -114,6 +123,7 @@ MainFrame::~MainFrame() {
     m_closeTimer.Stop();
     m_ui.Shutdown();
     DestroyChildren();
+    m_files.reset();
     m_listing.reset();
     m_model.reset();
 }
@@ -254,6 +264,9 @@ void MainFrame::BindInput() {
     m_list->SetActivateHandler([this](int row) {
         if (!m_closing) m_model->OnEvent(WindowEvent::ListDoubleClick, kIdFileList, {row});
     });
+    BindListKeys(*m_list, [this](ListKey key, int focusedRow) {
+        if (!m_closing) HandleListKey(*m_model, m_fileRows, key, focusedRow);
+    });
 
     // Tooltip texts are looked up when the pointer arrives, so they follow the language.
     for (const auto& [id, window] : m_controls) {
@@ -370,6 +383,7 @@ void MainFrame::MenusRebuilt() {
         });
     }
     RenderTooltips();
+    RenderAccessibleNames();
 }
 
 void MainFrame::MenuItemChanged(int id) {
@@ -425,6 +439,7 @@ void MainFrame::StatusPartChanged(int part) {
         wxStaticBitmap* icon = m_statusIcons[part];
         icon->SetBitmap(StatusIconBitmap(state.icon));
         icon->Show(state.icon != 0);
+        SetAccessibleName(icon, StatusIconName(part), state.tip);
         if (state.tip.empty()) {
             icon->UnsetToolTip();
         } else {
@@ -521,6 +536,13 @@ void MainFrame::RenderTooltips() {
     }
 }
 
+void MainFrame::RenderAccessibleNames() {
+    for (const auto& [id, window] : m_controls) SetAccessibleName(window, AccessibleNameOf(id));
+    for (int part = 0; part < 2; ++part) {
+        SetAccessibleName(m_statusIcons[part], StatusIconName(part), m_model->StatusPart(part).tip);
+    }
+}
+
 // ---- what only the toolkit knows or does ----
 
 Rect MainFrame::WindowRect() const {
@@ -576,6 +598,10 @@ void MainFrame::SetCursor(CursorShape shape) {
 
 void MainFrame::ShowAbout() {
     ShowAboutDialog(this, m_shell, m_prompts);
+}
+
+bool MainFrame::ShowHelpBook(const std::string& book, const std::string& project) {
+    return m_help.Show(book, project);
 }
 
 void MainFrame::CloseWindow() {

@@ -15,6 +15,7 @@
 #include "base/settings_store.h"
 #include "base/shell.h"
 #include "gui/file_list_view.h"
+#include "gui/help_viewer.h"
 #include "gui/type_icons.h"
 #include "gui/volume_tree_ctrl.h"
 #include "gui/wx_prompts.h"
@@ -23,6 +24,7 @@
 #include "phone/responsive_library.h"
 #include "ui/file_list_ctrl.h"
 #include "ui/main_window.h"
+#include "ui/main_window_files.h"
 #include "ui/main_window_listing.h"
 #include "ui/session_tree.h"
 #include "ui/volume_tree.h"
@@ -54,6 +56,7 @@ class MainFrame : public wxFrame, public MainWindowView {
     wxWindow* Control(int id) const;
     wxStatusBar* Status() const { return m_status; }
     wxStaticBitmap* StatusIcon(int part) const { return m_statusIcons.at(part); }
+    HelpViewer& Help() { return m_help; }
     // Whether a menu of the menu bar or a pop-up is open: Escape then belongs to it.
     bool MenuOpen() const { return m_openMenus > 0; }
 
@@ -79,6 +82,7 @@ class MainFrame : public wxFrame, public MainWindowView {
     void StopTimer(int id) override;
     void SetCursor(CursorShape shape) override;
     void ShowAbout() override;
+    bool ShowHelpBook(const std::string& book, const std::string& project) override;
     void ShowContextMenu(std::int32_t screenX, std::int32_t screenY) override;
     // Every way out: asks a running job to stop and hides the window at once, then keeps the
     // window's thread pumping for the job's last calls until the job has returned (or
@@ -94,6 +98,7 @@ class MainFrame : public wxFrame, public MainWindowView {
     void RebuildMenuBar();
     void RenderMenuMarks();
     void RenderTooltips();
+    void RenderAccessibleNames();
     void PlaceStatusIcons();
     wxMenu* BuildMenu(const std::vector<MenuItem>& items);
     void OnMenu(wxCommandEvent& event);
@@ -119,6 +124,9 @@ class MainFrame : public wxFrame, public MainWindowView {
     // File-type icons of the listed entries, and Get File List and Search on the models above.
     std::unique_ptr<DesktopIconSource> m_icons;
     std::unique_ptr<MainWindowListing> m_listing;
+    // Delete, Properties and the attribute change on the same models.
+    std::unique_ptr<MainWindowFiles> m_files;
+    HelpViewer m_help;
 
     wxPanel* m_panel = nullptr;
     wxChoice* m_devices = nullptr;

@@ -240,7 +240,14 @@ void MainWindow::BuildCommandMap() {
 void MainWindow::Later(EventKey) {}
 
 void MainWindow::OpenHelp() {
-    ShowHelp(m_ports.shell, m_ports.programFolder);
+    // Found from the executable's folder, never the current directory.
+    const auto book = FindHelpBook(m_ports.programFolder);
+    if (!book) {
+        m_ports.prompts.Message(MissingHelpBookText(m_ports.programFolder), "Velmora",
+                                PromptIcon::Stop);
+    } else if (!m_view.ShowHelpBook(*book, HelpProject(LanguageIndex()))) {
+        m_ports.prompts.Message(UnreadableHelpBookText(*book), "Velmora", PromptIcon::Stop);
+    }
 }
 
 MainWindow::HandlerScope::HandlerScope(MainWindow& window) : m_window(window) {

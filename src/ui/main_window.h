@@ -113,6 +113,8 @@ class MainWindowView {
     virtual void StopTimer(int id) = 0;
     virtual void SetCursor(CursorShape shape) = 0;
     virtual void ShowAbout() = 0;
+    // Opens the help viewer on a project inside the help book; false when it cannot read it.
+    virtual bool ShowHelpBook(const std::string& book, const std::string& project) = 0;
     virtual void ShowContextMenu(std::int32_t screenX, std::int32_t screenY) = 0;
     virtual void CloseWindow() = 0;
 };
@@ -123,7 +125,7 @@ struct MainWindowPorts {
     Prompts& prompts;
     UiThread& ui;
     Shell& shell;
-    std::string programFolder;  // ends in "/"; the help file lives there
+    std::string programFolder;  // ends in "/"; the help book is found from there
 };
 
 class MainWindow : public SessionWindow, public JobWindow, public PstNotificationSink {
