@@ -2,6 +2,7 @@
 // and runs the workers' closures only while it pumps.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -62,6 +63,30 @@ class PumpedUiThread : public UiThread {
                 m_tasks.pop_front();
             }
             task();
+        }
+    }
+
+    // Runs queued closures while busy holds (busy may change on any thread), then the ones
+    // left in the queue. False when limit passed first: a worker that never ends.
+    bool PumpWhile(const std::function<bool()>& busy, std::chrono::milliseconds limit) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        for (;;) {
+            std::function<void()> task;
+            {
+                std::unique_lock lock(m_mutex);
+                m_wake.wait_for(lock, std::chrono::milliseconds(1),
+                                [&] { return !m_tasks.empty(); });
+                if (!m_tasks.empty()) {
+                    task = std::move(m_tasks.front());
+                    m_tasks.pop_front();
+                }
+            }
+            if (task) {
+                task();
+                continue;
+            }
+            if (!busy()) return true;
+            if (std::chrono::steady_clock::now() > deadline) return false;
         }
     }
 
