@@ -154,6 +154,15 @@ PhoneTextEncoding EncodePhoneText(std::string_view utf8) {
     return result;
 }
 
+bool IsUtf8(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const auto character = CharacterAt(text, at);
+        if (!character) return false;
+        at += character->second;
+    }
+    return true;
+}
+
 std::size_t TextLength(std::string_view utf8) {
     std::size_t count = 0;
     for (std::size_t at = 0; at < utf8.size(); ++count) {
