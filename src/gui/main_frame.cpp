@@ -48,6 +48,19 @@ void UseCompactControls() {
     g_object_unref(css);
 }
 
+// The window's push buttons.
+constexpr int kButtons[] = {kIdSearch,   kIdGetFileList, kIdDownload, kIdUpload,   kIdDelete,
+                            kIdFillSpace, kIdRestart,     kIdSuspend,  kIdInterrupt};
+
+// Shows the tip, or no tip at all for an empty one.
+void ShowTip(wxWindow* window, const std::string& tip) {
+    if (tip.empty()) {
+        window->UnsetToolTip();
+    } else {
+        window->SetToolTip(FromUtf8(tip));
+    }
+}
+
 wxBitmap StatusIconBitmap(int iconId) {
     switch (iconId) {
         case kIconConnected:
@@ -130,10 +143,7 @@ void MainFrame::CreateControls() {
     m_controls[kIdProgress] = m_progress;
     m_controls[kIdFileProgress] = m_fileProgress;
     m_controls[kIdLeaveBytes] = m_leaveBytes;
-    for (int id : {kIdSearch, kIdGetFileList, kIdDownload, kIdUpload, kIdDelete, kIdFillSpace,
-                   kIdRestart, kIdSuspend, kIdInterrupt}) {
-        button(id, "");
-    }
+    for (int id : kButtons) button(id, "");
     m_controls[kIdLeaveBytesLabel] = new wxStaticText(m_panel, kIdLeaveBytesLabel, "");
 
     m_status = new wxStatusBar(m_panel, kIdStatusBar,
@@ -160,8 +170,7 @@ void MainFrame::BindInput() {
         PlaceStatusIcons();
     });
 
-    for (int id : {kIdSearch, kIdGetFileList, kIdDownload, kIdUpload, kIdDelete, kIdFillSpace,
-                   kIdRestart, kIdSuspend, kIdInterrupt}) {
+    for (int id : kButtons) {
         Bind(
             wxEVT_BUTTON,
             [this](wxCommandEvent& e) {
@@ -240,12 +249,7 @@ void MainFrame::BindInput() {
         if (id == kIdStatusBar) continue;  // its parts show their own tips
         window->Bind(wxEVT_ENTER_WINDOW, [this, id = id, window = window](wxMouseEvent& e) {
             e.Skip();
-            const auto tip = MainWindow::TooltipText(id);
-            if (tip.empty()) {
-                window->UnsetToolTip();
-            } else {
-                window->SetToolTip(FromUtf8(tip));
-            }
+            ShowTip(window, MainWindow::TooltipText(id));
         });
     }
 
@@ -405,11 +409,7 @@ void MainFrame::StatusPartChanged(int part) {
         wxStaticBitmap* icon = m_statusIcons[part];
         icon->SetBitmap(StatusIconBitmap(state.icon));
         icon->Show(state.icon != 0);
-        if (state.tip.empty()) {
-            icon->UnsetToolTip();
-        } else {
-            icon->SetToolTip(FromUtf8(state.tip));
-        }
+        ShowTip(icon, state.tip);
         PlaceStatusIcons();
     }
 }
@@ -492,12 +492,7 @@ void MainFrame::LayoutChanged() {
 void MainFrame::RenderTooltips() {
     for (const auto& [id, window] : m_controls) {
         if (id == kIdStatusBar) continue;
-        const auto tip = MainWindow::TooltipText(id);
-        if (tip.empty()) {
-            window->UnsetToolTip();
-        } else {
-            window->SetToolTip(FromUtf8(tip));
-        }
+        ShowTip(window, MainWindow::TooltipText(id));
     }
 }
 
