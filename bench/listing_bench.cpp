@@ -13,8 +13,8 @@
 #include <string>
 
 #include "fsac/file_list.h"
-#include "support/pumped_ui_thread.h"
 #include "sim/simulated_pst.h"
+#include "support/pumped_ui_thread.h"
 #include "transfer/job.h"
 #include "transfer/job_window.h"
 #include "transfer/stop_flag.h"

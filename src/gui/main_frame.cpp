@@ -49,7 +49,7 @@ void UseCompactControls() {
 }
 
 // The window's push buttons.
-constexpr int kButtons[] = {kIdSearch,   kIdGetFileList, kIdDownload, kIdUpload,   kIdDelete,
+constexpr int kButtons[] = {kIdSearch,    kIdGetFileList, kIdDownload, kIdUpload,   kIdDelete,
                             kIdFillSpace, kIdRestart,     kIdSuspend,  kIdInterrupt};
 
 // Shows the tip, or no tip at all for an empty one.

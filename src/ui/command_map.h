@@ -11,15 +11,15 @@
 namespace velmora {
 
 enum class WindowEvent {
-    Clicked,               // a button's click; id = the button
-    Command,               // a menu command; id = the command
-    ListColumnClick,       // id = the list; param = the column
-    ListRightClick,        // id = the list; x, y = screen position
-    ListDoubleClick,       // id = the list
-    Timer,                 // id = the timer
-    DeviceListChanged,     // the phone library's refresh notification
-    HelpRequest,           // F1
-    Cancel,                // Escape or the close box
+    Clicked,            // a button's click; id = the button
+    Command,            // a menu command; id = the command
+    ListColumnClick,    // id = the list; param = the column
+    ListRightClick,     // id = the list; x, y = screen position
+    ListDoubleClick,    // id = the list
+    Timer,              // id = the timer
+    DeviceListChanged,  // the phone library's refresh notification
+    HelpRequest,        // F1
+    Cancel,             // Escape or the close box
 };
 
 struct EventArgs {

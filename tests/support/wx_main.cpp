@@ -46,16 +46,15 @@ void FailOnAssert(const wxString& file, int line, const wxString& func, const wx
                  func.utf8_str().data(), file.utf8_str().data(), line, msg.utf8_str().data());
     std::abort();
 #else
-    ADD_FAILURE_AT(file.utf8_str().data(), line)
-        << "wx assertion " << cond.utf8_string() << " in " << func.utf8_string() << ": "
-        << msg.utf8_string();
+    ADD_FAILURE_AT(file.utf8_str().data(), line) << "wx assertion " << cond.utf8_string() << " in "
+                                                 << func.utf8_string() << ": " << msg.utf8_string();
 #endif
 }
 
 // HOME, the XDG folders and the tests' temporary folders, all under one folder of the run.
 fs::path MakeHome() {
-    const fs::path home =
-        velmora::test::TestTempRoot() / (std::string(VELMORA_SUITE) + "_" + std::to_string(::getpid()));
+    const fs::path home = velmora::test::TestTempRoot() /
+                          (std::string(VELMORA_SUITE) + "_" + std::to_string(::getpid()));
     fs::remove_all(home);
     for (const char* sub : {"config", "cache", "data", "runtime", "tmp"}) {
         fs::create_directories(home / sub);

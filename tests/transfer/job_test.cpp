@@ -7,10 +7,10 @@
 #include <stdexcept>
 
 #include "fsac/fsac_records.h"
+#include "support/pumped_ui_thread.h"
 #include "transfer/job_fakes.h"
 #include "transfer/stop_flag.h"
 #include "transfer/transfer_progress.h"
-#include "support/pumped_ui_thread.h"
 
 namespace velmora {
 namespace {

@@ -6,12 +6,12 @@
 #include <memory>
 #include <string>
 
+#include "support/pumped_ui_thread.h"
 #include "support/scripted_pst.h"
 #include "transfer/job.h"
 #include "transfer/job_fakes.h"
 #include "transfer/stop_flag.h"
 #include "ui/listing_fixture.h"
-#include "support/pumped_ui_thread.h"
 
 namespace velmora {
 namespace {

@@ -20,9 +20,9 @@ namespace {
 
 using test::FakeMainWindowView;
 using test::FakePrompts;
-using test::PumpedUiThread;
 using test::MemorySettingsStore;
 using test::NullShell;
+using test::PumpedUiThread;
 using test::ScriptedPst;
 using test::ScriptedReply;
 

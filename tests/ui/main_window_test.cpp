@@ -18,9 +18,9 @@ namespace {
 
 using test::FakeMainWindowView;
 using test::FakePrompts;
-using test::PumpedUiThread;
 using test::MemorySettingsStore;
 using test::NullShell;
+using test::PumpedUiThread;
 using test::StartOnlyPst;
 
 constexpr std::array<int, 10> kCommandControls{
