@@ -5,8 +5,8 @@
 #include <wx/msgdlg.h>
 #include <wx/thread.h>
 
-#include "transfer/job_window.h"
 #include "gui/wx_text.h"
+#include "transfer/job_window.h"
 
 namespace velmora {
 namespace {
@@ -55,6 +55,7 @@ PromptAnswer Answer(int result) {
 }  // namespace
 
 bool WxPrompts::OnWindowThread(const std::function<void()>& task) {
+    if (m_closed.load()) return false;
     if (wxIsMainThread()) {
         task();
         return true;

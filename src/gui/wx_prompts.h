@@ -2,6 +2,8 @@
 // thread: a worker's call is carried over and waits for the answer.
 #pragma once
 
+#include <atomic>
+
 #include "base/prompts.h"
 #include "base/ui_thread.h"
 
@@ -16,6 +18,9 @@ class WxPrompts : public Prompts {
 
     // The boxes' owner; null shows them without one.
     void SetParent(wxWindow* parent) { m_parent = parent; }
+    // The owner is closing: from now on nothing is shown and every call gets the answer of a
+    // box that could not be shown. Any thread.
+    void Close() { m_closed.store(true); }
 
     PromptAnswer MessageBox(const MessageBoxRequest& request) override;
     std::optional<std::string> SaveFile(const SaveFileRequest& request) override;
@@ -27,6 +32,7 @@ class WxPrompts : public Prompts {
 
     UiThread* m_ui;
     wxWindow* m_parent = nullptr;
+    std::atomic<bool> m_closed{false};
 };
 
 }  // namespace velmora

@@ -6,7 +6,6 @@ namespace velmora {
 
 namespace {
 
-constexpr int kStrPathNotSelected = 141;
 constexpr int kStrConnected = 142;
 constexpr int kStrDisconnected = 143;
 

@@ -170,6 +170,14 @@ void FileListCtrl::DeleteRow(int row) {
     if (m_observer) m_observer->RowDeleted(row);
 }
 
+void FileListCtrl::SetCell(int row, int column, std::string text) {
+    if (row < 0 || row >= RowCount() || column < 0 || column >= kFileListColumnCount) return;
+    auto& cell = m_rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
+    if (cell == text) return;
+    cell = std::move(text);
+    if (m_observer) m_observer->RowChanged(row);
+}
+
 bool FileListCtrl::SetView(int view) {
     if (!CheckedViewItems(view) || view == m_view) return false;
     m_view = view;

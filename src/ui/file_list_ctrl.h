@@ -117,6 +117,8 @@ class FileListCtrl {
     // A row appended at the end with its own image slot (uploads add rows this way).
     int AppendRow(ListRow row, RowIcons icons);
     void DeleteRow(int row);
+    // One cell of an existing row (a job's result: new attributes, a moved entry index).
+    void SetCell(int row, int column, std::string text);
 
     // 1 while the rows are the flat list, 0 while they are a folder. The entry reader reads it
     // on its own thread.

@@ -7,6 +7,7 @@
 
 #include "base/lang_string.h"
 #include "fsac/file_list.h"
+#include "transfer/job.h"
 #include "transfer/stop_flag.h"
 #include "ui/help.h"
 #include "ui/language.h"
@@ -226,21 +227,43 @@ void MainWindow::BuildCommandMap() {
     command(kCmdHelp, [this] { OpenHelp(); });
     command(kCmdExit, [this] { Exit(); });
 
-    on(WindowEvent::Cancel, 0, [this](const EventArgs&) { m_view.CloseWindow(); });
+    on(WindowEvent::Cancel, 0, [this](const EventArgs&) {
+        StopFlag.store(kStopRequested);  // every way out asks a running job to stop
+        m_view.CloseWindow();
+    });
 }
 
 void MainWindow::Later(EventKey) {}
 
 void MainWindow::OpenHelp() {
-    ShowHelp(m_ports.shell, m_ports.programFolder);
+    // Found from the executable's folder, never the current directory.
+    const auto book = FindHelpBook(m_ports.programFolder);
+    if (!book) {
+        m_ports.prompts.Message(MissingHelpBookText(m_ports.programFolder), "Velmora",
+                                PromptIcon::Stop);
+    } else if (!m_view.ShowHelpBook(*book, HelpProject(LanguageIndex()))) {
+        m_ports.prompts.Message(UnreadableHelpBookText(*book), "Velmora", PromptIcon::Stop);
+    }
+}
+
+MainWindow::HandlerScope::HandlerScope(MainWindow& window) : m_window(window) {
+    ++m_window.m_handlerDepth;
+}
+
+MainWindow::HandlerScope::~HandlerScope() {
+    if (--m_window.m_handlerDepth == 0) m_window.ShowArrowCursor();
 }
 
 bool MainWindow::OnEvent(WindowEvent event, int id, const EventArgs& args) {
+    HandlerScope scope(*this);
     return m_commands.Dispatch(EventKey{event, id}, args);
 }
 
 void MainWindow::Exit() {
-    TheFileList().Release();
+    StopFlag.store(kStopRequested);
+    // A job still writing the list keeps it until it has returned; the window releases it
+    // then (its closing waits for the job).
+    if (!JobBusy()) TheFileList().Release();
     if (m_exitHook) m_exitHook();
     m_view.CloseWindow();
 }
@@ -322,7 +345,9 @@ void MainWindow::SetStatusIcon(int part, int iconId, std::string tip) {
 }
 
 void MainWindow::ShowWaitCursor() {
-    m_ports.ui.Invoke([this] { m_view.SetCursor(CursorShape::Wait); });
+    if (!m_ports.ui.IsUiThread() || m_handlerDepth == 0 || m_waitShown) return;
+    m_waitShown = true;
+    m_view.SetCursor(CursorShape::Wait);
 }
 
 // ---- devices ----
@@ -353,7 +378,14 @@ void MainWindow::SelectDevice(std::optional<int> index) {
 
 void MainWindow::DeviceChosen(std::optional<int> index) {
     if (index && (*index < 0 || *index >= static_cast<int>(m_devices.size()))) index.reset();
+    const bool changed = index != m_selectedDevice;
     m_selectedDevice = index;
+    // The tree and the free space belong to the phone just picked; a job keeps the phone it
+    // works on (the list is locked then anyway).
+    if (!changed || !index || JobRunning()) return;
+    HandlerScope scope(*this);
+    m_phone->ReadPhone();
+    SetStatusPartText(kPathStatusPart, LoadLangString(kStrPathNotSelected));
 }
 
 std::optional<std::uint16_t> MainWindow::SelectedDevice() const {
@@ -403,6 +435,8 @@ void MainWindow::StopTimer(int id) {
 }
 
 void MainWindow::ShowArrowCursor() {
+    if (!m_waitShown) return;
+    m_waitShown = false;
     m_view.SetCursor(CursorShape::Arrow);
 }
 

@@ -11,7 +11,8 @@ MainWindowBrowsing::MainWindowBrowsing(MainWindow& window, VolumeTree& tree, Fil
     map.Set({WindowEvent::ListColumnClick, kIdFileList},
             [this](const EventArgs& args) { m_list.OnHeadingClick(args.param); });
     for (int id : {kCmdSortName, kCmdSortSize, kCmdSortType}) {
-        map.Set({WindowEvent::Command, id}, [this, id](const EventArgs&) { m_list.OnSortCommand(id); });
+        map.Set({WindowEvent::Command, id},
+                [this, id](const EventArgs&) { m_list.OnSortCommand(id); });
     }
 }
 
@@ -20,6 +21,7 @@ MainWindowBrowsing::~MainWindowBrowsing() {
 }
 
 void MainWindowBrowsing::OnTreeSelection(const TreeSelectionChange& change) {
+    MainWindow::HandlerScope scope(m_window);
     auto& phone = m_window.Phone();
     phone.State().SetCurrentVolumeLetter(change.volumeLetter);
     if (change.freeSpaceLetter) phone.RefreshFreeSpace(static_cast<char>(*change.freeSpaceLetter));
