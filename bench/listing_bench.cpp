@@ -1,6 +1,6 @@
 // The largest listing the protocol can announce, 65,535 entries, read from the emulated phone
-// with Get File List, then the tree and the folder view of the first volume built from it.
-// The phone image is made once in the temporary folder and kept for later runs.
+// with Get File List, then the tree and the folder view of the first volume built from it:
+// once on a volume of few folders, once on one of 6,000.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -22,38 +22,26 @@
 #include "ui/listing_commands.h"
 #include "ui/settings.h"
 #include "ui/volume_tree.h"
+#include "volume_shape.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kEntries = 65535;
-constexpr int kRootFiles = 32768;  // directly in /a, the folder view's rows
-constexpr int kFilesPerFolder = 256;
-
-// /a holds kRootFiles empty files and the rest in folders of 256, so that both the tree and
-// the folder view have work.
-fs::path PhoneImage() {
-    const fs::path image = fs::temp_directory_path() / "velmora_bench_65535";
+// The phone image is made once in the temporary folder and kept for later runs.
+fs::path PhoneImage(const VolumeShape& shape) {
+    const fs::path image = fs::temp_directory_path() / shape.name;
     const fs::path done = image / "complete";
     if (fs::exists(done)) return image;
     fs::remove_all(image);
     const fs::path volume = image / "a";
     fs::create_directories(volume);
-    const char* types[] = {"jpg", "mid", "txt", "gif", "jar", "mp3", "bmp", "wav"};
-    for (int n = 0; n < kEntries; ++n) {
-        fs::path folder = volume;
-        if (n >= kRootFiles) {
-            char name[16];
-            std::snprintf(name, sizeof name, "f%03d", (n - kRootFiles) / kFilesPerFolder);
-            folder /= name;
-            if ((n - kRootFiles) % kFilesPerFolder == 0) fs::create_directories(folder);
-        }
-        char file[32];
-        std::snprintf(file, sizeof file, "file%05d.%s", n, types[n % 8]);
-        std::ofstream(folder / file).flush();
+    for (int folder = 0; folder < FolderCount(shape); ++folder) {
+        fs::create_directories(volume / FolderOf(shape, shape.rootFiles + folder));
     }
+    for (int n = 0; n < kEntries; ++n)
+        std::ofstream(volume / FolderOf(shape, n) / FileName(n)).flush();
     std::ofstream(done).flush();
     return image;
 }
@@ -133,10 +121,10 @@ class BenchWindow : public ListingWindow, public JobWindow, public TreeSelection
 
 // onWorker: the reader on a job thread of its own, every window call carried over to the
 // bench thread as in the program; otherwise the reader runs on the bench thread too.
-void ListLargestVolume(benchmark::State& state, bool onWorker) {
+void ListLargestVolume(benchmark::State& state, const VolumeShape& shape, bool onWorker) {
     SimPhoneConfig phone;
     phone.deviceId = 1;
-    phone.image = PhoneImage();
+    phone.image = PhoneImage(shape);
     phone.volumes = {{'a', 1 << 30}};
     SimConfig config;
     config.phones = {phone};
@@ -163,29 +151,44 @@ void ListLargestVolume(benchmark::State& state, bool onWorker) {
                                           history, user, proxy,
                                           onWorker ? JobStarter(StartJob) : inlineJob, JobBusy});
 
+    std::size_t folders = 0;
     for (auto _ : state) {
         StopFlag.store(kStopRequested);
         commands.GetFileList();
         ui->PumpUntilIdle();
-        if (files.Count() != kEntries || list.RowCount() != kRootFiles) {
+        folders = tree.NodeCount(NodeKind::Folder);
+        if (files.Count() != kEntries || list.RowCount() != shape.rootFiles ||
+            folders != static_cast<std::size_t>(FolderCount(shape))) {
             state.SkipWithError("the listing did not arrive whole");
             break;
         }
     }
     state.counters["entries"] = files.Count();
+    state.counters["folders"] = static_cast<double>(folders);
     state.counters["folder rows"] = list.RowCount();
     proxy->Detach();
 }
 
 void BM_ListLargestVolume(benchmark::State& state) {
-    ListLargestVolume(state, false);
+    ListLargestVolume(state, kFlatShape, false);
 }
 BENCHMARK(BM_ListLargestVolume)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_ListLargestVolumeOnWorker(benchmark::State& state) {
-    ListLargestVolume(state, true);
+    ListLargestVolume(state, kFlatShape, true);
 }
 BENCHMARK(BM_ListLargestVolumeOnWorker)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Target: under a second, as for the volume of few folders.
+void BM_ListLargestVolumeInFolders(benchmark::State& state) {
+    ListLargestVolume(state, kFoldersShape, false);
+}
+BENCHMARK(BM_ListLargestVolumeInFolders)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_ListLargestVolumeInFoldersOnWorker(benchmark::State& state) {
+    ListLargestVolume(state, kFoldersShape, true);
+}
+BENCHMARK(BM_ListLargestVolumeInFoldersOnWorker)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 }  // namespace velmora

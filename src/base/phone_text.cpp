@@ -108,11 +108,10 @@ std::optional<std::pair<char32_t, std::size_t>> CharacterAt(std::string_view tex
 std::string NameCharacter(std::string_view utf8, char32_t c) {
     char number[16];
     std::snprintf(number, sizeof number, "U+%04X", static_cast<unsigned>(c));
-    // Appended in order: g++ 12 at -O3 takes a prepend onto a temporary for an overlapping copy.
-    std::string name = "\"";
-    name.append(utf8);
-    name.append("\" (").append(number).append(")");
-    return name;
+    // Appended piece by piece: g++ 12 at -O3 warns (-Wrestrict) about the chained operator+.
+    std::string named = "\"";
+    named.append(utf8).append("\" (").append(number).append(")");
+    return named;
 }
 
 std::string NameByte(unsigned char byte) {
@@ -153,6 +152,15 @@ PhoneTextEncoding EncodePhoneText(std::string_view utf8) {
     }
     if (!result.Ok()) result.bytes.clear();
     return result;
+}
+
+bool IsUtf8(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const auto character = CharacterAt(text, at);
+        if (!character) return false;
+        at += character->second;
+    }
+    return true;
 }
 
 std::size_t TextLength(std::string_view utf8) {

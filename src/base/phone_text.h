@@ -22,6 +22,8 @@ struct PhoneTextEncoding {
 
 PhoneTextEncoding EncodePhoneText(std::string_view utf8);
 
+// Whether text is valid UTF-8 throughout.
+bool IsUtf8(std::string_view text);
 // Characters of a UTF-8 text; a byte that belongs to no valid sequence counts as one.
 std::size_t TextLength(std::string_view utf8);
 // The first maxChars characters of a UTF-8 text, never cutting one apart.

@@ -45,7 +45,6 @@ class PhoneSession {
     VolumeCommands Commands() { return {m_library, m_window, m_prompts, m_state}; }
 
   private:
-
     PstLibrary& m_library;
     SessionWindow& m_window;
     Prompts& m_prompts;

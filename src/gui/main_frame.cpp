@@ -8,6 +8,7 @@
 #include <wx/combobox.h>
 #include <wx/dcmemory.h>
 #include <wx/display.h>
+#include <wx/evtloop.h>
 #include <wx/gauge.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
@@ -68,6 +69,14 @@ void ShowTip(wxWindow* window, const std::string& tip) {
     }
 }
 
+// While a phone command holds the window's thread: paint and lay out, nothing the user does
+// (that waits for the command's end), and never inside another such wait.
+void LetTheWindowPaint() {
+    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+    if (!loop || loop->IsYielding()) return;
+    loop->YieldFor(wxEVT_CATEGORY_UI);
+}
+
 wxBitmapBundle StatusIconBitmap(int iconId) {
     switch (iconId) {
         case kIconConnected:
@@ -98,16 +107,18 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     m_closeTimer.SetOwner(this, kCloseTimer);
     SetIcons(MainIcons());
     CreateControls();
+    m_library = std::make_unique<ResponsiveLibrary>(
+        library, [this] { return m_ui.IsUiThread(); }, LetTheWindowPaint);
     m_model = std::make_unique<MainWindow>(
-        MainWindowPorts{library, user, m_prompts, m_ui, shell, std::move(programFolder)}, *this);
+        MainWindowPorts{*m_library, user, m_prompts, m_ui, shell, std::move(programFolder)}, *this);
     m_model->AttachSessionTree(&m_sessionTree);
     m_icons = std::make_unique<DesktopIconSource>(m_ui);
     // The frame outlives the listing, so the proxy's thread is the frame's own, not owned.
     m_listing = std::make_unique<MainWindowListing>(MainWindowListingParts{
-        *m_model, library, user, TheFileList(), m_treeModel, m_fileRows, *m_icons,
+        *m_model, *m_library, user, TheFileList(), m_treeModel, m_fileRows, *m_icons,
         std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui)});
     m_files = std::make_unique<MainWindowFiles>(MainWindowFilesParts{
-        *m_model, library, TheFileList(), m_treeModel, m_fileRows,
+        *m_model, *m_library, TheFileList(), m_treeModel, m_fileRows,
         std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui),
         [this](PropertiesModel& model) { return ShowPropertiesDialog(this, model); }});
     for (const auto& control : m_model->Controls()) ControlChanged(control.id);

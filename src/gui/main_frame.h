@@ -21,6 +21,7 @@
 #include "gui/wx_prompts.h"
 #include "gui/wx_ui_thread.h"
 #include "phone/pst_library.h"
+#include "phone/responsive_library.h"
 #include "ui/file_list_ctrl.h"
 #include "ui/main_window.h"
 #include "ui/main_window_files.h"
@@ -111,6 +112,8 @@ class MainFrame : public wxFrame, public MainWindowView {
 
     Shell& m_shell;
     WxUiThread m_ui;
+    // The library as the window's commands use it: a slow answer lets the window paint.
+    std::unique_ptr<ResponsiveLibrary> m_library;
     WxPrompts m_prompts;
     // The browsing models the phone session rebuilds; m_tree and m_list draw them.
     VolumeTree m_treeModel;

@@ -676,6 +676,7 @@ SimReply SimPhone::SearchStart(std::span<const std::uint8_t> request) {
 SimReply SimPhone::SearchNext(std::span<const std::uint8_t> request, std::size_t maxReply,
                               const SimPhoneFaults& faults) {
     if (request.size() < 7 || m_nextResult >= m_results.size()) return Fail();
+    if (faults.searchNext == SearchNextFault::Empty) return Ok({});
     const std::size_t remaining = m_results.size() - m_nextResult;
     if (request[4] == 1) {
         if (maxReply < kSearchNextEntryReplySize) return Fail();

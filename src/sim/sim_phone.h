@@ -42,7 +42,8 @@ struct SimReply {
 };
 
 // Faults the phone itself must take part in; set by SimulatedPst from its FaultPlan.
-enum class SearchNextFault { None, MissingNul, CountZero, CountTooMany };
+// Empty: the reply carries no bytes at all, and the search does not move on.
+enum class SearchNextFault { None, MissingNul, CountZero, CountTooMany, Empty };
 
 struct SimPhoneFaults {
     std::optional<std::int32_t> readLimit;  // deliver at most this many bytes per read

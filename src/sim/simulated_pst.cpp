@@ -249,12 +249,16 @@ std::int32_t SimulatedPst::PSTSendCommand(std::uint32_t deviceId, std::uint32_t 
         std::lock_guard lock(m_mutex);
         SimPhone* phone = deviceId <= 0xFFFF ? Find(static_cast<std::uint16_t>(deviceId)) : nullptr;
         bool failNow = false;
+        auto isOp = [&](const std::optional<std::uint32_t>& op) {
+            return !op ||
+                   (name == kFsacCommand && request.size() >= 4 && GetBe32(request, 0) == *op);
+        };
         if (m_initialized) {
             ++m_sendsSinceFaultPlan;
+            if (isOp(m_plan.detachOp)) ++m_detachCountedSends;
             const bool matches =
                 (m_plan.failSendCommand.empty() || m_plan.failSendCommand == name) &&
-                (!m_plan.failSendOp || (name == kFsacCommand && request.size() >= 4 &&
-                                        GetBe32(request, 0) == *m_plan.failSendOp));
+                isOp(m_plan.failSendOp);
             if (matches && m_plan.failSendNumber > 0) {
                 ++m_matchingSends;
                 failNow = m_matchingSends == m_plan.failSendNumber ||
@@ -274,7 +278,7 @@ std::int32_t SimulatedPst::PSTSendCommand(std::uint32_t deviceId, std::uint32_t 
                 written = std::min(answer.bytes.size(), reply.size());
                 std::copy_n(answer.bytes.begin(), written, reply.begin());
                 replyLength = static_cast<std::int32_t>(written);
-                if (m_plan.oversizeBy > 0) {
+                if (m_plan.oversizeBy > 0 && isOp(m_plan.oversizeOp)) {
                     replyLength = static_cast<std::int32_t>(reply.size()) + m_plan.oversizeBy;
                 }
                 rate = phone->Config().rate;
@@ -286,7 +290,8 @@ std::int32_t SimulatedPst::PSTSendCommand(std::uint32_t deviceId, std::uint32_t 
                 }
             }
         }
-        if (m_plan.detachAfterSends > 0 && m_sendsSinceFaultPlan == m_plan.detachAfterSends) {
+        const int counted = m_plan.detachOp ? m_detachCountedSends : m_sendsSinceFaultPlan;
+        if (m_plan.detachAfterSends > 0 && counted == m_plan.detachAfterSends) {
             DetachLocked(m_plan.detachDevice);
         }
     }
@@ -306,6 +311,7 @@ void SimulatedPst::SetFaultPlan(const FaultPlan& plan) {
     m_plan = plan;
     m_sendsSinceFaultPlan = 0;
     m_matchingSends = 0;
+    m_detachCountedSends = 0;
 }
 
 void SimulatedPst::AttachPhone(const SimPhoneConfig& phone) {

@@ -37,12 +37,15 @@ struct FaultPlan {
 
     std::optional<std::int32_t> readLimit;  // FSAC read delivers at most this; 0 = empty reads
     std::int32_t oversizeBy = 0;  // report this many bytes more than the reply buffer holds
+    std::optional<std::uint32_t> oversizeOp;  // only for FSAC replies of this operation
     SearchNextFault searchNext = SearchNextFault::None;
     bool raiseInPhone = false;  // the phone's host throws while answering a send
 
-    // Detach this phone after the Nth send (the send itself succeeds).
+    // Detach this phone after the Nth send (the send itself succeeds); with detachOp, after
+    // the Nth FSAC send of that operation.
     int detachAfterSends = 0;
     std::uint16_t detachDevice = 0;
+    std::optional<std::uint32_t> detachOp;
 };
 
 class SimulatedPst : public PstLibrary {
@@ -103,6 +106,7 @@ class SimulatedPst : public PstLibrary {
     FaultPlan m_plan;
     int m_sendsSinceFaultPlan = 0;
     int m_matchingSends = 0;
+    int m_detachCountedSends = 0;
     std::chrono::milliseconds m_restartDelay;
     std::string m_configError;
 

@@ -46,8 +46,16 @@ void SearchHistory::Load(const SettingsStore& user) {
     m_bytes.fill(0);
     std::copy(value->begin(), value->end(), m_bytes.begin());
     // A stored slot without its terminator would run into the next one.
-    for (std::size_t slot = 0; slot < kSlots; ++slot)
+    for (std::size_t slot = 0; slot < kSlots; ++slot) {
         m_bytes[slot * kSlotBytes + kMaxMaskChars] = 0;
+        // Earlier versions kept UTF-8 here. Phone text that happens to be valid UTF-8 beyond
+        // ASCII takes letter pairs such as "Рђ" no mask is made of.
+        const std::string bytes = SlotBytes(slot);
+        const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        if (ascii || !IsUtf8(bytes)) continue;
+        if (auto encoded = EncodePhoneText(bytes); encoded.Ok()) SetSlot(slot, encoded.bytes);
+    }
 }
 
 std::string SearchHistory::Slot(std::size_t slot) const {

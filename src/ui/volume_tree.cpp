@@ -1,6 +1,9 @@
 #include "ui/volume_tree.h"
 
 #include <algorithm>
+#include <numeric>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "base/lang_string.h"
@@ -50,6 +53,12 @@ TreeNode* VolumeTree::Mutable(NodeId id) {
 std::vector<NodeId> VolumeTree::Children(NodeId id) const {
     const auto* node = Node(id);
     return node ? node->children : std::vector<NodeId>{};
+}
+
+std::size_t VolumeTree::NodeCount(NodeKind kind) const {
+    return static_cast<std::size_t>(
+        std::count_if(m_nodes.begin(), m_nodes.end(),
+                      [&](const auto& node) { return node.second.kind == kind; }));
 }
 
 NodeId VolumeTree::FindChild(NodeId parent, std::string_view text) const {
@@ -167,33 +176,66 @@ void VolumeTree::ExpandWith(NodeId id) {
         return;
     }
     // One copy serves the whole recursive build.
-    BuildChildren(id, m_files.Snapshot(EntryCount()));
+    const auto entries = m_files.Snapshot(EntryCount());
+    std::vector<std::int32_t> all(entries.size());
+    std::iota(all.begin(), all.end(), 0);
+    BuildChildren(id, entries, all);
 }
 
-void VolumeTree::BuildChildren(NodeId id, const Entries& entries) {
+namespace {
+
+// The text up to the first "/" of text that has one, or nothing.
+std::optional<std::string_view> LeadingFolder(std::string_view text) {
+    const auto slash = text.find('/');
+    if (slash == std::string_view::npos) return std::nullopt;
+    return text.substr(0, slash);
+}
+
+}  // namespace
+
+void VolumeTree::BuildChildren(NodeId id, const Entries& entries,
+                               const std::vector<std::int32_t>& candidates) {
     const std::string folderPath = NodePath(id, "/");
     RemoveChildren(id);
     if (folderPath.empty()) return;
 
-    std::string previous;
-    for (const auto& entry : entries) {
+    // A child's path is this path, its name and "/", so every entry that holds the child's path
+    // holds this one at some occurrence followed by the name's first part and a "/". Filing the
+    // entries here by that part, at every occurrence, hands each child all entries it could
+    // match and no others; each child still applies the rule in full to them.
+    std::unordered_map<std::string_view, std::vector<std::int32_t>> byFolder;
+    for (const std::int32_t e : candidates) {
+        const std::string_view path = entries[static_cast<std::size_t>(e)].path;
+        for (auto at = path.find(folderPath); at != std::string_view::npos;
+             at = path.find(folderPath, at + 1)) {
+            const auto folder = LeadingFolder(path.substr(at + folderPath.size()));
+            if (!folder) continue;
+            auto& filed = byFolder[*folder];
+            if (filed.empty() || filed.back() != e) filed.push_back(e);
+        }
+    }
+
+    std::string_view previous;
+    std::unordered_set<std::string_view> inserted;
+    for (const std::int32_t e : candidates) {
+        const auto& entry = entries[static_cast<std::size_t>(e)];
         const std::string_view path = entry.path;
         const auto at = path.find(folderPath);
         if (at == std::string_view::npos) continue;
         const auto rest = path.substr(at + folderPath.size());
         std::string_view folder = rest;
         if ((entry.attributes & kFolderEntryBits) != kFolderEntryBits) {
-            const auto slash = rest.find('/');
-            if (slash == std::string_view::npos) continue;  // a file directly in the node
-            folder = rest.substr(0, slash);
+            const auto leading = LeadingFolder(rest);
+            if (!leading) continue;  // a file directly in the node
+            folder = *leading;
         }
         // A nameless folder (a doubled "/" or a folder entry for this very node) would have the
         // node's own path and rebuild it below itself without end.
         if (folder.empty()) continue;
         if (folder == previous) continue;
-        previous = std::string(folder);
+        previous = folder;
         // Entries of one folder need not be adjacent: a later duplicate gives no node.
-        if (FindChild(id, folder) != kNoNode) continue;
+        if (!inserted.insert(folder).second) continue;
 
         const NodeId child = Insert(id, NodeKind::Folder, std::string(folder));
         InsertPlaceholder(child);
@@ -201,7 +243,12 @@ void VolumeTree::BuildChildren(NodeId id, const Entries& entries) {
         // shows an expand button exactly when it has subfolders.
         Mutable(child)->expanded = true;
         if (m_observer) m_observer->NodeExpanded(child);
-        BuildChildren(child, entries);
+        const auto filed = byFolder.find(LeadingFolder(folder).value_or(folder));
+        if (filed != byFolder.end()) {
+            BuildChildren(child, entries, filed->second);
+        } else {
+            RemoveChildren(child);
+        }
         Mutable(child)->expanded = false;
         if (m_observer) m_observer->NodeCollapsed(child);
     }

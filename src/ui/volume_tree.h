@@ -117,6 +117,8 @@ class VolumeTree {
     NodeId Root() const { return m_root; }
     const TreeNode* Node(NodeId id) const;
     std::vector<NodeId> Children(NodeId id) const;
+    // How many nodes of this kind the tree holds.
+    std::size_t NodeCount(NodeKind kind) const;
     // The child of parent with this text, or kNoNode.
     NodeId FindChild(NodeId parent, std::string_view text) const;
     std::string RootText() const;
@@ -157,8 +159,10 @@ class VolumeTree {
     // Removes the node's children and their subtrees.
     void RemoveChildren(NodeId id);
     void RemoveSubtree(NodeId id);
-    // The expansion rule for a volume or folder, recursing into every new folder.
-    void BuildChildren(NodeId id, const Entries& entries);
+    // The expansion rule for a volume or folder, recursing into every new folder. Only the
+    // entries at candidates (ascending indexes into entries) can hold the node's path.
+    void BuildChildren(NodeId id, const Entries& entries,
+                       const std::vector<std::int32_t>& candidates);
     void ExpandWith(NodeId id);
     void SortChildren(NodeId id);
     bool IsInside(NodeId id, NodeId ancestor) const;

@@ -17,15 +17,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <thread>
 
-#include "base/byte_order.h"
 #include "base/lang_string.h"
 #include "fsac/fsac_records.h"
 #include "fsac/volume_queries.h"
@@ -34,6 +31,7 @@
 #include "gui_pump.h"
 #include "sim/simulated_pst.h"
 #include "support/fakes.h"
+#include "support/held_pst.h"
 #include "transfer/job.h"
 #include "transfer/stop_flag.h"
 #include "ui/main_window_fakes.h"
@@ -42,6 +40,8 @@
 
 namespace velmora {
 namespace {
+
+constexpr auto kSearchNext = static_cast<std::uint32_t>(FsacOp::SearchNext);
 
 using test::PumpUntil;
 using test::Utf8;
@@ -301,62 +301,6 @@ TEST_F(PhoneSessionGuiTest, ThePointerWaitsOnlyWhileAHandlerWorks) {
     EXPECT_FALSE(ShowsWaitPointer(*m_frame)) << "after Search";
 }
 
-// The emulated phone with a gate before every search next: the reader waits there until the
-// test opens it (or, should the test never do so, for a bounded while).
-class GatedPst final : public PstLibrary {
-  public:
-    explicit GatedPst(PstLibrary& inner) : m_inner(inner) {}
-    std::int32_t PSTInitializeEx(std::int32_t mode, PstNotificationSink* sink) override {
-        return m_inner.PSTInitializeEx(mode, sink);
-    }
-    std::int32_t PSTUninitialize() override { return m_inner.PSTUninitialize(); }
-    std::int32_t PSTGetDeviceList(std::vector<std::uint16_t>& devices) override {
-        return m_inner.PSTGetDeviceList(devices);
-    }
-    std::int32_t PSTGetInterfaceHandle(std::uint32_t id, std::string name,
-                                       std::uint32_t& handle) override {
-        return m_inner.PSTGetInterfaceHandle(id, std::move(name), handle);
-    }
-    std::int32_t PSTTestCmdInit(std::uint16_t id, std::int32_t rs232) override {
-        return m_inner.PSTTestCmdInit(id, rs232);
-    }
-    std::int32_t PSTSendCommand(std::uint32_t id, std::uint32_t handle, const char* command,
-                                std::span<const std::uint8_t> request,
-                                std::span<std::uint8_t> reply, std::int32_t& length,
-                                std::uint16_t id16) override {
-        if (request.size() >= 4 &&
-            GetBe32(request, 0) == static_cast<std::uint32_t>(FsacOp::SearchNext)) {
-            std::unique_lock lock(m_mutex);
-            ++m_searchNexts;
-            m_waiting = true;
-            m_cv.wait_for(lock, std::chrono::seconds(20), [&] { return m_open; });
-            m_waiting = false;
-        }
-        return m_inner.PSTSendCommand(id, handle, command, request, reply, length, id16);
-    }
-    void Open() {
-        std::lock_guard lock(m_mutex);
-        m_open = true;
-        m_cv.notify_all();
-    }
-    bool Waiting() {
-        std::lock_guard lock(m_mutex);
-        return m_waiting;
-    }
-    int SearchNexts() {
-        std::lock_guard lock(m_mutex);
-        return m_searchNexts;
-    }
-
-  private:
-    PstLibrary& m_inner;
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    bool m_open = false;
-    bool m_waiting = false;
-    int m_searchNexts = 0;
-};
-
 // Leaving in the middle of a listing, every way: the job is asked to stop at once, the window
 // goes from the screen at once, serves the job's last calls and goes once the job returned.
 TEST_F(PhoneSessionGuiTest, EveryWayOutStopsARunningListingAndWaitsForNothingFrozen) {
@@ -379,7 +323,7 @@ TEST_F(PhoneSessionGuiTest, EveryWayOutStopsARunningListingAndWaitsForNothingFro
          }},
     };
     for (const Way& way : ways) {
-        GatedPst gated(*m_pst);
+        test::HeldPst gated(*m_pst, test::HoldsFsac(kSearchNext));
         m_library = &gated;
         wxTreeCtrl& tree = OpenOnDefaultPhone();
         ASSERT_FALSE(HasFatalFailure()) << way.name;
@@ -400,10 +344,40 @@ TEST_F(PhoneSessionGuiTest, EveryWayOutStopsARunningListingAndWaitsForNothingFro
         gated.Open();
         EXPECT_TRUE(PumpUntil([] { return !JobBusy() && wxTopLevelWindows.IsEmpty(); }))
             << way.name;
-        EXPECT_EQ(gated.SearchNexts(), 1) << way.name;
+        EXPECT_EQ(gated.HeldCalls(), 1) << way.name;
         m_pst->PSTUninitialize();
         m_library = nullptr;
     }
+}
+
+// A slow link: the poll's free-space query holds the window's thread until the window has
+// painted once more, which it can only do while the query still waits for the phone.
+TEST_F(PhoneSessionGuiTest, TheWindowPaintsWhileAShortQueryWaitsForASlowPhone) {
+    test::HeldPst gated(*m_pst, test::HoldsFsac(static_cast<std::uint32_t>(FsacOp::FreeSpace)),
+                        std::chrono::seconds(5));
+    gated.Open();  // the first poll answers at once
+    m_library = &gated;
+    OpenOnDefaultPhone();
+    ASSERT_FALSE(HasFatalFailure());
+    gated.Close();
+
+    wxWindow* status = m_frame->Status();
+    int paintsWhileWaiting = 0;
+    status->Bind(wxEVT_PAINT, [&](wxPaintEvent& e) {
+        e.Skip();
+        if (!gated.Waiting()) return;
+        ++paintsWhileWaiting;
+        gated.Open();
+    });
+    m_frame->CallAfter([status] { status->Refresh(); });
+    // Timer 1's tick as the loop delivers it, outside any pumping of the test's own.
+    m_frame->Model().OnEvent(WindowEvent::Timer, kPollTimer);
+
+    EXPECT_FALSE(gated.TimedOut()) << "the window did not paint while the phone answered";
+    EXPECT_GE(paintsWhileWaiting, 1);
+    EXPECT_EQ(Utf8(m_frame->Status()->GetStatusText(3)),
+              FormatFreeSpace(m_frame->Model().Phone().State().CachedFreeSpace()));
+    m_library = nullptr;
 }
 
 TEST_F(PhoneSessionGuiTest, TheOverallBarIsDrawnAtItsValueNotWhereItStoodAtTheLastLayout) {

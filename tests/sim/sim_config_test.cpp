@@ -186,36 +186,23 @@ TEST(SimDefaultPhone, SeededOnFirstUseOnly) {
 TEST(SimDefaultPhone, NoHomeNoImage) {
     TempFolder tmp;
     const auto phones = tmp.path() / "phones.ini";
-    std::ofstream(phones) << "[phone 1]\n[phone 2]\nimage = " << (tmp.path() / "two").string()
-                          << "\n";
-    const std::string noHome = "nowhere to keep their images";
-    const std::map<std::string, std::string> environments[] = {
-        {},
-        {{"HOME", (tmp.path() / "missing").string()}},
-        {{"HOME", "relative/home"}},
-        {{"HOME", tmp.path().string()}, {"XDG_DATA_HOME", "relative/data"}, {"USER", "x"}},
-    };
-    for (auto env : environments) {
-        if (env.count("XDG_DATA_HOME")) {
-            // A relative XDG_DATA_HOME is ignored: the existing home serves.
-            const auto dataFolder = EmulatorDataFolder(FakeEnv(env));
-            ASSERT_TRUE(dataFolder);
-            EXPECT_EQ(*dataFolder, tmp.path() / ".local" / "share" / "Velmora");
-            continue;
-        }
-        EXPECT_FALSE(EmulatorDataFolder(FakeEnv(env))) << env.size();
+    std::ofstream(phones) << "[phone 1]\n[phone 2]\nimage = " << (tmp.path() / "two").string();
+    for (const char* home : {"", "relative/home", "/no/such/home"}) {
+        std::map<std::string, std::string> env;
+        if (*home) env["HOME"] = home;
+        EXPECT_FALSE(EmulatorDataFolder(FakeEnv(env))) << home;
         SimConfig config = LoadEmulatorConfig(FakeEnv(env));
-        EXPECT_THAT(config.error, HasSubstr(noHome));
+        EXPECT_THAT(config.error, HasSubstr("nowhere to keep their images")) << home;
         EXPECT_TRUE(config.phones.empty());
-
-        // A phones file whose phone lacks an image key is refused as well.
+        // A phone of the phones file that needs the default image is refused as well.
         env["VELMORA_PHONES"] = phones.string();
         config = LoadEmulatorConfig(FakeEnv(env));
-        EXPECT_THAT(config.error, HasSubstr("phone 1 has no image key"));
-        EXPECT_THAT(config.error, HasSubstr(noHome));
+        EXPECT_THAT(config.error, HasSubstr("phone 1 has no image key")) << home;
         EXPECT_TRUE(config.phones.empty());
     }
-    EXPECT_FALSE(std::filesystem::exists("/tmp/.local/share/Velmora/phone1"));
+    // A relative XDG_DATA_HOME is ignored for an existing home.
+    EXPECT_EQ(EmulatorDataFolder(FakeEnv({{"HOME", tmp.path()}, {"XDG_DATA_HOME", "rel"}})),
+              tmp.path() / ".local" / "share" / "Velmora");
 }
 
 TEST(SimPhonesFile, TwoPhonesMayNotShareAnImage) {

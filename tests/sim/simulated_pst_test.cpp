@@ -323,6 +323,48 @@ TEST(SimFaults, DetachAfterTheNthSend) {
     EXPECT_TRUE(rig.library->WaitForNotifications(2, kWait));
 }
 
+TEST(SimFaults, OversizeDetachAndEmptyRepliesNamedByOperation) {
+    TempFolder tmp;
+    Rig rig({TestPhone(tmp.path())});
+    ASSERT_TRUE(rig.library->WaitForNotifications(1, kWait));
+    ASSERT_EQ(rig.Upload("/a/f.bin", std::string(3000, 'd')), 0);
+
+    // Over-long lengths for reads only: the open before them reports its true length.
+    FaultPlan plan;
+    plan.oversizeBy = 7;
+    plan.oversizeOp = 1;
+    rig.library->SetFaultPlan(plan);
+    EXPECT_LE(rig.Send(OpenRequest("/a/f.bin"), 2).length, 2);
+    EXPECT_EQ(rig.Send(ReadRequest(1024), 1024).length, 1024 + 7);
+
+    // Detach counted on reads: the close between them does not count.
+    plan = {};
+    plan.detachAfterSends = 2;
+    plan.detachDevice = 1;
+    plan.detachOp = 1;
+    rig.library->SetFaultPlan(plan);
+    EXPECT_EQ(rig.Send(ReadRequest(1024), 1024).rc, 0);
+    EXPECT_EQ(rig.Send(CloseRequest()).rc, 0);
+    ASSERT_EQ(rig.Send(OpenRequest("/a/f.bin"), 2).rc, 0);
+    EXPECT_FALSE(Devices(*rig.library).empty());
+    EXPECT_EQ(rig.Send(ReadRequest(1024), 1024).rc, 0) << "the Nth read itself succeeds";
+    EXPECT_TRUE(Devices(*rig.library).empty());
+
+    TempFolder other;
+    Rig again({TestPhone(other.path())});
+    ASSERT_TRUE(again.library->WaitForNotifications(1, kWait));
+    ASSERT_EQ(again.Upload("/a/f.bin", "x"), 0);
+    plan = {};
+    plan.searchNext = SearchNextFault::Empty;
+    again.library->SetFaultPlan(plan);
+    ASSERT_EQ(again.Send(SearchStartRequest("/a/*"), 2).rc, 0);
+    const SendResult empty = again.Send(SearchNextRequest(true));
+    EXPECT_EQ(empty.rc, 0);
+    EXPECT_EQ(empty.length, 0);
+    again.library->SetFaultPlan({});
+    EXPECT_EQ(again.Send(SearchNextRequest(true)).length, 272) << "the search did not move on";
+}
+
 TEST(SimLibrary, ConcurrentSendsRestartsAndDetachesTraceWholeLines) {
     TempFolder tmp;
     const auto trace = tmp.path() / "trace.txt";

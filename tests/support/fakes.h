@@ -17,7 +17,7 @@ namespace velmora::test {
 
 // Records every box; answers from a script, then with the first button's answer.
 class FakePrompts : public Prompts {
-public:
+  public:
     PromptAnswer MessageBox(const MessageBoxRequest& request) override;
     std::optional<std::string> SaveFile(const SaveFileRequest& request) override;
     std::vector<std::string> OpenFiles(const OpenFilesRequest& request) override;
@@ -32,14 +32,14 @@ public:
     std::vector<SaveFileRequest> saveRequests;
     std::vector<OpenFilesRequest> openRequests;
 
-private:
+  private:
     mutable std::mutex m_mutex;
     std::vector<MessageBoxRequest> m_boxes;
 };
 
 // An in-memory key with case-insensitive names; can pretend to be missing or read-only.
 class MemorySettingsStore : public SettingsStore {
-public:
+  public:
     explicit MemorySettingsStore(bool exists = true) : m_exists(exists) {}
     bool KeyExists() const override;
     bool CreateKey() override;
@@ -52,7 +52,7 @@ public:
     bool failCreate = false;
     bool failWrite = false;
 
-private:
+  private:
     static std::string Key(std::string_view name);
     mutable std::mutex m_mutex;
     bool m_exists;
@@ -62,14 +62,14 @@ private:
 
 // Records the status parts and counts wait cursors.
 class RecordingStatus : public StatusSink {
-public:
+  public:
     void SetStatusText(int part, const std::string& text) override;
     void ShowWaitCursor() override;
     std::string Text(int part) const;
     std::vector<std::string> History(int part) const;
     int waitCursors() const;
 
-private:
+  private:
     mutable std::mutex m_mutex;
     std::map<int, std::vector<std::string>> m_history;
     int m_waitCursors = 0;
@@ -84,7 +84,7 @@ public:
     int Rand() override;
     std::atomic<std::int64_t> now{1000};
 
-private:
+  private:
     unsigned m_state = 1;
 };
 

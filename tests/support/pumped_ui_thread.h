@@ -92,6 +92,14 @@ class PumpedUiThread : public UiThread {
         return m_tasks.size();
     }
 
+    // Pumps while `busy` holds (it may change on any thread), then runs what is left queued;
+    // false when `limit` passed first: a worker that never ends.
+    bool PumpWhile(const std::function<bool()>& busy, std::chrono::milliseconds limit) {
+        if (!PumpUntil([&] { return !busy(); }, limit)) return false;
+        Drain();
+        return true;
+    }
+
     // Calls from other threads handed over so far.
     int Handovers() const {
         std::lock_guard lock(m_mutex);

@@ -130,6 +130,20 @@ TEST(SearchHistoryTest, ShortValueFillsFromTheStart) {
     EXPECT_EQ(history.Masks(), (std::vector<std::string>{"*.a"}));
 }
 
+// Slots an earlier version wrote in UTF-8 read as what they said; phone text stays as it is.
+TEST(SearchHistoryTest, SlotsOfEarlierVersionsAreRead) {
+    MemorySettingsStore store;
+    Binary array(360, 0);
+    const std::string old = "*Фото*", phone = "*\xD4\xEE\xF2\xEE*";
+    std::copy(old.begin(), old.end(), array.begin());
+    std::copy(phone.begin(), phone.end(), array.begin() + 36);
+    store.Set("SearchArray", array);
+    SearchHistory history;
+    history.Load(store);
+    EXPECT_EQ(history.Masks(), (std::vector<std::string>{"*Фото*", "*Фото*"}));
+    EXPECT_EQ(history.Bytes()[1], 0xD4);
+}
+
 TEST(SearchHistoryTest, UnterminatedStoredSlotsStayWithinTheirSlot) {
     MemorySettingsStore store;
     store.Set("SearchArray", Binary(360, 'z'));

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 
 #include "support/fakes.h"
+#include "ui/text_compare.h"
 
 namespace velmora {
 namespace {
@@ -155,6 +158,70 @@ TEST_F(VolumeTreeTest, FolderEntriesNamelessFoldersAndUnreadEntries) {
     tree.SetEntryCount(5);  // the last one was never read
     tree.Expand(Volume("/a"));
     EXPECT_EQ(ChildTexts(Volume("/a")), (Texts{"pics"}));
+}
+
+// The expansion rule as written, every entry read again for every folder: the tree must show
+// exactly this however it finds the entries of a node. "name(children)" per folder, sorted.
+std::string FoldersByTheRule(const std::vector<std::pair<std::string, std::uint16_t>>& entries,
+                             const std::string& path) {
+    Texts names;
+    std::string previous;
+    for (const auto& [entry, attributes] : entries) {
+        const auto at = entry.find(path);
+        if (at == std::string::npos) continue;
+        std::string folder = entry.substr(at + path.size());
+        if ((attributes & 0x0A) != 0x0A) {
+            if (folder.find('/') == std::string::npos) continue;
+            folder.resize(folder.find('/'));
+        }
+        if (folder.empty() || folder == previous) continue;
+        previous = folder;
+        if (std::find(names.begin(), names.end(), folder) == names.end()) names.push_back(folder);
+    }
+    std::stable_sort(names.begin(), names.end(),
+                     [](const auto& a, const auto& b) { return CompareText(a, b) < 0; });
+    std::string shown;
+    for (const auto& name : names) {
+        shown += name + "(" + FoldersByTheRule(entries, path + name + "/") + ")";
+    }
+    return shown;
+}
+
+TEST_F(VolumeTreeTest, PathsHeldFurtherInsideBuildTheFoldersTheRuleGives) {
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::string, std::uint16_t>> entries;
+    } cases[] = {
+        {"a volume's path inside another volume's entry",
+         {{"/b/a/x/y/f", 0x20}, {"/a/z/f", 0x20}, {"/b/q/a/x/w/g", 0x20}}},
+        {"the path again further down", {{"/a/x/a/y/f", 0x20}, {"/a/y/a/x/z/g", 0x20}}},
+        {"overlapping occurrences", {{"/a/a/a/f", 0x20}, {"/a/a/b/a/a/c/g", 0x20}}},
+        {"folder entries with a slash in the name",
+         {{"/a/x/y", 0x0A}, {"/a/x/y/z/f", 0x20}, {"/b/x/y", 0x0A}}},
+        {"a folder entry ending in a slash, and a doubled slash",
+         {{"/a/m/", 0x0A}, {"/a/m//n/f", 0x20}, {"/a/m/n//o/g", 0x20}}},
+        {"scattered duplicates and case",
+         {{"/a/x/1", 0x20}, {"/a/y/2", 0x20}, {"/a/X/3/4", 0x20}, {"/a/x/3/5", 0x20}}},
+    };
+    for (const auto& c : cases) {
+        std::vector<Spec> specs;
+        for (const auto& [path, attributes] : c.entries) specs.push_back({path, attributes});
+        Load(specs);
+        tree.ResetTree(true);
+        for (const char* volume : {"/a", "/b"}) {
+            tree.Expand(Volume(volume));
+            std::function<std::string(NodeId)> shown = [&](NodeId id) {
+                std::string text;
+                for (const NodeId child : tree.Children(id)) {
+                    if (tree.Node(child)->kind == NodeKind::Placeholder) continue;
+                    text += tree.Node(child)->text + "(" + shown(child) + ")";
+                }
+                return text;
+            };
+            EXPECT_EQ(shown(Volume(volume)), FoldersByTheRule(c.entries, std::string(volume) + "/"))
+                << c.what << ", volume " << volume;
+        }
+    }
 }
 
 TEST_F(VolumeTreeTest, CollapseThenExpandGivesTheSameChildren) {
