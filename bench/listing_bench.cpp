@@ -4,22 +4,17 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
-#include "calling_thread.h"
 #include "fsac/file_list.h"
 #include "sim/simulated_pst.h"
+#include "support/pumped_ui_thread.h"
 #include "transfer/job.h"
 #include "transfer/job_window.h"
 #include "transfer/stop_flag.h"
@@ -54,58 +49,6 @@ fs::path PhoneImage(const VolumeShape& shape) {
 class NoSink : public PstNotificationSink {
   public:
     void OnDeviceListChanged() override {}
-};
-
-// The window's thread is the bench thread, pumping what a worker hands over.
-class PumpedThread : public UiThread {
-  public:
-    bool Invoke(std::function<void()> task) override {
-        if (IsUiThread()) {
-            task();
-            return true;
-        }
-        bool done = false;
-        std::unique_lock lock(m_mutex);
-        m_tasks.push_back([&] {
-            task();
-            std::lock_guard doneLock(m_mutex);
-            done = true;
-            m_changed.notify_all();
-        });
-        m_changed.notify_all();
-        m_changed.wait(lock, [&] { return done; });
-        return true;
-    }
-    void Post(std::function<void()> task) override {
-        std::lock_guard lock(m_mutex);
-        m_tasks.push_back(std::move(task));
-        m_changed.notify_all();
-    }
-    bool IsUiThread() const override { return std::this_thread::get_id() == m_owner; }
-    // Runs tasks until no job is left.
-    void PumpUntilIdle() {
-        for (;;) {
-            std::function<void()> task;
-            {
-                std::unique_lock lock(m_mutex);
-                m_changed.wait_for(lock, std::chrono::milliseconds(1),
-                                   [&] { return !m_tasks.empty(); });
-                if (m_tasks.empty()) {
-                    if (!JobBusy()) return;
-                    continue;
-                }
-                task = std::move(m_tasks.front());
-                m_tasks.pop_front();
-            }
-            task();
-        }
-    }
-
-  private:
-    std::thread::id m_owner = std::this_thread::get_id();
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<std::function<void()>> m_tasks;
 };
 
 // Any box means the listing went wrong.
@@ -177,7 +120,7 @@ class BenchWindow : public ListingWindow, public JobWindow, public TreeSelection
 };
 
 // onWorker: the reader on a job thread of its own, every window call carried over to the
-// bench thread as in the program; otherwise everything runs on the bench thread.
+// bench thread as in the program; otherwise the reader runs on the bench thread too.
 void ListLargestVolume(benchmark::State& state, const VolumeShape& shape, bool onWorker) {
     SimPhoneConfig phone;
     phone.deviceId = 1;
@@ -198,9 +141,7 @@ void ListLargestVolume(benchmark::State& state, const VolumeShape& shape, bool o
     SharedIcons icons;
     SearchHistory history;
     NoSettings user;
-    auto pumped = std::make_shared<PumpedThread>();
-    std::shared_ptr<UiThread> ui = pumped;
-    if (!onWorker) ui = std::make_shared<CallingThread>();
+    auto ui = std::make_shared<test::PumpedUiThread>();
     auto proxy = std::make_shared<JobWindowProxy>(ui, window);
     JobStarter inlineJob = [](std::function<void()> worker) {
         worker();
@@ -214,7 +155,7 @@ void ListLargestVolume(benchmark::State& state, const VolumeShape& shape, bool o
     for (auto _ : state) {
         StopFlag.store(kStopRequested);
         commands.GetFileList();
-        if (onWorker) pumped->PumpUntilIdle();
+        ui->PumpUntilIdle();
         folders = tree.NodeCount(NodeKind::Folder);
         if (files.Count() != kEntries || list.RowCount() != shape.rootFiles ||
             folders != static_cast<std::size_t>(FolderCount(shape))) {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "calling_thread.h"
 #include "gui/file_list_view.h"
 #include "gui/type_icons.h"
+#include "support/pumped_ui_thread.h"
 
 namespace velmora {
 namespace {
@@ -31,7 +31,7 @@ std::vector<FileEntry> LargestListing(IconSource& icons) {
 }
 
 void BM_FlatFillOfTheLargestSearch(benchmark::State& state) {
-    CallingThread ui;
+    test::PumpedUiThread ui;
     DesktopIconSource icons(ui);
     const auto entries = LargestListing(icons);
     auto* frame = new wxFrame(nullptr, wxID_ANY, "Velmora", wxDefaultPosition, wxSize(660, 420));

@@ -1,19 +1,14 @@
 // The cost of giving a full listing (65,535 entries, the most a search can announce) its
 // icons, with the per-type cache warm and cold, against what one theme lookup costs.
 #include <benchmark/benchmark.h>
-#include <wx/app.h>
-#include <wx/init.h>
-#include <wx/log.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "calling_thread.h"
 #include "gui/type_icons.h"
+#include "support/pumped_ui_thread.h"
 
 namespace velmora {
 namespace {
@@ -45,7 +40,7 @@ void CallEveryEntry(DesktopIconSource& icons, const std::vector<std::string>& ty
 }
 
 void BM_FileTypeIconWarmCache(benchmark::State& state) {
-    CallingThread ui;
+    test::PumpedUiThread ui;
     DesktopIconSource icons(ui);
     const auto types = PhoneTypes();
     CallEveryEntry(icons, types);
@@ -58,7 +53,7 @@ BENCHMARK(BM_FileTypeIconWarmCache)->Unit(benchmark::kMillisecond);
 
 // A new source each time: its two fallback lookups, one lookup per type and size, then hits.
 void BM_FileTypeIconColdCache(benchmark::State& state) {
-    CallingThread ui;
+    test::PumpedUiThread ui;
     const auto types = PhoneTypes();
     int lookups = 0;
     for (auto _ : state) {
@@ -73,7 +68,7 @@ BENCHMARK(BM_FileTypeIconColdCache)->Unit(benchmark::kMillisecond);
 
 // One miss: what every call would cost without the cache.
 void BM_OneThemeLookup(benchmark::State& state) {
-    CallingThread ui;
+    test::PumpedUiThread ui;
     for (auto _ : state) {
         state.PauseTiming();
         auto icons = std::make_unique<DesktopIconSource>(ui);
@@ -88,24 +83,3 @@ BENCHMARK(BM_OneThemeLookup)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace velmora
-
-int main(int argc, char** argv) {
-    const char* display = std::getenv("DISPLAY");
-    if (!display || !display[0]) {
-        std::fprintf(stderr, "No X display: run under xvfb-run -a.\n");
-        return 1;
-    }
-    benchmark::Initialize(&argc, argv);
-    wxApp::SetInstance(new wxApp);
-    int wxArgc = 1;
-    char* wxArgv[] = {argv[0], nullptr};
-    if (!wxEntryStart(wxArgc, wxArgv)) {
-        std::fprintf(stderr, "GTK could not open the display %s.\n", display);
-        return 1;
-    }
-    delete wxLog::SetActiveTarget(new wxLogStderr);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    wxEntryCleanup();
-    return 0;
-}

@@ -25,8 +25,6 @@ class FileConfigStore : public SettingsStore {
     // one). Refuses names wxFileConfig would take as paths and texts that are not UTF-8.
     bool Write(std::string_view name, const SettingValue& value) override;
 
-    const std::string& FilePath() const { return m_filePath; }
-
   private:
     std::string m_filePath;
     mutable std::mutex m_mutex;  // wxFileConfig is not thread-safe; callers may be workers

@@ -24,7 +24,6 @@ class HyperLinkCtrl : public wxControl {
     void SetTarget(const wxString& target);
     void SetUnderlineMode(int mode);
 
-    const HyperLink& Link() const { return m_link; }
     wxString Target() const { return wxString::FromUTF8(m_link.Target()); }
     // What a click does: opens the target, or beeps and shows why it could not.
     void Click();

@@ -56,6 +56,19 @@ void UseCompactControls() {
     g_object_unref(css);
 }
 
+// The window's push buttons.
+constexpr int kButtons[] = {kIdSearch,    kIdGetFileList, kIdDownload, kIdUpload,   kIdDelete,
+                            kIdFillSpace, kIdRestart,     kIdSuspend,  kIdInterrupt};
+
+// Shows the tip, or no tip at all for an empty one.
+void ShowTip(wxWindow* window, const std::string& tip) {
+    if (tip.empty()) {
+        window->UnsetToolTip();
+    } else {
+        window->SetToolTip(FromUtf8(tip));
+    }
+}
+
 // While a phone command holds the window's thread: paint and lay out, nothing the user does
 // (that waits for the command's end), and never inside another such wait.
 void LetTheWindowPaint() {
@@ -162,10 +175,7 @@ void MainFrame::CreateControls() {
     m_controls[kIdProgress] = m_progress;
     m_controls[kIdFileProgress] = m_fileProgress;
     m_controls[kIdLeaveBytes] = m_leaveBytes;
-    for (int id : {kIdSearch, kIdGetFileList, kIdDownload, kIdUpload, kIdDelete, kIdFillSpace,
-                   kIdRestart, kIdSuspend, kIdInterrupt}) {
-        button(id, "");
-    }
+    for (int id : kButtons) button(id, "");
     m_controls[kIdLeaveBytesLabel] = new wxStaticText(m_panel, kIdLeaveBytesLabel, "");
 
     m_status = new wxStatusBar(m_panel, kIdStatusBar,
@@ -192,8 +202,7 @@ void MainFrame::BindInput() {
         PlaceStatusIcons();
     });
 
-    for (int id : {kIdSearch, kIdGetFileList, kIdDownload, kIdUpload, kIdDelete, kIdFillSpace,
-                   kIdRestart, kIdSuspend, kIdInterrupt}) {
+    for (int id : kButtons) {
         Bind(
             wxEVT_BUTTON,
             [this](wxCommandEvent& e) {
@@ -279,12 +288,7 @@ void MainFrame::BindInput() {
         if (id == kIdStatusBar) continue;  // its parts show their own tips
         window->Bind(wxEVT_ENTER_WINDOW, [this, id = id, window = window](wxMouseEvent& e) {
             e.Skip();
-            const auto tip = MainWindow::TooltipText(id);
-            if (tip.empty()) {
-                window->UnsetToolTip();
-            } else {
-                window->SetToolTip(FromUtf8(tip));
-            }
+            ShowTip(window, MainWindow::TooltipText(id));
         });
     }
 
@@ -446,11 +450,7 @@ void MainFrame::StatusPartChanged(int part) {
         icon->SetBitmap(StatusIconBitmap(state.icon));
         icon->Show(state.icon != 0);
         SetAccessibleName(icon, StatusIconName(part), state.tip);
-        if (state.tip.empty()) {
-            icon->UnsetToolTip();
-        } else {
-            icon->SetToolTip(FromUtf8(state.tip));
-        }
+        ShowTip(icon, state.tip);
         PlaceStatusIcons();
     }
 }
@@ -533,12 +533,7 @@ void MainFrame::LayoutChanged() {
 void MainFrame::RenderTooltips() {
     for (const auto& [id, window] : m_controls) {
         if (id == kIdStatusBar) continue;
-        const auto tip = MainWindow::TooltipText(id);
-        if (tip.empty()) {
-            window->UnsetToolTip();
-        } else {
-            window->SetToolTip(FromUtf8(tip));
-        }
+        ShowTip(window, MainWindow::TooltipText(id));
     }
 }
 

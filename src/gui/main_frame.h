@@ -54,7 +54,6 @@ class MainFrame : public wxFrame, public MainWindowView {
     ~MainFrame() override;
 
     MainWindow& Model() { return *m_model; }
-    UiThread& Ui() { return m_ui; }
     Prompts& WindowPrompts() { return m_windowPrompts; }
     // The control with that dialog id (the status bar is 123), or null.
     wxWindow* Control(int id) const;

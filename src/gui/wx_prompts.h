@@ -16,7 +16,6 @@ class WxPrompts : public Prompts {
     // Without a UiThread every call must come from the window's thread (start-up boxes).
     explicit WxPrompts(UiThread* ui = nullptr) : m_ui(ui) {}
 
-    void SetUiThread(UiThread* ui) { m_ui = ui; }
     // The boxes' owner; null shows them without one.
     void SetParent(wxWindow* parent) { m_parent = parent; }
     // The owner is closing: from now on nothing is shown and every call gets the answer of a

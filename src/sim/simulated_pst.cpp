@@ -346,11 +346,6 @@ bool SimulatedPst::DetachPhone(std::uint16_t deviceId) {
     return true;
 }
 
-std::uint64_t SimulatedPst::NotificationCount() const {
-    std::lock_guard lock(m_mutex);
-    return m_deliveredCount;
-}
-
 bool SimulatedPst::WaitForNotifications(std::uint64_t count,
                                         std::chrono::milliseconds timeout) const {
     std::unique_lock lock(m_mutex);

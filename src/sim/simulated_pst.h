@@ -76,8 +76,7 @@ class SimulatedPst : public PstLibrary {
     void AttachPhone(const SimPhoneConfig& phone);
     bool AttachPhone(std::uint16_t deviceId);
     bool DetachPhone(std::uint16_t deviceId);
-    // Notifications delivered to the sink so far, and a bounded wait for the count.
-    std::uint64_t NotificationCount() const;
+    // A bounded wait until the sink has had count notifications in all.
     bool WaitForNotifications(std::uint64_t count, std::chrono::milliseconds timeout) const;
     // Runs f on a phone under the library's lock (seeding, inspection); false if unknown.
     template <typename F>

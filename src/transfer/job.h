@@ -91,7 +91,6 @@ class JobRun {
     void StartProgress(std::int32_t total, const std::string& message);
     // Shows the per-file bar for a transfer over more than one file.
     void ShowFileBarFor(std::int32_t fileCount);
-    bool fileBarShown() const { return m_fileBarShown; }
     // Per-file bar range 0..size at position 0 / at a position; nothing when it is hidden.
     void StartFileBar(std::int32_t size);
     void SetFileBar(std::int32_t position);

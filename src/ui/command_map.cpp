@@ -21,11 +21,4 @@ bool CommandMap::Has(EventKey key) const {
     return m_rows.contains(key);
 }
 
-std::vector<EventKey> CommandMap::Keys() const {
-    std::vector<EventKey> keys;
-    keys.reserve(m_rows.size());
-    for (const auto& [key, handler] : m_rows) keys.push_back(key);
-    return keys;
-}
-
 }  // namespace velmora

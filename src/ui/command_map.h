@@ -11,18 +11,15 @@
 namespace velmora {
 
 enum class WindowEvent {
-    Clicked,               // a button's click; id = the button
-    Command,               // a menu command; id = the command
-    TreeSelectionChanged,  // id = the tree
-    ListColumnClick,       // id = the list; param = the column
-    ListRightClick,        // id = the list; x, y = screen position
-    ListDoubleClick,       // id = the list
-    Timer,                 // id = the timer
-    DeviceListChanged,     // the phone library's refresh notification
-    GetFileInfo,           // a listing read one entry; param = its index
-    HelpRequest,           // F1
-    Ok,                    // Enter while no push button has the focus
-    Cancel,                // Escape or the close box
+    Clicked,            // a button's click; id = the button
+    Command,            // a menu command; id = the command
+    ListColumnClick,    // id = the list; param = the column
+    ListRightClick,     // id = the list; x, y = screen position
+    ListDoubleClick,    // id = the list
+    Timer,              // id = the timer
+    DeviceListChanged,  // the phone library's refresh notification
+    HelpRequest,        // F1
+    Cancel,             // Escape or the close box
 };
 
 struct EventArgs {
@@ -46,7 +43,6 @@ class CommandMap {
     // Runs the row's handler; false when no row matches.
     bool Dispatch(EventKey key, const EventArgs& args = {}) const;
     bool Has(EventKey key) const;
-    std::vector<EventKey> Keys() const;
 
   private:
     std::map<EventKey, Handler> m_rows;

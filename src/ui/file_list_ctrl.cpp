@@ -229,10 +229,6 @@ void FileListCtrl::SelectOnly(int row) {
     for (int i = 0; i < RowCount(); ++i) SetRowSelected(i, i == row);
 }
 
-void FileListCtrl::ClearSelection() {
-    SelectOnly(-1);
-}
-
 std::vector<int> FileListCtrl::SelectedRows() const {
     std::vector<int> rows;
     for (int i = 0; i < RowCount(); ++i) {

@@ -141,7 +141,6 @@ class FileListCtrl {
 
     void SetRowSelected(int row, bool selected);
     void SelectOnly(int row);
-    void ClearSelection();
     std::vector<int> SelectedRows() const;
 
     // The headings follow the language switch.

@@ -49,7 +49,6 @@ class HyperLink {
     static constexpr int kUnderlineAlways = 1;
     static constexpr int kHoverTimerId = 100;
     static constexpr int kHoverTimerMs = 100;
-    static constexpr int kToolId = 1;
 
     // Takes over a control showing controlText: an empty target becomes that text (with
     // "http://" for a "www." address), an empty text shows the target.

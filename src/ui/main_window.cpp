@@ -130,7 +130,6 @@ MainWindow::MainWindow(MainWindowPorts ports, MainWindowView& view)
         m_columns[i] = ColumnState{"", kFileListColumns[i].initialWidth, kFileListColumns[i].align};
     }
     m_mainMenu = MainMenu(LanguageIndex());
-    m_contextMenu = ContextMenu(LanguageIndex());
     BuildCommandMap();
 }
 
@@ -197,7 +196,7 @@ void MainWindow::BuildCommandMap() {
 
     on(WindowEvent::Timer, kPollTimer, [this](const EventArgs&) { m_phone->OnPollTimer(); });
     on(WindowEvent::DeviceListChanged, 0, [this](const EventArgs&) { SchedulePoll(); });
-    // Get File List, Search and "WM_GET_FILE_INFO" are the listing's rows (MainWindowListing).
+    // Get File List and Search are the listing's rows (MainWindowListing).
     on(WindowEvent::HelpRequest, 0, [this](const EventArgs&) { OpenHelp(); });
 
     for (int id : {kIdDownload, kIdUpload, kIdDelete, kIdFillSpace}) {
@@ -211,9 +210,7 @@ void MainWindow::BuildCommandMap() {
     clicked(kIdRestart, [this] { m_phone->Restart(); });
     clicked(kIdSuspend, [this] { m_phone->Suspend(); });
 
-    // The tree's selection reaches the VolumeTree model directly; the browsing part handles
-    // what it does (MainWindowBrowsing), as it does the heading clicks and Sort by.
-    later(WindowEvent::TreeSelectionChanged, kIdTree);
+    // The browsing part takes over the heading clicks and Sort by (MainWindowBrowsing).
     later(WindowEvent::ListColumnClick, kIdFileList);
     on(WindowEvent::ListRightClick, kIdFileList,
        [this](const EventArgs& args) { m_view.ShowContextMenu(args.x, args.y); });
@@ -230,7 +227,6 @@ void MainWindow::BuildCommandMap() {
     command(kCmdHelp, [this] { OpenHelp(); });
     command(kCmdExit, [this] { Exit(); });
 
-    on(WindowEvent::Ok, 0, [](const EventArgs&) {});
     on(WindowEvent::Cancel, 0, [this](const EventArgs&) {
         StopFlag.store(kStopRequested);  // every way out asks a running job to stop
         m_view.CloseWindow();
@@ -499,7 +495,6 @@ void MainWindow::ApplyLanguage() {
     m_view.ColumnsChanged();
 
     m_mainMenu = MainMenu(LanguageIndex());
-    m_contextMenu = ContextMenu(LanguageIndex());
     // The fresh menus carry the marks of the old ones over, and keep the Interface items
     // greyed while a job runs: a switch mid-job must not re-open the interface switch, which
     // would restart the library under the job.
@@ -545,7 +540,6 @@ void MainWindow::ApplyViewMarks() {
 
 void MainWindow::SetMenuCheck(int commandId, bool checked) {
     MenuItem* item = FindItem(m_mainMenu.items, commandId);
-    if (!item) item = FindItem(m_contextMenu.items, commandId);
     if (!item) return;
     item->checked = checked;
     m_view.MenuItemChanged(commandId);
@@ -563,7 +557,6 @@ void MainWindow::SetMenuEnabled(int commandId, bool enabled) {
 
 bool MainWindow::MenuChecked(int commandId) const {
     const MenuItem* item = FindItem(m_mainMenu.items, commandId);
-    if (!item) item = FindItem(m_contextMenu.items, commandId);
     return item && item->checked;
 }
 

@@ -254,7 +254,6 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     const StatusPartState& StatusPart(int part) const { return m_status.at(part); }
     const ProgressState& Progress(int barId) const;
     const MenuSpec& MainMenuSpec() const { return m_mainMenu; }
-    const MenuSpec& ContextMenuSpec() const { return m_contextMenu; }
     bool MenuChecked(int commandId) const;
     bool MenuEnabled(int commandId) const;
     // Items that carry a check mark: Interface, View and Language.
@@ -267,7 +266,6 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     std::int32_t InterfaceMode() const;
     bool PollingActive() const { return m_phone->PollingActive(); }
     bool RestorePending() const { return m_restorePending; }
-    bool ListCreated() const { return m_listCreated; }
     // The tooltip of a control, in the current language, looked up when it is shown.
     static std::string TooltipText(int controlId);
 
@@ -304,7 +302,6 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     ProgressState m_fileProgress;
     std::array<ColumnState, kFileListColumnCount> m_columns;
     MenuSpec m_mainMenu;
-    MenuSpec m_contextMenu;
     std::set<int> m_greyedItems;
     std::vector<DeviceEntry> m_devices;
     std::optional<int> m_selectedDevice;

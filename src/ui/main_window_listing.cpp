@@ -18,8 +18,6 @@ MainWindowListing::MainWindowListing(MainWindowListingParts parts)
     map.Set({WindowEvent::Clicked, kIdGetFileList},
             [this](const EventArgs&) { m_commands->GetFileList(); });
     map.Set({WindowEvent::Clicked, kIdSearch}, [this](const EventArgs&) { m_commands->Search(); });
-    map.Set({WindowEvent::GetFileInfo, 0},
-            [this](const EventArgs& args) { m_commands->OnGetFileInfo(args.param); });
 }
 
 MainWindowListing::~MainWindowListing() {

@@ -1,5 +1,5 @@
 // Get File List, Search and the reader's "WM_GET_FILE_INFO" on the main window: the window's
-// state as the listing commands take it, and the three command-map rows they take over; with
+// state as the listing commands take it, and the two command-map rows they take over; with
 // them the tree's selection and the list's sorting, which show what was read.
 #pragma once
 
@@ -34,8 +34,7 @@ struct MainWindowListingParts {
 
 class MainWindowListing final : public ListingWindow {
   public:
-    // Replaces the rows of buttons 1003 and 1007 and of "WM_GET_FILE_INFO". Lives no longer
-    // than the window.
+    // Replaces the rows of buttons 1003 and 1007. Lives no longer than the window.
     explicit MainWindowListing(MainWindowListingParts parts);
     ~MainWindowListing() override;
     MainWindowListing(const MainWindowListing&) = delete;

@@ -15,13 +15,14 @@
 #include "sim/simulated_pst.h"
 #include "support/fake_session_window.h"
 #include "support/fakes.h"
+#include "support/pumped_ui_thread.h"
 
 namespace velmora {
 namespace {
 
 using test::FakePrompts;
 using test::FakeSessionWindow;
-using test::InlineUiThread;
+using test::PumpedUiThread;
 
 namespace fs = std::filesystem;
 constexpr auto kWait = std::chrono::seconds(10);
@@ -85,7 +86,7 @@ class SessionOnEmulatorTest : public ::testing::Test, public PstNotificationSink
         return sends;
     }
 
-    InlineUiThread ui;
+    PumpedUiThread ui;
     FakeSessionWindow window;
     FakePrompts prompts;
     std::unique_ptr<SimulatedPst> m_pst;

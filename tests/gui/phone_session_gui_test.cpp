@@ -29,6 +29,7 @@
 #include "base/lang_string.h"
 #include "fsac/fsac_records.h"
 #include "fsac/volume_queries.h"
+#include "gui/file_list_view.h"
 #include "gui/main_frame.h"
 #include "gui_pump.h"
 #include "sim/simulated_pst.h"
@@ -406,6 +407,21 @@ TEST_F(PhoneSessionGuiTest, TheOverallBarIsDrawnAtItsValueNotWhereItStoodAtTheLa
     EXPECT_EQ(PixelAt(*bar, 0.05), empty);
 }
 
+// Whether the list's context menu, as it would pop up now, shows the command's item checked.
+bool ContextMenuChecks(wxListCtrl* list, int commandId) {
+    auto* view = dynamic_cast<FileListView*>(list);
+    if (!view) return false;
+    const auto menu = view->BuildContextMenu();
+    std::function<bool(const wxMenu&)> checked = [&](const wxMenu& m) {
+        for (const wxMenuItem* item : m.GetMenuItems()) {
+            if (item->IsSubMenu() && checked(*item->GetSubMenu())) return true;
+            if (view->CommandOfMenuItem(item->GetId()) == commandId) return item->IsChecked();
+        }
+        return false;
+    };
+    return checked(*menu);
+}
+
 TEST_F(PhoneSessionGuiTest, ViewCommandsOfEitherMenuSwitchTheListAndCheckBothMenus) {
     OpenOnDefaultPhone();
     ASSERT_FALSE(HasFatalFailure());
@@ -415,13 +431,14 @@ TEST_F(PhoneSessionGuiTest, ViewCommandsOfEitherMenuSwitchTheListAndCheckBothMen
     m_frame->Model().Command(kCmdContextList);
     EXPECT_TRUE(list->HasFlag(wxLC_LIST));
     EXPECT_TRUE(m_frame->Model().MenuChecked(kCmdViewList));
-    EXPECT_TRUE(m_frame->Model().MenuChecked(kCmdContextList));
+    EXPECT_TRUE(ContextMenuChecks(list, kCmdContextList));
     EXPECT_FALSE(m_frame->Model().MenuChecked(kCmdViewTable));
     EXPECT_EQ(ReadView(user), std::optional<std::int32_t>(kViewList));
 
     m_frame->Model().Command(kCmdViewTable);
     EXPECT_TRUE(list->InReportView());
-    EXPECT_TRUE(m_frame->Model().MenuChecked(kCmdContextTable));
+    EXPECT_TRUE(ContextMenuChecks(list, kCmdContextTable));
+    EXPECT_FALSE(ContextMenuChecks(list, kCmdContextList));
     EXPECT_EQ(list->GetColumnWidth(1), 70);
 }
 

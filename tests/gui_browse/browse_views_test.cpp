@@ -24,6 +24,7 @@
 #include "gui/volume_tree_ctrl.h"
 #include "sim/sample_content.h"
 #include "support/fakes.h"
+#include "support/pumped_ui_thread.h"
 #include "ui/menu_spec.h"
 
 namespace velmora {
@@ -118,7 +119,7 @@ class BrowseViews : public ::testing::Test {
     }
 
     test::FakePrompts m_prompts;
-    test::InlineUiThread m_ui;
+    test::PumpedUiThread m_ui;
     DesktopIconSource m_icons{m_ui};
     FileList m_files;
     VolumeTree m_tree{m_prompts, m_files};
@@ -443,7 +444,7 @@ TEST_F(ListViewBehaviour, ContextMenuFollowsLanguageAndViewAndReportsCommands) {
         walk(*menu);
         const int table = itemOf[kCmdContextTable];
         const int smallIcons = itemOf[kCmdContextSmallIcons];
-        const int del = itemOf[32786];
+        const int del = itemOf[kCmdContextDelete];
         EXPECT_EQ(itemOf.size(), 10u);
         ASSERT_NE(menu->FindItem(table), nullptr);
         EXPECT_FALSE(menu->FindItem(table)->IsChecked());

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "support/pumped_ui_thread.h"
 #include "support/temp_folder.h"
 
 namespace velmora {
@@ -36,35 +37,27 @@ TEST(DesktopShell, RunReportsStartsAndMissingPrograms) {
     EXPECT_EQ(shell.Run(""), kShellFileNotFound);
 }
 
-// Runs the closure where it is asked (the test has no window thread) and counts the hand-overs.
-class CountingUiThread : public UiThread {
-  public:
-    bool Invoke(std::function<void()> task) override {
-        ++invokes;
-        task();
-        return true;
-    }
-    void Post(std::function<void()> task) override { task(); }
-    bool IsUiThread() const override { return false; }
-    std::atomic<int> invokes = 0;
-};
-
 TEST(DesktopShell, WorkersChooserGoesThroughTheWindowsThread) {
     wxInitializer wx;  // makes this thread wx's main thread
     ASSERT_TRUE(wx.IsOk());
     const test::TempFolder temp("desktop_shell");
     const std::string missing = (temp.path() / "absent.bin").string();
 
-    CountingUiThread ui;
+    test::PumpedUiThread ui;
     DesktopShell shell(&ui);
     int result = 0;
-    std::thread worker([&] { result = shell.OpenWith(missing); });
+    std::atomic<bool> returned{false};
+    std::thread worker([&] {
+        result = shell.OpenWith(missing);
+        returned = true;
+    });
+    EXPECT_TRUE(ui.PumpUntil([&] { return returned.load(); }));
     worker.join();
-    EXPECT_EQ(ui.invokes, 1);
+    EXPECT_EQ(ui.Handovers(), 1);
     EXPECT_EQ(result, kShellFileNotFound);
 
-    EXPECT_EQ(shell.OpenWith(missing), kShellFileNotFound);  // on the main thread: no hand-over
-    EXPECT_EQ(ui.invokes, 1);
+    EXPECT_EQ(shell.OpenWith(missing), kShellFileNotFound);  // on the window's thread: no hand-over
+    EXPECT_EQ(ui.Handovers(), 1);
 
     DesktopShell alone;
     std::thread lonely([&] { result = alone.OpenWith(missing); });

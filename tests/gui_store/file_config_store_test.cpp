@@ -1,11 +1,7 @@
 #include "gui/file_config_store.h"
 
 #include <gtest/gtest.h>
-#include <wx/debug.h>
-#include <wx/init.h>
-#include <wx/log.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -239,20 +235,3 @@ TEST(SettingsPathsTest, FollowTheXdgLayout) {
 
 }  // namespace
 }  // namespace velmora
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    wxInitializer wx(argc, argv);
-    if (!wx.IsOk()) {
-        std::fprintf(stderr, "wxWidgets did not initialise\n");
-        return 1;
-    }
-    // Nothing here may wait on a dialog, and a wx assertion is a failure.
-    delete wxLog::SetActiveTarget(new wxLogStderr);
-    wxSetAssertHandler([](const wxString& file, int line, const wxString& func,
-                          const wxString& cond, const wxString& msg) {
-        ADD_FAILURE_AT(file.utf8_str(), line) << "wx assertion " << cond.utf8_str() << " in "
-                                              << func.utf8_str() << ": " << msg.utf8_str();
-    });
-    return RUN_ALL_TESTS();
-}

@@ -129,29 +129,6 @@ int RecordingStatus::waitCursors() const {
     return m_waitCursors;
 }
 
-bool InlineUiThread::Invoke(std::function<void()> task) {
-    task();
-    return true;
-}
-
-void InlineUiThread::Post(std::function<void()> task) {
-    std::lock_guard lock(m_mutex);
-    m_posted.push_back(std::move(task));
-}
-
-void InlineUiThread::Drain() {
-    for (;;) {
-        std::function<void()> task;
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_posted.empty()) return;
-            task = std::move(m_posted.front());
-            m_posted.pop_front();
-        }
-        task();
-    }
-}
-
 int FakeClock::Rand() {
     m_state = m_state * 1103515245u + 12345u;
     return static_cast<int>((m_state / 65536u) % 32768u);

@@ -1,6 +1,7 @@
 // Scripted stand-ins for the ports, shared by the headless tests.
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <map>
@@ -12,7 +13,6 @@
 #include "base/prompts.h"
 #include "base/settings_store.h"
 #include "base/status_sink.h"
-#include "base/ui_thread.h"
 
 namespace velmora::test {
 
@@ -78,25 +78,14 @@ class RecordingStatus : public StatusSink {
     int m_waitCursors = 0;
 };
 
-// The test thread plays the window's thread: Invoke runs inline, Post queues until Drain.
-class InlineUiThread : public UiThread {
-  public:
-    bool Invoke(std::function<void()> task) override;
-    void Post(std::function<void()> task) override;
-    bool IsUiThread() const override { return true; }
-    void Drain();
-
-  private:
-    std::mutex m_mutex;
-    std::deque<std::function<void()>> m_posted;
-};
-
+// A clock the test moves by hand, also while a worker reads it, and the C library's
+// generator, seeded.
 class FakeClock : public Clock {
-  public:
-    std::int64_t NowSeconds() override { return now; }
+public:
+    std::int64_t NowSeconds() override { return now.load(); }
     void Seed(unsigned seed) override { m_state = seed; }
     int Rand() override;
-    std::int64_t now = 1000;
+    std::atomic<std::int64_t> now{1000};
 
   private:
     unsigned m_state = 1;

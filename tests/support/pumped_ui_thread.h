@@ -1,110 +1,141 @@
-// A UiThread for tests with real workers: the constructing thread plays the window's thread
-// and runs the workers' closures only while it pumps.
+// The window's thread for tests and benchmarks: the thread that makes it plays the window's
+// thread. Its own calls run at once; other threads' calls wait in a queue until it pumps, as
+// they would for a window, and are refused once it is closed.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
-#include <future>
 #include <memory>
 #include <mutex>
 #include <thread>
 
 #include "base/ui_thread.h"
+#include "transfer/job.h"
 
 namespace velmora::test {
 
 class PumpedUiThread : public UiThread {
   public:
     bool Invoke(std::function<void()> task) override {
+        struct State {
+            bool started = false;
+            bool done = false;
+        };
+        auto state = std::make_shared<State>();
+        std::unique_lock lock(m_mutex);
+        if (m_closed) return false;
         if (IsUiThread()) {
+            lock.unlock();
             task();
             return true;
         }
-        auto promise = std::make_shared<std::promise<void>>();
-        std::future<void> ran = promise->get_future();
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_closed) return false;
-            m_tasks.push_back([task = std::move(task), promise] {
-                task();
-                promise->set_value();
-            });
-        }
-        m_wake.notify_all();
-        try {
-            ran.get();
-            return true;
-        } catch (const std::future_error&) {  // dropped by Close: the window went away
-            return false;
-        }
+        ++m_handovers;
+        m_tasks.push_back([this, state, task = std::move(task)] {
+            {
+                std::lock_guard startLock(m_mutex);
+                if (m_closed) return;
+                state->started = true;
+            }
+            task();
+            std::lock_guard doneLock(m_mutex);
+            state->done = true;
+            m_changed.notify_all();
+        });
+        m_changed.notify_all();
+        // As the window's own: a task that has started runs to its end even if the thread
+        // closes inside it, so the caller's variables it writes stay alive until then.
+        m_changed.wait(lock, [&] { return state->done || (m_closed && !state->started); });
+        return state->done;
     }
 
+    // Queued in order from any thread, the window's own included; run when it pumps.
     void Post(std::function<void()> task) override {
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_closed) return;
-            m_tasks.push_back(std::move(task));
-        }
-        m_wake.notify_all();
+        std::lock_guard lock(m_mutex);
+        if (m_closed) return;
+        m_tasks.push_back(std::move(task));
+        m_changed.notify_all();
     }
 
     bool IsUiThread() const override { return std::this_thread::get_id() == m_owner; }
 
-    // Runs queued closures until done holds; done may only be changed by posted closures.
-    void PumpUntil(const std::function<bool()>& done) {
-        while (!done()) {
-            std::function<void()> task;
-            {
-                std::unique_lock lock(m_mutex);
-                m_wake.wait(lock, [&] { return !m_tasks.empty(); });
-                task = std::move(m_tasks.front());
-                m_tasks.pop_front();
-            }
-            task();
-        }
-    }
-
-    // Runs queued closures while busy holds (busy may change on any thread), then the ones
-    // left in the queue. False when limit passed first: a worker that never ends.
-    bool PumpWhile(const std::function<bool()>& busy, std::chrono::milliseconds limit) {
+    // Runs queued closures until `done` holds; false when it still does not after `limit`.
+    // `done` may turn true without a closure to announce it (a worker's own flag).
+    bool PumpUntil(const std::function<bool()>& done,
+                   std::chrono::milliseconds limit = std::chrono::seconds(30)) {
         const auto deadline = std::chrono::steady_clock::now() + limit;
-        for (;;) {
-            std::function<void()> task;
-            {
-                std::unique_lock lock(m_mutex);
-                m_wake.wait_for(lock, std::chrono::milliseconds(1),
-                                [&] { return !m_tasks.empty(); });
-                if (!m_tasks.empty()) {
-                    task = std::move(m_tasks.front());
-                    m_tasks.pop_front();
-                }
-            }
-            if (task) {
-                task();
-                continue;
-            }
-            if (!busy()) return true;
-            if (std::chrono::steady_clock::now() > deadline) return false;
+        while (!done()) {
+            if (!RunOne(deadline)) return false;
+        }
+        return true;
+    }
+
+    // Runs what is queued, and what that queues in turn, until nothing is left.
+    void Drain() {
+        while (RunOne(std::chrono::steady_clock::now())) {
         }
     }
 
-    // From now on Invoke refuses; closures still queued are dropped.
+    // Pumps until no job runs and nothing is left queued; false when a job still runs after
+    // `limit`.
+    bool PumpUntilIdle(std::chrono::milliseconds limit = std::chrono::seconds(30)) {
+        if (!PumpUntil([] { return !JobBusy(); }, limit)) return false;
+        Drain();
+        return true;
+    }
+
+    // Closures waiting to run.
+    std::size_t Queued() const {
+        std::lock_guard lock(m_mutex);
+        return m_tasks.size();
+    }
+
+    // Pumps while `busy` holds (it may change on any thread), then runs what is left queued;
+    // false when `limit` passed first: a worker that never ends.
+    bool PumpWhile(const std::function<bool()>& busy, std::chrono::milliseconds limit) {
+        if (!PumpUntil([&] { return !busy(); }, limit)) return false;
+        Drain();
+        return true;
+    }
+
+    // Calls from other threads handed over so far.
+    int Handovers() const {
+        std::lock_guard lock(m_mutex);
+        return m_handovers;
+    }
+
+    // The window is gone: queued closures are dropped, and later calls refused.
     void Close() {
-        std::deque<std::function<void()>> dropped;
-        {
-            std::lock_guard lock(m_mutex);
-            m_closed = true;
-            dropped.swap(m_tasks);
-        }
+        std::lock_guard lock(m_mutex);
+        m_closed = true;
+        m_tasks.clear();
+        m_changed.notify_all();
     }
 
   private:
+    // Runs the next closure, waiting for one until `deadline` at most; false when none came.
+    bool RunOne(std::chrono::steady_clock::time_point deadline) {
+        std::function<void()> task;
+        {
+            std::unique_lock lock(m_mutex);
+            // Short slices: a caller's condition may turn true without a closure.
+            const auto slice = std::chrono::steady_clock::now() + std::chrono::milliseconds(5);
+            m_changed.wait_until(lock, std::min(slice, deadline), [&] { return !m_tasks.empty(); });
+            if (m_tasks.empty()) return std::chrono::steady_clock::now() < deadline;
+            task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+        }
+        task();
+        return true;
+    }
+
     const std::thread::id m_owner = std::this_thread::get_id();
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
     std::deque<std::function<void()>> m_tasks;
+    int m_handovers = 0;
     bool m_closed = false;
 };
 

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "fsac/fsac_records.h"
+#include "support/pumped_ui_thread.h"
 #include "transfer/job_fakes.h"
 #include "transfer/stop_flag.h"
 #include "transfer/transfer_progress.h"
@@ -14,7 +15,7 @@
 namespace velmora {
 namespace {
 
-using test::QueueUiThread;
+using test::PumpedUiThread;
 using test::RecordingJobWindow;
 using Events = std::vector<std::string>;
 
@@ -163,7 +164,7 @@ TEST(JobWindowProxy, ForwardsInOrderAndAnswersCancelOnceDetached) {
     RecordingJobWindow window;
     window.prompts.answers = {PromptAnswer::Yes};
     window.prompts.saveAnswers = {std::string("/tmp/x.jpg")};
-    auto ui = std::make_shared<test::InlineUiThread>();
+    auto ui = std::make_shared<test::PumpedUiThread>();
     JobWindowProxy proxy(ui, window);
 
     proxy.SetOverallRange(5);
@@ -191,10 +192,10 @@ TEST(JobWindowProxy, ForwardsInOrderAndAnswersCancelOnceDetached) {
 // thread; run under TSan this also checks that nothing is shared unguarded.
 TEST(JobThreads, InterruptedTransferShowsUpdatesInIssueOrder) {
     JobRegistry jobs;
-    auto ui = std::make_shared<QueueUiThread>();
+    auto ui = std::make_shared<PumpedUiThread>();
     RecordingJobWindow window;
     auto proxy = std::make_shared<JobWindowProxy>(ui, window);
-    auto clock = std::make_shared<test::AtomicClock>();
+    auto clock = std::make_shared<test::FakeClock>();
     constexpr std::int32_t kTotal = 1 << 30;
 
     auto moved = std::make_shared<std::atomic<std::int32_t>>(0);
@@ -253,10 +254,10 @@ TEST(JobThreads, InterruptedTransferShowsUpdatesInIssueOrder) {
 // value before the calls that wait.
 TEST(JobThreads, ProgressIsPostedAndCoalesced) {
     JobRegistry jobs;
-    auto ui = std::make_shared<QueueUiThread>();
+    auto ui = std::make_shared<PumpedUiThread>();
     RecordingJobWindow window;
     auto proxy = std::make_shared<JobWindowProxy>(ui, window);
-    auto clock = std::make_shared<test::AtomicClock>();
+    auto clock = std::make_shared<test::FakeClock>();
     constexpr std::int32_t kChunks = 5000;
     constexpr std::int32_t kTotal = kChunks * kBlock;
     std::promise<void> posted;
@@ -288,7 +289,7 @@ TEST(JobThreads, ProgressIsPostedAndCoalesced) {
 
 // Updates posted before the window goes are dropped with it.
 TEST(JobThreads, PostedProgressDiesWithTheWindow) {
-    auto ui = std::make_shared<QueueUiThread>();
+    auto ui = std::make_shared<PumpedUiThread>();
     RecordingJobWindow window;
     auto proxy = std::make_shared<JobWindowProxy>(ui, window);
     std::thread worker([proxy] {
@@ -309,10 +310,10 @@ TEST(JobThreads, WorkerOutlivingTheWindowLeavesItAlone) {
     for (const bool queueCloses : {false, true}) {
         SCOPED_TRACE(queueCloses ? "UiThread refuses" : "window detached");
         JobRegistry jobs;
-        auto ui = std::make_shared<QueueUiThread>();
+        auto ui = std::make_shared<PumpedUiThread>();
         auto window = std::make_unique<RecordingJobWindow>();
         auto proxy = std::make_shared<JobWindowProxy>(ui, *window);
-        auto clock = std::make_shared<test::AtomicClock>();
+        auto clock = std::make_shared<test::FakeClock>();
 
         ASSERT_TRUE(jobs.Start([proxy, clock] {
             JobRun run(*proxy);

@@ -105,7 +105,7 @@ class FileCommandsTest : public ::testing::Test {
     InterruptingPst pst;
     FakeFilesWindow window;
     std::shared_ptr<JobWindowProxy> proxy =
-        std::make_shared<JobWindowProxy>(std::make_shared<test::InlineUiThread>(), window);
+        std::make_shared<JobWindowProxy>(std::make_shared<test::PumpedUiThread>(), window);
     FileList files;
     VolumeTree tree{window.prompts, files};
     FileListCtrl list;

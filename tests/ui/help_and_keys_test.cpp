@@ -12,6 +12,7 @@
 
 #include "base/lang_string.h"
 #include "support/fakes.h"
+#include "support/pumped_ui_thread.h"
 #include "support/temp_folder.h"
 #include "ui/accessible_names.h"
 #include "ui/command_line.h"
@@ -101,7 +102,7 @@ class HelpAndKeysTest : public ::testing::Test {
     test::StartOnlyPst pst;
     test::MemorySettingsStore user;
     test::FakePrompts prompts;
-    test::InlineUiThread ui;
+    test::PumpedUiThread ui;
     test::NullShell shell;
     test::FakeMainWindowView view;
     FileListCtrl rows;

@@ -12,6 +12,7 @@
 #include "fsac/file_list.h"
 #include "fsac/search_replies.h"
 #include "support/fakes.h"
+#include "support/pumped_ui_thread.h"
 #include "transfer/job.h"
 #include "transfer/job_window.h"
 #include "ui/file_list_ctrl.h"
@@ -94,7 +95,7 @@ class FakeListingWindow : public ListingWindow, public JobWindow {
 // the calling thread, which then plays both the window's thread and the worker's.
 struct ListingRig {
     explicit ListingRig(PstLibrary& pst,
-                        std::shared_ptr<UiThread> uiThread = std::make_shared<InlineUiThread>())
+                        std::shared_ptr<UiThread> uiThread = std::make_shared<PumpedUiThread>())
         : ui(std::move(uiThread)),
           proxy(std::make_shared<JobWindowProxy>(ui, window)),
           tree(window.prompts, files),

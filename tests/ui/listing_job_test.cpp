@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "support/pumped_ui_thread.h"
 #include "support/scripted_pst.h"
 #include "transfer/job.h"
 #include "transfer/job_fakes.h"
@@ -18,7 +19,7 @@ namespace {
 using test::CountReply;
 using test::EntryReply;
 using test::ListingRig;
-using test::QueueUiThread;
+using test::PumpedUiThread;
 using test::ScriptedPst;
 using test::ScriptedReply;
 
@@ -38,12 +39,8 @@ class ListingJobTest : public ::testing::Test {
     }
     void TearDown() override { ASSERT_TRUE(Jobs().WaitUntilIdle(std::chrono::seconds(30))); }
 
-    bool PumpUntilIdle() {
-        return queue->PumpUntil([] { return !JobBusy(); });
-    }
-
     ScriptedPst pst;
-    std::shared_ptr<QueueUiThread> queue = std::make_shared<QueueUiThread>();
+    std::shared_ptr<PumpedUiThread> queue = std::make_shared<PumpedUiThread>();
     ListingRig rig{pst, queue};
 };
 
@@ -55,7 +52,7 @@ TEST_F(ListingJobTest, AListingInterruptedFromTheWindowKeepsWhatArrived) {
     };
 
     rig.commands.GetFileList();
-    ASSERT_TRUE(PumpUntilIdle());
+    ASSERT_TRUE(queue->PumpUntilIdle());
 
     EXPECT_EQ(rig.files.Count(), 5);
     EXPECT_EQ(rig.tree.EntryCount(), 5);

@@ -5,6 +5,7 @@
 
 #include "base/lang_string.h"
 #include "support/fakes.h"
+#include "support/pumped_ui_thread.h"
 #include "support/scripted_pst.h"
 #include "transfer/stop_flag.h"
 #include "ui/file_list_ctrl.h"
@@ -19,9 +20,9 @@ namespace {
 
 using test::FakeMainWindowView;
 using test::FakePrompts;
-using test::InlineUiThread;
 using test::MemorySettingsStore;
 using test::NullShell;
+using test::PumpedUiThread;
 using test::ScriptedPst;
 using test::ScriptedReply;
 
@@ -60,7 +61,7 @@ class MainWindowSessionTest : public ::testing::Test {
     ScriptedPst pst;
     MemorySettingsStore user;
     FakePrompts prompts;
-    InlineUiThread ui;
+    PumpedUiThread ui;
     NullShell shell;
     FakeMainWindowView view;
     FileList files;

@@ -9,6 +9,7 @@
 
 #include "base/lang_string.h"
 #include "support/fakes.h"
+#include "support/pumped_ui_thread.h"
 #include "ui/main_window.h"
 #include "ui/main_window_fakes.h"
 #include "ui/main_window_ids.h"
@@ -26,7 +27,7 @@ class WindowStateTest : public ::testing::Test {
     test::StartOnlyPst pst;
     test::MemorySettingsStore user;
     test::FakePrompts prompts;
-    test::InlineUiThread ui;
+    test::PumpedUiThread ui;
     test::NullShell shell;
     test::FakeMainWindowView view;
     MainWindow w{MainWindowPorts{pst, user, prompts, ui, shell, "/opt/velmora/"}, view};
@@ -60,11 +61,13 @@ TEST_F(WindowStateTest, ControlsArePlacedForTheSnappedSizeNotTheRequestedOne) {
 
 TEST_F(WindowStateTest, BothViewMenusShowTheTableAtAFreshStart) {
     EXPECT_TRUE(w.MenuChecked(kCmdViewTable));
-    EXPECT_TRUE(w.MenuChecked(kCmdContextTable));
-    for (int other : {kCmdViewIcons, kCmdViewList, kCmdViewSmallIcons, kCmdContextIcons,
-                      kCmdContextList, kCmdContextSmallIcons}) {
+    for (int other : {kCmdViewIcons, kCmdViewList, kCmdViewSmallIcons}) {
         EXPECT_FALSE(w.MenuChecked(other)) << other;
     }
+    // The list's context menu checks the one item of the window's view.
+    const auto checks = CheckedViewItems(w.ViewMode());
+    ASSERT_TRUE(checks);
+    EXPECT_EQ(checks->contextMenuId, kCmdContextTable);
 }
 
 TEST_F(WindowStateTest, SearchButtonAndMaskBoxAreEnabledTogether) {
