@@ -420,6 +420,19 @@ TEST_F(FileCommandsTest, AttributeFailuresGoToStatusPartThree) {
     EXPECT_EQ(window.status.Text(kStatusMessagePart), "");
 }
 
+TEST_F(FileCommandsTest, AnInterruptedAttributeJobEndsAfterItsCurrentFile) {
+    Fill({{"/a/mobile/x", 0}, {"/a/mobile/y", 0}, {"/a/mobile/z", 0}});
+    ShowFolder({"/a", "mobile"});
+    Select({0, 1, 2});
+    user = [](PropertiesModel& m) { m.SetState(kIdBoxHidden, CheckState::Set); };
+    pst.interruptAt = 3;  // the second file's open
+    commands.Properties();
+    EXPECT_EQ(Requests().size(), 4u) << "the second file is closed, the third not touched";
+    EXPECT_EQ(list.Rows()[1].cells[kColumnAttributes], "2");
+    EXPECT_EQ(list.Rows()[2].cells[kColumnAttributes], "0");
+    EXPECT_EQ(window.status.Text(kStatusMessagePart), "Setting attributes was interrupted by user");
+}
+
 TEST_F(FileCommandsTest, PropertiesWithNothingSelectedShowsTheEmptyDialog) {
     Fill(kMobile);
     ShowFolder({"/a", "mobile"});
