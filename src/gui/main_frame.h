@@ -21,6 +21,7 @@
 #include "ui/file_list_ctrl.h"
 #include "ui/main_window.h"
 #include "ui/main_window_listing.h"
+#include "ui/main_window_upload.h"
 #include "ui/session_tree.h"
 #include "ui/volume_tree.h"
 
@@ -101,6 +102,8 @@ class MainFrame : public wxFrame, public MainWindowView {
     // File-type icons of the listed entries, and Get File List and Search on the models above.
     std::unique_ptr<DesktopIconSource> m_icons;
     std::unique_ptr<MainWindowListing> m_listing;
+    // Upload, dropped files and Fill space on the same models.
+    std::unique_ptr<MainWindowUpload> m_upload;
 
     wxPanel* m_panel = nullptr;
     wxChoice* m_devices = nullptr;

@@ -59,6 +59,7 @@ enum class ChannelCommand {
     Suspend,
     FileSearch,  // Get File List and Search: search start
     EntryReader,
+    Transfer,  // the jobs that open, write or read files
 };
 
 struct ChannelVariation {
@@ -116,6 +117,11 @@ inline constexpr ChannelVariation kChannelVariations[] = {
     {ChannelCommand::EntryReader,
      {}, false, false, nullptr,
      InitTreatment::NotCalled, {}, {kStrCantGetFileInformation, kTitlePhoneInterfaceLower}},
+    // Workers once more, started by commands that checked the library already; each job
+    // names the failure of each of its requests itself.
+    {ChannelCommand::Transfer,
+     {}, false, true, kTitlePhoneInterfaceLower,
+     InitTreatment::IgnoreResult, {}, {}},
 };
 // clang-format on
 

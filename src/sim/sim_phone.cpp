@@ -106,6 +106,7 @@ SimPhone::SimPhone(SimPhoneConfig config) : m_config(std::move(config)) {
 }
 
 void SimPhone::Reset() {
+    m_out.close();
     m_openPath.reset();
     m_written = false;
     m_position = 0;
@@ -304,7 +305,9 @@ SimReply SimPhone::Fsac(std::span<const std::uint8_t> request, std::size_t maxRe
 }
 
 SimReply SimPhone::Open(std::span<const std::uint8_t> request) {
-    if (request.size() < 8) return Fail();
+    // One file at a time: a phone with a file open refuses to open another until it is
+    // closed.
+    if (request.size() < 8 || m_openPath) return Fail();
     auto phonePath = PathAt(request, 8);
     if (!phonePath) return Fail();
     auto host = HostPath(*phonePath);
@@ -326,6 +329,8 @@ SimReply SimPhone::Open(std::span<const std::uint8_t> request) {
         indexChanged = true;
     }
     if (indexChanged) SaveIndex();
+    const Volume* volume = VolumeOf(*phonePath);
+    m_freeAtOpen = volume ? volume->capacity - UsedBytes(*volume) : 0;
     m_openPath = *phonePath;
     m_written = false;
     m_position = 0;
@@ -366,25 +371,38 @@ SimReply SimPhone::Write(std::span<const std::uint8_t> request) {
     if (request.size() - 8 < count) return Fail();
     auto host = HostPath(*m_openPath);
     if (!host) return Fail();
-    const Volume* volume = VolumeOf(*m_openPath);
-    std::error_code ec;
-    const std::uintmax_t oldSize = fs::file_size(*host, ec);
-    if (ec) return Fail();
-    // The first write replaces the old contents, so their room is free for it.
-    std::int64_t free = volume->capacity - UsedBytes(*volume);
-    if (!m_written) free += static_cast<std::int64_t>(oldSize);
-    if (static_cast<std::int64_t>(count) > free) return Fail();
-    std::ofstream out(*host, std::ios::binary | (m_written ? std::ios::app : std::ios::trunc));
-    out.write(reinterpret_cast<const char*>(request.data() + 8),
-              static_cast<std::streamsize>(count));
-    out.close();  // a full host disk shows only when the buffer is flushed
-    if (!out) return Fail();
-    m_written = true;
+    if (!m_written) {
+        // The first write replaces the old contents, so their room is free for it.
+        std::error_code ec;
+        const std::uintmax_t oldSize = fs::file_size(*host, ec);
+        if (ec) return Fail();
+        m_freeAtOpen += static_cast<std::int64_t>(oldSize);
+    }
+    // A full phone takes nothing of a write that does not fit.
+    if (static_cast<std::int64_t>(count) > m_freeAtOpen) return Fail();
+    if (!m_written) {
+        m_out.open(*host, std::ios::binary | std::ios::trunc);
+        if (!m_out) return Fail();
+        m_written = true;
+    }
+    m_out.write(reinterpret_cast<const char*>(request.data() + 8),
+                static_cast<std::streamsize>(count));
+    // Flushed at once: the image holds every accepted byte, and a full host disk shows here.
+    m_out.flush();
+    if (!m_out) {
+        m_out.close();
+        m_out.clear();
+        m_written = false;
+        return Fail();
+    }
+    m_freeAtOpen -= static_cast<std::int64_t>(count);
     return Ok();
 }
 
 SimReply SimPhone::Close() {
     if (!m_openPath) return Fail();
+    m_out.close();
+    m_out.clear();
     m_openPath.reset();
     m_written = false;
     m_position = 0;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <span>
@@ -103,6 +104,10 @@ class SimPhone {
     std::optional<std::string> m_openPath;  // phone path of the open file
     bool m_written = false;                 // a write since the open: later ones append
     std::uint64_t m_position = 0;
+    // The written file's host stream, from its first write to its close, and the room its
+    // volume had at the open beside the file's own old contents.
+    std::ofstream m_out;
+    std::int64_t m_freeAtOpen = 0;
 
     std::vector<SearchEntry> m_results;
     std::size_t m_nextResult = 0;

@@ -18,6 +18,7 @@ constexpr int kWritingString = 108;
 constexpr int kFromString = 113;
 constexpr int kBytesReadString = 124;
 constexpr int kBytesWroteString = 114;
+constexpr int kWritingDataString = 133;
 
 // Counts stay signed 32-bit as the bars take them; a phone that delivers more than announced
 // must not wrap them.
@@ -78,7 +79,10 @@ void ShowTransferRate(std::int64_t startTime, std::int32_t bytesDone, JobWindow&
 std::string ProgressMessage(TransferDirection direction, std::int32_t bytesDone,
                             std::int32_t bytesTotal) {
     const bool reading = direction == TransferDirection::Reading;
-    return LoadLangString(reading ? kReadingString : kWritingString) + " " +
+    const int action = reading                                     ? kReadingString
+                       : direction == TransferDirection::Filling ? kWritingDataString
+                                                                   : kWritingString;
+    return LoadLangString(action) + " " +
            std::to_string(bytesDone) + " " + LoadLangString(kFromString) + " " +
            std::to_string(bytesTotal) + " " +
            LoadLangString(reading ? kBytesReadString : kBytesWroteString);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace velmora {
@@ -20,6 +21,7 @@ enum class WindowEvent {
     Timer,                 // id = the timer
     DeviceListChanged,     // the phone library's refresh notification
     GetFileInfo,           // a listing read one entry; param = its index
+    FilesDropped,          // id = the list; paths = the dropped local paths
     HelpRequest,           // F1
     Ok,                    // Enter while no push button has the focus
     Cancel,                // Escape or the close box
@@ -29,6 +31,7 @@ struct EventArgs {
     std::int32_t param = 0;
     std::int32_t x = 0;
     std::int32_t y = 0;
+    std::vector<std::string> paths = {};
 };
 
 struct EventKey {

@@ -155,6 +155,13 @@ bool FileListCtrl::UpdateRow(std::int32_t index, const FileEntry& entry) {
     return true;
 }
 
+bool FileListCtrl::SetCell(int row, int column, std::string text) {
+    if (row < 0 || row >= RowCount() || column < 0 || column >= kFileListColumnCount) return false;
+    m_rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)] = std::move(text);
+    if (m_observer) m_observer->RowChanged(row);
+    return true;
+}
+
 int FileListCtrl::AppendRow(ListRow row, RowIcons icons) {
     row.image = static_cast<int>(m_images.size());
     m_images.push_back(std::move(icons));

@@ -127,6 +127,8 @@ class FileListCtrl {
     // What reading entry index brings: row index, if there is one, gets the path, attributes
     // and size. Returns whether such a row exists.
     bool UpdateRow(std::int32_t index, const FileEntry& entry);
+    // One cell of a row; false when there is no such row or column.
+    bool SetCell(int row, int column, std::string text);
     // A row appended at the end with its own image slot (uploads add rows this way).
     int AppendRow(ListRow row, RowIcons icons);
     void DeleteRow(int row);
