@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "base/lang_string_table.h"
+#include "base/phone_text.h"
 
 namespace velmora {
 namespace {
@@ -12,20 +13,16 @@ std::atomic<std::int32_t> g_languageIndex{kLanguageEnglish};
 
 }  // namespace
 
-std::int32_t LanguageIndex() { return g_languageIndex.load(); }
+std::int32_t LanguageIndex() {
+    return g_languageIndex.load();
+}
 
-void SetLanguageIndex(std::int32_t index) { g_languageIndex.store(index); }
+void SetLanguageIndex(std::int32_t index) {
+    g_languageIndex.store(index);
+}
 
 std::string Utf8Prefix(std::string_view text, std::size_t maxChars) {
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if ((byte & 0xC0) != 0x80) {  // a lead byte starts a new character
-            if (chars == maxChars) return std::string(text.substr(0, i));
-            ++chars;
-        }
-    }
-    return std::string(text);
+    return std::string(LeadingCharacters(text, maxChars));
 }
 
 std::string LoadResourceString(int id, std::size_t bufferChars) {
@@ -48,7 +45,9 @@ std::string LangField(std::string_view text, std::int32_t field) {
     return std::string(text.substr(begin, end == std::string_view::npos ? text.npos : end - begin));
 }
 
-std::string LoadLangString(int id) { return LangField(LoadResourceString(id), LanguageIndex()); }
+std::string LoadLangString(int id) {
+    return LangField(LoadResourceString(id), LanguageIndex());
+}
 
 std::string LoadTooltipString(int controlId) {
     if (controlId == 0) return {};

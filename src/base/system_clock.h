@@ -1,5 +1,4 @@
-// The Clock the program runs on: the system's wall clock in whole seconds and the C
-// library's generator.
+// The Clock port on the real system: the wall clock and the C library's generator.
 #pragma once
 
 #include "base/clock.h"
@@ -13,7 +12,7 @@ class SystemClock final : public Clock {
     int Rand() override;
 };
 
-// The process-wide one.
+// One for the whole program: the generator it seeds is process-wide anyway.
 Clock& TheSystemClock();
 
 }  // namespace velmora

@@ -1,6 +1,6 @@
-// Texts between the models (UTF-8 bytes) and wx. Phone names are bytes the phone chose: one
-// that is not UTF-8 still shows, read as the Russian Windows code page the phones' names were
-// written in, instead of vanishing (wx gives an empty string for invalid UTF-8).
+// Texts between the models (UTF-8 bytes) and wx. A text that is not UTF-8 can only be phone
+// bytes that reached a view undecoded: it still shows, read as the phone's code page, instead
+// of vanishing (wx gives an empty string for invalid UTF-8).
 #pragma once
 
 #include <wx/string.h>

@@ -59,7 +59,7 @@ enum class ChannelCommand {
     Suspend,
     FileSearch,  // Get File List and Search: search start
     EntryReader,
-    Transfer,  // the jobs that open, write or read files
+    Transfer,  // one file of a transfer job
 };
 
 struct ChannelVariation {
@@ -117,8 +117,8 @@ inline constexpr ChannelVariation kChannelVariations[] = {
     {ChannelCommand::EntryReader,
      {}, false, false, nullptr,
      InitTreatment::NotCalled, {}, {kStrCantGetFileInformation, kTitlePhoneInterfaceLower}},
-    // Workers once more, started by commands that checked the library already; each job
-    // names the failure of each of its requests itself.
+    // Each file of a job: no ready check and no wait cursor; every request names its own
+    // failure.
     {ChannelCommand::Transfer,
      {}, false, true, kTitlePhoneInterfaceLower,
      InitTreatment::IgnoreResult, {}, {}},

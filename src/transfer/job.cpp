@@ -159,11 +159,24 @@ void JobRun::Unlock() {
 }
 
 void JobRun::Fail(const std::string& text) {
-    m_failed = true;
     m_window.WindowPrompts().Message(text, kPhoneInterfaceTitle, PromptIcon::Stop);
     m_window.SetStatusText(kStatusMessagePart, LoadLangString(kOperationFailedString));
+    FailReported();
+}
+
+void JobRun::FailReported() {
+    m_failed = true;
     Unlock();
     HideFileBar();
+}
+
+std::optional<CommandChannel> OpenFileChannel(JobRun& run, PstLibrary& library) {
+    JobWindow& window = run.window();
+    ChannelFailure failure = ChannelFailure::NoDevice;
+    auto channel = OpenChannel(ChannelCommand::Transfer, library, window.WindowPhone(),
+                               window.WindowPrompts(), &failure);
+    if (!channel && failure != ChannelFailure::NoDevice) run.FailReported();
+    return channel;
 }
 
 void JobRun::Fail(int stringId) {

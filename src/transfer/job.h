@@ -7,8 +7,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "phone/open_channel.h"
+#include "phone/pst_library.h"
 #include "transfer/job_window.h"
 
 namespace velmora {
@@ -63,6 +66,14 @@ inline bool ShutdownJobs(std::chrono::milliseconds limit = kShutdownWait) {
     return Jobs().Shutdown(limit);
 }
 
+class JobRun;
+
+// OpenChannel for one file of a transfer job: the selected device, the interface handle, the
+// test-command initialisation with its result ignored. Nothing when no device is selected
+// (reported; the job goes on with its next file) or the handle was refused (reported; the
+// run has failed and the job ends).
+std::optional<CommandChannel> OpenFileChannel(JobRun& run, PstLibrary& library);
+
 // One run of a worker, from its first step to its end. Construction sets StopFlag to 0;
 // destruction ends the job whatever the path out: hides the per-file bar if it was shown,
 // unlocks the controls if they were locked, and sets StopFlag back to 1.
@@ -102,6 +113,8 @@ class JobRun {
     // closing command first).
     void Fail(const std::string& text);
     void Fail(int stringId);
+    // The same once the box and the status have been shown (by OpenChannel).
+    void FailReported();
     bool failed() const { return m_failed; }
     // No device selected at the start of a file: box "Device not selected." titled
     // "Velmora", stop icon, and part 4 "Operation failed!!!"; the job goes on.

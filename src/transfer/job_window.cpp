@@ -1,8 +1,101 @@
 #include "transfer/job_window.h"
 
+#include <algorithm>
+#include <array>
+#include <mutex>
 #include <utility>
 
 namespace velmora {
+
+namespace {
+
+// Status parts 0 to 4 take posted texts; others (none today) go through synchronously.
+constexpr int kPostedStatusParts = 5;
+
+// The controls a flush sets, numbered after the status parts.
+enum BarSlot { kOverallRange, kOverallPosition, kFileRange, kFilePosition, kBarSlots };
+constexpr int kSlots = kPostedStatusParts + kBarSlots;
+
+}  // namespace
+
+struct JobWindowProxy::Pending {
+    std::mutex mutex;
+    JobWindow* window = nullptr;  // null once detached; used on the window's thread only
+    bool queued = false;          // a flush waits on the window's thread
+    std::array<std::string, kPostedStatusParts> status;
+    std::array<std::int32_t, kBarSlots> bars{};
+    // The slots set since the last flush, in the order of their latest update: the calls as
+    // issued with every superseded one left out.
+    std::array<int, kSlots> order{};
+    int count = 0;
+
+    void Store(int slot) {
+        const auto end = order.begin() + count;
+        const auto found = std::find(order.begin(), end, slot);
+        if (found != end) {
+            std::rotate(found, found + 1, end);
+            return;
+        }
+        order[count++] = slot;
+    }
+    void SetStatus(int part, const std::string& text) {
+        status[part] = text;
+        Store(part);
+    }
+    void SetBar(BarSlot slot, std::int32_t value) {
+        bars[slot] = value;
+        Store(kPostedStatusParts + slot);
+    }
+
+    // Window's thread: the latest value of each control set since the last flush. Only the
+    // queued flush clears `queued`, so that no second one is queued beside it.
+    static void Flush(const std::shared_ptr<Pending>& pending, bool queuedFlush) {
+        std::array<std::string, kPostedStatusParts> texts;
+        std::array<std::int32_t, kBarSlots> values{};
+        std::array<int, kSlots> slots{};
+        int n = 0;
+        JobWindow* target = nullptr;
+        {
+            std::lock_guard lock(pending->mutex);
+            if (queuedFlush) pending->queued = false;
+            if (pending->count == 0) return;
+            n = pending->count;
+            slots = pending->order;
+            for (int i = 0; i < n; ++i) {
+                const int slot = slots[i];
+                if (slot < kPostedStatusParts) texts[slot].swap(pending->status[slot]);
+            }
+            values = pending->bars;
+            pending->count = 0;
+            target = pending->window;
+        }
+        if (target == nullptr) return;
+        for (int i = 0; i < n; ++i) {
+            const int slot = slots[i];
+            if (slot < kPostedStatusParts) {
+                target->SetStatusText(slot, texts[slot]);
+                continue;
+            }
+            const auto bar = static_cast<BarSlot>(slot - kPostedStatusParts);
+            const std::int32_t value = values[bar];
+            switch (bar) {
+                case kOverallRange:
+                    target->SetOverallRange(value);
+                    break;
+                case kOverallPosition:
+                    target->SetOverallPosition(value);
+                    break;
+                case kFileRange:
+                    target->SetFileRange(value);
+                    break;
+                case kFilePosition:
+                case kBarSlots:
+                    target->SetFilePosition(value);
+                    break;
+            }
+        }
+    }
+};
 
 PromptAnswer UnshownAnswer(PromptButtons buttons) {
     switch (buttons) {
@@ -17,11 +110,37 @@ PromptAnswer UnshownAnswer(PromptButtons buttons) {
 }
 
 JobWindowProxy::JobWindowProxy(std::shared_ptr<UiThread> uiThread, JobWindow& window)
-    : m_uiThread(std::move(uiThread)), m_window(&window) {}
+    : m_uiThread(std::move(uiThread)), m_pending(std::make_shared<Pending>()), m_window(&window) {
+    m_pending->window = &window;
+}
 
 void JobWindowProxy::Detach() {
+    {
+        std::lock_guard lock(m_pending->mutex);
+        m_pending->window = nullptr;
+    }
     m_window.store(nullptr);
     m_gone.store(true);
+}
+
+void JobWindowProxy::PostProgress(const std::function<void(Pending&)>& store) {
+    if (m_gone.load()) return;
+    if (m_uiThread->IsUiThread()) {
+        {
+            std::lock_guard lock(m_pending->mutex);
+            store(*m_pending);
+        }
+        Pending::Flush(m_pending, false);
+        return;
+    }
+    bool post = false;
+    {
+        std::lock_guard lock(m_pending->mutex);
+        store(*m_pending);
+        post = !m_pending->queued;
+        m_pending->queued = true;
+    }
+    if (post) m_uiThread->Post([pending = m_pending] { Pending::Flush(pending, true); });
 }
 
 bool JobWindowProxy::Call(const std::function<void()>& task) {
@@ -30,6 +149,8 @@ bool JobWindowProxy::Call(const std::function<void()>& task) {
     const bool delivered = m_uiThread->Invoke([&] {
         // Checked again there: Detach may have come between the test above and this run.
         if (m_window.load() == nullptr) return;
+        // Whatever the port's queues, progress posted before this call shows before it.
+        Pending::Flush(m_pending, false);
         task();
         ran = true;
     });
@@ -42,15 +163,19 @@ void JobWindowProxy::EnableControls(bool enable, bool enableMenus) {
 }
 
 void JobWindowProxy::SetStatusText(int part, const std::string& text) {
-    Call([&] { m_window.load()->SetStatusText(part, text); });
+    if (part < 0 || part >= kPostedStatusParts) {
+        Call([&] { m_window.load()->SetStatusText(part, text); });
+        return;
+    }
+    PostProgress([&](Pending& pending) { pending.SetStatus(part, text); });
 }
 
 void JobWindowProxy::SetOverallRange(std::int32_t total) {
-    Call([&] { m_window.load()->SetOverallRange(total); });
+    PostProgress([&](Pending& pending) { pending.SetBar(kOverallRange, total); });
 }
 
 void JobWindowProxy::SetOverallPosition(std::int32_t position) {
-    Call([&] { m_window.load()->SetOverallPosition(position); });
+    PostProgress([&](Pending& pending) { pending.SetBar(kOverallPosition, position); });
 }
 
 void JobWindowProxy::ShowFileBar(bool show) {
@@ -58,11 +183,11 @@ void JobWindowProxy::ShowFileBar(bool show) {
 }
 
 void JobWindowProxy::SetFileRange(std::int32_t total) {
-    Call([&] { m_window.load()->SetFileRange(total); });
+    PostProgress([&](Pending& pending) { pending.SetBar(kFileRange, total); });
 }
 
 void JobWindowProxy::SetFilePosition(std::int32_t position) {
-    Call([&] { m_window.load()->SetFilePosition(position); });
+    PostProgress([&](Pending& pending) { pending.SetBar(kFilePosition, position); });
 }
 
 PromptAnswer JobWindowProxy::MarshalledPrompts::MessageBox(const MessageBoxRequest& request) {

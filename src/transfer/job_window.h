@@ -42,9 +42,13 @@ class JobWindow {
     virtual PhoneWindow& WindowPhone() = 0;
 };
 
-// The worker's side of the window. Every call runs on the window's thread through the
-// UiThread port and returns once it has run there, so the window sees the calls in the
-// order a worker issues them and a box waits for its answer.
+// The worker's side of the window. Progress (status texts, the bars' ranges and positions)
+// is posted: the worker stores the latest value per control and at most one flush waits on
+// the window's thread, so a worker runs at link speed whatever the window's pace and the
+// queue stays bounded. Everything else (the lock, the per-file bar's visibility, boxes,
+// dialogs, reads of window state) runs on the window's thread and returns once it has run
+// there; it first shows every update posted before it, so the window sees the calls in the
+// order a worker issues them, some intermediate progress values left out.
 //
 // Lifetime: the window creates one proxy, hands shared ownership to each job and calls
 // Detach() on its own thread before it goes away. After that, or once the UiThread refuses
@@ -100,7 +104,15 @@ class JobWindowProxy final : public JobWindow {
         JobWindowProxy& m_owner;
     };
 
+    // The latest progress values not shown yet; shared with the queued flush, which may run
+    // after the proxy is gone.
+    struct Pending;
+    // Stores an update for the next flush and queues the flush unless one waits already; on
+    // the window's thread, shows it at once.
+    void PostProgress(const std::function<void(Pending&)>& store);
+
     std::shared_ptr<UiThread> m_uiThread;
+    std::shared_ptr<Pending> m_pending;
     // Read and cleared on the window's thread only; m_gone lets workers skip the trip.
     std::atomic<JobWindow*> m_window;
     std::atomic<bool> m_gone{false};

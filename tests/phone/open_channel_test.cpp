@@ -31,7 +31,7 @@ struct Expected {
     const char* notReadyTitle;
     const char* handleTitle;  // nullptr: handle result not examined
     Init init;
-    const char* sendText;  // nullptr: the caller reports a failed send
+    const char* sendText;
     const char* sendTitle;
     bool waitCursor;
 };
@@ -56,7 +56,6 @@ const Expected kExpected[] = {
      Init::Ignored, "File search request error", "Phone Interface", true},
     {ChannelCommand::EntryReader, "EntryReader", nullptr, nullptr, nullptr, Init::NotCalled,
      "Can't get file information from phone", "Phone interface", false},
-    // Its jobs name each request's failure themselves.
     {ChannelCommand::Transfer, "Transfer", nullptr, nullptr, "Phone interface", Init::Ignored,
      nullptr, nullptr, false},
 };
@@ -172,6 +171,7 @@ TEST_P(ChannelRowTest, SendRefused) {
     if (GetParam().sendText) {
         ExpectOneBox(GetParam().sendText, GetParam().sendTitle);
     } else {
+        // Each of a job's requests names its own failure.
         EXPECT_TRUE(prompts.Boxes().empty());
     }
 }

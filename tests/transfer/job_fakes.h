@@ -118,6 +118,12 @@ class QueueUiThread : public UiThread {
     }
     bool IsUiThread() const override { return std::this_thread::get_id() == m_owner; }
 
+    // Tasks waiting to run.
+    std::size_t Queued() {
+        std::lock_guard lock(m_mutex);
+        return m_tasks.size();
+    }
+
     // Runs queued tasks until `done` holds; false when it still does not after `limit`.
     bool PumpUntil(const std::function<bool()>& done,
                    std::chrono::seconds limit = std::chrono::seconds(30)) {
