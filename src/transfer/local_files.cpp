@@ -1,7 +1,6 @@
 #include "transfer/local_files.h"
 
 #include <fcntl.h>
-#include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +9,7 @@
 #include <filesystem>
 
 #include "base/lang_string.h"
+#include "base/phone_text.h"
 #include "fsac/fsac_records.h"
 
 namespace velmora {
@@ -102,13 +102,6 @@ void Open(const std::string& path, OpenedFile& file) {
     if (file.size > kMaxUploadSize) file.why = FileRefusal::TooLarge;
 }
 
-// The UTF-8 sequence text starts with (one byte when it is no valid sequence).
-std::string FirstCharacter(std::string_view text) {
-    std::size_t n = 1;
-    while (n < text.size() && n < 4 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) ++n;
-    return std::string(text.substr(0, n));
-}
-
 bool IsUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
@@ -127,39 +120,6 @@ bool IsUtf8(std::string_view text) {
     return true;
 }
 
-class Utf8ToPhone {
-  public:
-    Utf8ToPhone() : m_cd(iconv_open("CP1251", "UTF-8")) {}
-    ~Utf8ToPhone() {
-        if (m_cd != reinterpret_cast<iconv_t>(-1)) iconv_close(m_cd);
-    }
-    Utf8ToPhone(const Utf8ToPhone&) = delete;
-    Utf8ToPhone& operator=(const Utf8ToPhone&) = delete;
-
-    // Nothing, with the offending character in *bad, when a character does not convert.
-    std::optional<std::string> Convert(std::string_view text, std::string* bad) {
-        if (m_cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-        std::string in(text);
-        std::string out(in.size() + 1, '\0');
-        char* inPtr = in.data();
-        std::size_t inLeft = in.size();
-        char* outPtr = out.data();
-        std::size_t outLeft = out.size();
-        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
-        while (inLeft > 0) {
-            if (iconv(m_cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) {
-                if (bad) *bad = FirstCharacter(std::string_view(inPtr, inLeft));
-                return std::nullopt;
-            }
-        }
-        out.resize(out.size() - outLeft);
-        return out;
-    }
-
-  private:
-    iconv_t m_cd;
-};
-
 }  // namespace
 
 SizePass MeasureLocalFiles(const std::vector<std::string>& paths) {
@@ -172,7 +132,7 @@ SizePass MeasureLocalFiles(const std::vector<std::string>& paths) {
             continue;
         }
         RefusedFile nameCheck{path, FileRefusal::None, {}};
-        if (!PhoneName(LastComponent(path), &nameCheck)) {
+        if (!PhoneCanHold(LastComponent(path), &nameCheck)) {
             pass.refused.push_back(std::move(nameCheck));
             continue;
         }
@@ -206,51 +166,53 @@ LocalRead ReadLocalFile(const std::string& path) {
     return read;
 }
 
-std::optional<std::string> PhoneName(std::string_view localName, RefusedFile* refused) {
+bool PhoneCanHold(std::string_view localName, RefusedFile* refused) {
     for (char c : localName) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) {
             if (refused) refused->why = FileRefusal::ControlCharacter;
-            return std::nullopt;
+            return false;
         }
     }
-    Utf8ToPhone converter;
-    std::string bad;
-    auto bytes = converter.Convert(localName, &bad);
-    if (!bytes && refused) {
+    const PhoneTextEncoding encoded = EncodePhoneText(localName);
+    if (!encoded.Ok() && refused) {
         refused->why = FileRefusal::BadCharacter;
-        refused->detail = bad;
+        refused->detail = encoded.refused;
     }
-    return bytes;
+    return encoded.Ok();
 }
 
-std::optional<std::string> BuildPhonePath(std::string_view folderBytes, std::string_view localName,
+std::optional<std::string> BuildPhonePath(std::string_view folder, std::string_view localName,
                                           bool fileSystemFlag, RefusedFile* refused) {
-    auto name = PhoneName(localName, refused);
-    if (!name) return std::nullopt;
-    std::string path = fileSystemFlag ? *name : std::string(folderBytes) + *name;
-    if (path.size() > kMaxPhonePath || path.find('\0') != std::string::npos) {
+    if (!PhoneCanHold(localName, refused)) return std::nullopt;
+    std::string path =
+        fileSystemFlag ? std::string(localName) : std::string(folder) + std::string(localName);
+    const PhoneTextEncoding encoded = EncodePhoneText(path);
+    if (!encoded.Ok()) {
+        if (refused) {
+            refused->why = FileRefusal::BadCharacter;
+            refused->detail = encoded.refused;
+        }
+        return std::nullopt;
+    }
+    if (encoded.bytes.size() > kMaxPhonePath) {
         if (refused) refused->why = FileRefusal::PathTooLong;
         return std::nullopt;
     }
     return path;
 }
 
-std::optional<std::string> PhoneFolderBytes(std::string_view fieldText, std::string_view treePath,
-                                            RefusedFile* refused) {
-    if (fieldText == treePath) return std::string(fieldText);
-    // Typed text is UTF-8; bytes that are not (left from a phone name) are the phone's own.
-    if (!IsUtf8(fieldText)) {
-        return std::string(fieldText);
-    }
-    return PhoneName(fieldText, refused);
+std::string ProgramFolderText(std::string_view fieldText) {
+    // Bytes that are not UTF-8 are a phone's own name, left undecoded: each is one character
+    // of the phone's code page, and encodes back to itself.
+    return IsUtf8(fieldText) ? std::string(fieldText) : DecodePhoneText(fieldText);
 }
 
 std::string RefusalMessage(const std::vector<RefusedFile>& refused) {
     std::string text = LoadLangString(kStrNotUploaded);
     for (const RefusedFile& file : refused) {
         text += "\n" + file.path + ": " + LoadLangString(ReasonString(file.why));
-        if (!file.detail.empty()) text += " \"" + file.detail + "\"";
+        if (!file.detail.empty()) text += " " + file.detail;
     }
     return text;
 }

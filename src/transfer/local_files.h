@@ -54,19 +54,20 @@ struct LocalRead {
 };
 LocalRead ReadLocalFile(const std::string& path);
 
-// The local name in the phone's code page: nothing when a character has no byte there, or is
-// a control character (then *refused says which).
-std::optional<std::string> PhoneName(std::string_view localName, RefusedFile* refused);
+// Whether the phone can store the local name: every character has a byte in its code page
+// and none is a control character (else *refused says which).
+bool PhoneCanHold(std::string_view localName, RefusedFile* refused);
 
-// folderBytes (already phone bytes) followed by the name, or the bare name on a phone
-// without folders; refused when a character does not fit or the path exceeds 260.
-std::optional<std::string> BuildPhonePath(std::string_view folderBytes, std::string_view localName,
+// The phone path of a file, in the program's text: the folder followed by the name, or the
+// bare name on a phone without folders; refused when a character does not fit or the path
+// exceeds 260 characters.
+std::optional<std::string> BuildPhonePath(std::string_view folder, std::string_view localName,
                                           bool fileSystemFlag, RefusedFile* refused);
 
-// The upload path field's text as phone bytes. The tree puts the folder's own bytes there
-// (treePath); what the user typed is UTF-8 and goes through the code page.
-std::optional<std::string> PhoneFolderBytes(std::string_view fieldText, std::string_view treePath,
-                                            RefusedFile* refused);
+// The upload path field's text as the program's text: what the user typed is UTF-8 already,
+// and a folder name the phone wrote in its code page is decoded, so that it encodes back to
+// the phone's own bytes.
+std::string ProgramFolderText(std::string_view fieldText);
 
 // "These files are not uploaded:" and one line per file with its reason.
 std::string RefusalMessage(const std::vector<RefusedFile>& refused);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/lang_string.h"
+#include "base/phone_text.h"
 #include "base/status_sink.h"
 #include "phone/open_channel.h"
 #include "transfer/job.h"
@@ -73,6 +74,11 @@ StartState ReadStart(WriteJob& job) {
     return s;
 }
 
+// Phone paths are checked to fit before: the request is built from their phone bytes.
+FsacRequest OpenRequest(const std::string& path, std::uint32_t attributes) {
+    return BuildOpenRequest(EncodePhoneText(path).bytes, attributes).Value();
+}
+
 void Status(JobRun& run, int stringId) {
     run.window().SetStatusText(kStatusMessagePart, LoadLangString(stringId));
 }
@@ -136,20 +142,17 @@ void RunUpload(WriteJob& job) {
         }
         // The dialog's destination is read again for every file; a drop keeps its folder.
         std::string folder = start.startPath;
-        std::string treePath = start.startPath;
         if (!job.fromDrop) {
             job.window->Call([&] { folder = job.commands->Ports().window.UploadPathText(); });
         }
         RefusedFile refused{local.path, FileRefusal::None, {}};
-        std::optional<std::string> phonePath;
-        if (auto folderBytes = PhoneFolderBytes(folder, treePath, &refused)) {
-            phonePath = BuildPhonePath(*folderBytes, local.name, start.fileSystemFlag, &refused);
-        }
+        const auto phonePath =
+            BuildPhonePath(ProgramFolderText(folder), local.name, start.fileSystemFlag, &refused);
         if (!phonePath) {
             run.RejectInput(RefusalMessage({refused}));
             continue;
         }
-        const FsacRequest open = BuildOpenRequest(*phonePath, kOpenKeepAttributes).Value();
+        const FsacRequest open = OpenRequest(*phonePath, kOpenKeepAttributes);
 
         run.Lock();
         ChannelFailure why{};
@@ -258,7 +261,7 @@ void RunFill(WriteJob& job) {
     for (auto& byte : filler) byte = static_cast<std::uint8_t>(generator());
     const auto path = DrawFillPath(job, start);
     if (!path) return run.RejectInput(kStrNoFillName);
-    const FsacRequest open = BuildOpenRequest(*path, kOpenFillFile).Value();
+    const FsacRequest open = OpenRequest(*path, kOpenFillFile);
 
     run.Lock();
     ChannelFailure why{};

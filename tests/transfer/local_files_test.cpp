@@ -53,7 +53,7 @@ TEST_F(LocalFilesTest, TheSizePassRefusesWhatCannotBeReadAndCountsTheRest) {
     const Row refused[] = {
         {1, FileRefusal::Missing, ""},         {2, FileRefusal::Folder, ""},
         {3, FileRefusal::NotRegular, ""},      {4, FileRefusal::NotRegular, ""},
-        {5, FileRefusal::TooLarge, ""},        {7, FileRefusal::BadCharacter, "日"},
+        {5, FileRefusal::TooLarge, ""},        {7, FileRefusal::BadCharacter, "\"日\" (U+65E5)"},
         {8, FileRefusal::ControlCharacter, ""}};
     ASSERT_EQ(pass.refused.size(), std::size(refused));
     for (std::size_t i = 0; i < std::size(refused); ++i) {
@@ -70,7 +70,7 @@ TEST_F(LocalFilesTest, TheSizePassRefusesWhatCannotBeReadAndCountsTheRest) {
     const std::string text = RefusalMessage(pass.refused);
     EXPECT_EQ(text.substr(0, text.find('\n')), "These files are not uploaded:");
     EXPECT_NE(text.find(chosen[2] + ": is a folder"), std::string::npos) << text;
-    EXPECT_NE(text.find(chosen[7] + ": has a character the phone cannot store: \"日\""),
+    EXPECT_NE(text.find(chosen[7] + ": has a character the phone cannot store: \"日\" (U+65E5)"),
               std::string::npos)
         << text;
 }
@@ -82,22 +82,21 @@ TEST_F(LocalFilesTest, AFileThatChangedSinceTheSizePassIsNotReadAsItsOldSize) {
     EXPECT_EQ(ReadLocalFile(path).why, FileRefusal::Missing);
 }
 
-TEST_F(LocalFilesTest, PhonePathsInThePhonesCodePage) {
+TEST_F(LocalFilesTest, PhonePathsTheCodePageAndItsLengthCanHold) {
     RefusedFile why;
-    EXPECT_EQ(BuildPhonePath("/a/mobile/", "мелодия.mid", false, &why),
-              "/a/mobile/\xEC\xE5\xEB\xEE\xE4\xE8\xFF.mid");
+    EXPECT_EQ(BuildPhonePath("/a/mobile/", "мелодия.mid", false, &why), "/a/mobile/мелодия.mid");
     EXPECT_EQ(BuildPhonePath("/a/mobile/", "x.txt", true, &why), "x.txt");
+    // 260 characters fit however many bytes UTF-8 needs for them; 261 do not.
     const std::string longFolder = "/a/" + std::string(250, 'f') + "/";
-    EXPECT_EQ(BuildPhonePath(longFolder, "12.txt", false, &why)->size(), 260u);
-    EXPECT_FALSE(BuildPhonePath(longFolder, "123.txt", false, &why));
+    EXPECT_TRUE(BuildPhonePath(longFolder, "ыы.txt", false, &why));
+    EXPECT_FALSE(BuildPhonePath(longFolder, "ыыы.txt", false, &why));
     EXPECT_EQ(why.why, FileRefusal::PathTooLong);
+    EXPECT_FALSE(BuildPhonePath("/a/日/", "x.txt", false, &why));
+    EXPECT_EQ(why.why, FileRefusal::BadCharacter);
 
-    // The tree's own bytes go back as they came; typed text goes through the code page.
-    const std::string phoneFolder = "/a/\xCF\xE0\xEF\xEA\xE0/";
-    EXPECT_EQ(PhoneFolderBytes(phoneFolder, phoneFolder, &why), phoneFolder);
-    EXPECT_EQ(PhoneFolderBytes("/a/Папка/", phoneFolder, &why), phoneFolder);
-    EXPECT_EQ(PhoneFolderBytes(phoneFolder, "/a/", &why), phoneFolder);
-    EXPECT_FALSE(PhoneFolderBytes("/a/日/", "/a/", &why));
+    // A folder the tree shows from the phone's undecoded bytes is read in its code page.
+    EXPECT_EQ(ProgramFolderText("/a/\xCF\xE0\xEF\xEA\xE0/"), "/a/Папка/");
+    EXPECT_EQ(ProgramFolderText("/a/Папка/"), "/a/Папка/");
 }
 
 TEST_F(LocalFilesTest, TheSpaceMessageNamesTheLack) {
