@@ -45,6 +45,8 @@ class MainFrame : public wxFrame, public MainWindowView {
     MainWindow& Model() { return *m_model; }
     UiThread& Ui() { return m_ui; }
     Prompts& WindowPrompts() { return m_prompts; }
+    // Boxes and dialogs answered by standIn instead of the user (null: shown again).
+    void AnswerPromptsFrom(Prompts* standIn) { m_prompts.SetStandIn(standIn); }
     // The control with that dialog id (the status bar is 123), or null.
     wxWindow* Control(int id) const;
     wxStatusBar* Status() const { return m_status; }

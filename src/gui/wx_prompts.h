@@ -17,6 +17,9 @@ class WxPrompts : public Prompts {
     void SetUiThread(UiThread* ui) { m_ui = ui; }
     // The boxes' owner; null shows them without one.
     void SetParent(wxWindow* parent) { m_parent = parent; }
+    // Answers every call from standIn, still on the window's thread, instead of showing a
+    // box or dialog: for runs that script the user's answers. Null shows them again.
+    void SetStandIn(Prompts* standIn) { m_standIn = standIn; }
 
     PromptAnswer MessageBox(const MessageBoxRequest& request) override;
     std::optional<std::string> SaveFile(const SaveFileRequest& request) override;
@@ -28,6 +31,7 @@ class WxPrompts : public Prompts {
 
     UiThread* m_ui;
     wxWindow* m_parent = nullptr;
+    Prompts* m_standIn = nullptr;
 };
 
 }  // namespace velmora
