@@ -5,8 +5,8 @@
 #include <wx/msgdlg.h>
 #include <wx/thread.h>
 
-#include "transfer/job_window.h"
 #include "gui/wx_text.h"
+#include "transfer/job_window.h"
 
 namespace velmora {
 namespace {

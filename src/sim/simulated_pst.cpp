@@ -278,7 +278,19 @@ std::int32_t SimulatedPst::PSTSendCommand(std::uint32_t deviceId, std::uint32_t 
     if (rate > 0) {
         // The link's speed: the caller waits, other phones and threads do not.
         const auto bytes = static_cast<std::int64_t>(request.size() + written);
-        std::this_thread::sleep_for(std::chrono::microseconds(bytes * 1000000 / rate));
+        const auto cost = std::chrono::microseconds(bytes * 1000000 / rate);
+        // A short lag behind the schedule is caught up; a link idle for longer starts afresh.
+        constexpr auto kCatchUp = std::chrono::milliseconds(50);
+        TimePoint due;
+        {
+            std::lock_guard lock(m_mutex);
+            const TimePoint now = std::chrono::steady_clock::now();
+            TimePoint& free = m_linkFree[deviceId16];
+            if (free < now - kCatchUp) free = now;
+            free += cost;
+            due = free;
+        }
+        std::this_thread::sleep_until(due);
     }
     return rc;
 }

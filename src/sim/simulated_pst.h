@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -104,6 +105,9 @@ class SimulatedPst : public PstLibrary {
     int m_sendsSinceFaultPlan = 0;
     int m_matchingSends = 0;
     std::chrono::milliseconds m_restartDelay;
+    // When each phone's link is free again: a capped link keeps its pace on this schedule, so
+    // a sleep that overshoots is made up by the next ones instead of adding up.
+    std::map<std::uint16_t, TimePoint> m_linkFree;
     std::string m_configError;
 
     // Notifier: posts outside the lock so that no call re-enters its caller.
