@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config git
   libwxgtk3.2-dev libgtk-3-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdg-utils shared-mime-info adwaita-icon-theme hicolor-icon-theme fp-utils
+  xvfb xauth xdotool xdg-utils shared-mime-info adwaita-icon-theme hicolor-icon-theme fp-utils
   fonts-liberation2)
 if [ "${1:-}" = run ]; then packages+=(xchm); fi
 missing=()

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/phone_text.h"
+
 namespace velmora {
 namespace {
 
@@ -26,7 +28,7 @@ std::string TypeText(std::string_view name) {
 
 std::string FitPhonePath(std::string_view path) {
     path = path.substr(0, path.find('\0'));
-    return std::string(path.substr(0, kMaxPhonePathChars));
+    return std::string(LeadingCharacters(path, kMaxPhonePathChars));
 }
 
 FileEntry MakeFileEntry(std::string_view path, std::string_view typeSource,
@@ -41,8 +43,9 @@ FileEntry MakeFileEntry(std::string_view path, std::string_view typeSource,
 }
 
 FileEntry EntryFromRecord(const FsacEntryRecord& record, bool fileSystemFlag) {
-    const std::string path = fileSystemFlag ? "FLASH/" + record.name : record.name;
-    return MakeFileEntry(path, record.name, record.attributes, record.secondValue,
+    const std::string name = DecodePhoneText(record.name);
+    const std::string path = fileSystemFlag ? "FLASH/" + name : name;
+    return MakeFileEntry(path, name, record.attributes, record.secondValue,
                          static_cast<std::int32_t>(record.size));
 }
 

@@ -23,7 +23,7 @@ inline constexpr std::size_t kMaxPhonePathChars = 259;
 inline constexpr std::uint16_t kFolderEntryBits = 0x0A;
 
 struct FileEntry {
-    std::string path;  // full phone path, at most kMaxPhonePathChars bytes
+    std::string path;  // full phone path in UTF-8, at most kMaxPhonePathChars characters
     std::string type;  // what follows the last "." of the name; empty when there is none
     std::uint16_t attributes = 0;
     std::uint16_t secondValue = 0;  // kept with the entry, read by nothing
@@ -34,16 +34,17 @@ struct FileEntry {
 
 // The characters after the last "." anywhere in name: "/a/my.dir/readme" gives "dir/readme".
 std::string TypeText(std::string_view name);
-// The text as the entry's fixed field holds it: up to a NUL, at most kMaxPhonePathChars bytes.
+// The text as the entry's fixed field holds it: up to a NUL, at most kMaxPhonePathChars
+// characters.
 std::string FitPhonePath(std::string_view path);
 // An entry without icons: the path cut to fit, the type taken from typeSource (the reported
 // name; the path itself when the phone reports full paths).
 FileEntry MakeFileEntry(std::string_view path, std::string_view typeSource,
                         std::uint16_t attributes, std::uint16_t secondValue, std::int32_t size);
 
-// An entry as a search-next record reports it. With the file-system flag the record holds the
-// bare name, which gets the single volume "FLASH/" in front. Sizes of 2 GB and more turn
-// negative, as the signed size field has them.
+// An entry as a search-next record reports it, its phone text decoded. With the file-system
+// flag the record holds the bare name, which gets the single volume "FLASH/" in front. Sizes of 2
+// GB and more turn negative, as the signed size field has them.
 FileEntry EntryFromRecord(const FsacEntryRecord& record, bool fileSystemFlag);
 
 // Shared by the window's thread and the workers, so every operation locks and entries are

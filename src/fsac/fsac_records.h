@@ -52,6 +52,8 @@ inline constexpr std::uint32_t kOpenKeepAttributes = 0xFFFFFFFF;  // read, or wr
 inline constexpr std::uint32_t kOpenFillFile = 0;
 
 // --- Requests ---
+// Paths and search texts are the program's UTF-8. The builders write them in the phone's 8-bit
+// text and refuse, naming it, a character that text has no byte for; limits count characters.
 
 // Open for reading or writing: 270 bytes.
 FsacResult<FsacRequest> BuildOpenRequest(std::string_view path, std::uint32_t attributes);
@@ -84,7 +86,8 @@ std::uint32_t NextBlockSize(std::int64_t missing);
 // either do not exist for it.
 
 struct FsacEntryRecord {
-    std::string name;  // full path, or with the file-system flag the name within the volume
+    std::string name;  // the phone's bytes: full path, or with the file-system flag the name
+                       // within the volume
     std::uint16_t attributes = 0;
     std::uint16_t secondValue = 0;  // kept, never interpreted
     std::uint32_t size = 0;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/byte_order.h"
+#include "base/phone_text.h"
 #include "fsac/fsac_records.h"
 
 namespace velmora {
@@ -21,10 +22,19 @@ FsacRequest Header(FsacOp op, std::size_t length) {
     return request;
 }
 
-FsacResult<bool> CheckPath(std::string_view path) {
-    if (path.size() > kMaxPhonePath) return FsacError::PathTooLong;
-    if (path.find('\0') != std::string_view::npos) return FsacError::NulInText;
-    return true;
+// The phone's bytes for a text: one a character, so every limit below counts characters.
+FsacResult<std::string> PhoneBytes(std::string_view text) {
+    auto encoded = EncodePhoneText(text);
+    if (!encoded.Ok()) return {FsacError::NoPhoneByte, std::move(encoded.refused)};
+    return std::move(encoded.bytes);
+}
+
+FsacResult<std::string> PhonePath(std::string_view path) {
+    auto bytes = PhoneBytes(path);
+    if (!bytes) return bytes;
+    if (bytes.Value().size() > kMaxPhonePath) return FsacError::PathTooLong;
+    if (bytes.Value().find('\0') != std::string::npos) return FsacError::NulInText;
+    return bytes;
 }
 
 // The path's NUL and the second NUL are already there: the request starts zero-filled.
@@ -55,19 +65,21 @@ FsacRequest SearchPattern(std::string_view text, bool withSeparator) {
 }  // namespace
 
 FsacResult<FsacRequest> BuildOpenRequest(std::string_view path, std::uint32_t attributes) {
-    if (auto check = CheckPath(path); !check) return check.Error();
+    auto bytes = PhonePath(path);
+    if (!bytes) return {bytes.Error(), bytes.ErrorDetail()};
     FsacRequest request = Header(FsacOp::Open, kOpenRequestSize);
     PutBe32(request, 4, attributes);
-    PutPath(request, kPathOffsetOpen, path);
+    PutPath(request, kPathOffsetOpen, bytes.Value());
     return request;
 }
 
 FsacResult<FsacRequest> BuildAttributeChangeRequest(std::string_view path,
                                                     std::uint32_t attributes) {
-    if (auto check = CheckPath(path); !check) return check.Error();
-    FsacRequest request = Header(FsacOp::Open, path.size() + 10);
+    auto bytes = PhonePath(path);
+    if (!bytes) return {bytes.Error(), bytes.ErrorDetail()};
+    FsacRequest request = Header(FsacOp::Open, bytes.Value().size() + 10);
     PutBe32(request, 4, attributes);
-    PutPath(request, kPathOffsetOpen, path);
+    PutPath(request, kPathOffsetOpen, bytes.Value());
     return request;
 }
 
@@ -90,17 +102,20 @@ FsacRequest BuildCloseRequest() {
 }
 
 FsacResult<FsacRequest> BuildDeleteRequest(std::string_view path) {
-    if (auto check = CheckPath(path); !check) return check.Error();
+    auto bytes = PhonePath(path);
+    if (!bytes) return {bytes.Error(), bytes.ErrorDetail()};
     FsacRequest request = Header(FsacOp::Delete, kDeleteRequestSize);
-    PutPath(request, kPathOffsetDelete, path);
+    PutPath(request, kPathOffsetDelete, bytes.Value());
     return request;
 }
 
 FsacResult<FsacRequest> BuildSearchStartRequest(std::string_view text, bool fileSystemFlag) {
-    if (text.size() > kMaxSearchText) return FsacError::PatternTooLong;
+    auto bytes = PhoneBytes(text);
+    if (!bytes) return {bytes.Error(), bytes.ErrorDetail()};
+    if (bytes.Value().size() > kMaxSearchText) return FsacError::PatternTooLong;
     // A NUL unit is the pattern's terminator.
-    if (text.find('\0') != std::string_view::npos) return FsacError::NulInText;
-    return SearchPattern(text, !fileSystemFlag);
+    if (bytes.Value().find('\0') != std::string::npos) return FsacError::NulInText;
+    return SearchPattern(bytes.Value(), !fileSystemFlag);
 }
 
 FsacRequest BuildVolumeSearchRequest(char volumeLetter) {

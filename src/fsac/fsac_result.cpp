@@ -1,23 +1,47 @@
 #include "fsac/fsac_result.h"
 
+#include "base/lang_string.h"
+
 namespace velmora {
 
-const char* FsacErrorText(FsacError error) {
+namespace {
+
+constexpr int kStrPathTooLong = 400;
+constexpr int kStrNulInText = 401;
+constexpr int kStrPatternTooLong = 402;
+constexpr int kStrBlockTooLong = 403;
+constexpr int kStrShortReply = 404;
+constexpr int kStrBadReply = 405;
+constexpr int kStrNoPhoneByte = 406;
+
+int TextId(FsacError error) {
     switch (error) {
         case FsacError::PathTooLong:
-            return "The phone path is longer than 260 characters.";
+            return kStrPathTooLong;
         case FsacError::NulInText:
-            return "The phone path or search text contains a NUL character.";
+            return kStrNulInText;
         case FsacError::PatternTooLong:
-            return "The search text is longer than 128 characters.";
+            return kStrPatternTooLong;
         case FsacError::BlockTooLong:
-            return "A write request carries at most 1024 bytes.";
+            return kStrBlockTooLong;
         case FsacError::ShortReply:
-            return "The phone's reply is too short.";
+            return kStrShortReply;
         case FsacError::BadReply:
-            return "The phone's reply is malformed.";
+            return kStrBadReply;
+        case FsacError::NoPhoneByte:
+            return kStrNoPhoneByte;
     }
-    return "Unknown error.";
+    return kStrBadReply;
+}
+
+}  // namespace
+
+std::string FsacErrorText(FsacError error, const std::string& detail) {
+    std::string text = LoadLangString(TextId(error));
+    if (const auto mark = text.find("%s"); mark != std::string::npos) {
+        text.replace(mark, 2, detail);
+    }
+    return text;
 }
 
 }  // namespace velmora

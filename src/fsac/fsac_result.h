@@ -15,16 +15,18 @@ enum class FsacError {
     BlockTooLong,    // write data over one block
     ShortReply,      // the reply ends before its record does
     BadReply,        // a field or count that cannot be right
+    NoPhoneByte,     // a character the phone's 8-bit text has no byte for
 };
 
-// English only: these texts have no entry in the string table.
-const char* FsacErrorText(FsacError error);
+// The text in the current language; detail names what was refused, where the text has room.
+std::string FsacErrorText(FsacError error, const std::string& detail = {});
 
 template <typename T>
 class [[nodiscard]] FsacResult {
   public:
     FsacResult(T value) : m_state(std::move(value)) {}
-    FsacResult(FsacError error) : m_state(error) {}
+    FsacResult(FsacError error, std::string detail = {})
+        : m_state(Failure{error, std::move(detail)}) {}
 
     bool Ok() const { return std::holds_alternative<T>(m_state); }
     explicit operator bool() const { return Ok(); }
@@ -35,11 +37,16 @@ class [[nodiscard]] FsacResult {
     T&& Value() && { return std::get<T>(std::move(m_state)); }
 
     // Only when !Ok().
-    FsacError Error() const { return std::get<FsacError>(m_state); }
-    std::string ErrorText() const { return FsacErrorText(Error()); }
+    FsacError Error() const { return std::get<Failure>(m_state).error; }
+    const std::string& ErrorDetail() const { return std::get<Failure>(m_state).detail; }
+    std::string ErrorText() const { return FsacErrorText(Error(), ErrorDetail()); }
 
   private:
-    std::variant<T, FsacError> m_state;
+    struct Failure {
+        FsacError error;
+        std::string detail;
+    };
+    std::variant<T, Failure> m_state;
 };
 
 }  // namespace velmora

@@ -1,7 +1,5 @@
 #include "gui/file_list_view.h"
 
-#include "gui/wx_menu.h"
-
 #include <wx/dnd.h>
 #include <wx/image.h>
 #include <wx/imaglist.h>
@@ -12,8 +10,9 @@
 
 #include "base/lang_string.h"
 #include "gui/type_icons.h"
-#include "ui/menu_spec.h"
+#include "gui/wx_menu.h"
 #include "gui/wx_text.h"
+#include "ui/menu_spec.h"
 
 namespace velmora {
 namespace {
@@ -199,8 +198,11 @@ wxString FileListView::OnGetItemText(long item, long column) const {
     if (item < 0 || item >= m_model.RowCount() || column < 0 || column >= kFileListColumnCount) {
         return {};
     }
-    return FromUtf8(m_model.Rows()[static_cast<std::size_t>(item)]
-                        .cells[static_cast<std::size_t>(column)]);
+    // A column the layout hides (width 0) still gets drawn a pixel wide at the list's edge:
+    // it has nothing to draw, whatever the model keeps in it.
+    if (GetColumnWidth(static_cast<int>(column)) <= 0) return {};
+    return FromUtf8(
+        m_model.Rows()[static_cast<std::size_t>(item)].cells[static_cast<std::size_t>(column)]);
 }
 
 int FileListView::OnGetItemImage(long item) const {

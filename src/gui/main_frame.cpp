@@ -1,7 +1,5 @@
 #include "gui/main_frame.h"
 
-#include "gui/wx_menu.h"
-
 #include <gtk/gtk.h>
 #include <wx/accel.h>
 #include <wx/bitmap.h>
@@ -25,9 +23,10 @@
 #include "base/system_clock.h"
 #include "gui/about_dialog.h"
 #include "gui/icons.h"
+#include "gui/wx_menu.h"
+#include "gui/wx_text.h"
 #include "ui/language.h"
 #include "ui/main_window_ids.h"
-#include "gui/wx_text.h"
 
 namespace velmora {
 namespace {
@@ -175,6 +174,25 @@ void MainFrame::BindInput() {
             id);
     }
     Bind(wxEVT_MENU, &MainFrame::OnMenu, this);
+    // GTK gives Escape to the frame's accelerator even while a menu has the keyboard, and the
+    // menu then stays open: Escape closes the menu (OnMenu), never the window. The list's
+    // context menu reports to the list.
+    for (wxWindow* owner : {static_cast<wxWindow*>(this), static_cast<wxWindow*>(m_list)}) {
+        owner->Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& e) {
+            e.Skip();
+            ++m_openMenus;
+            m_openMenu = e.GetMenu();
+        });
+        owner->Bind(wxEVT_MENU_CLOSE, [this](wxMenuEvent& e) {
+            e.Skip();
+            if (m_openMenus == 0) return;
+            m_openMenu = nullptr;  // a pop-up is deleted once it has closed
+            // Counted closed once the key that closed it has been handled.
+            CallAfter([this] {
+                if (m_openMenus > 0) --m_openMenus;
+            });
+        });
+    }
     Bind(wxEVT_TIMER, [this](wxTimerEvent& e) {
         if (!m_closing) m_model->OnEvent(WindowEvent::Timer, e.GetId());
     });
@@ -250,6 +268,10 @@ void MainFrame::OnMenu(wxCommandEvent& event) {
     if (m_closing) return;
     const int id = event.GetId();
     if (id == wxID_CANCEL) {
+        if (MenuOpen()) {
+            CloseOpenMenu();
+            return;
+        }
         m_model->OnEvent(WindowEvent::Cancel);
         return;
     }
@@ -258,6 +280,14 @@ void MainFrame::OnMenu(wxCommandEvent& event) {
         return;
     }
     RunMenuCommand(CommandOf(id));
+}
+
+void MainFrame::CloseOpenMenu() {
+    // A menu of the bar closes with the bar's selection; a pop-up by itself.
+    GtkWidget* shell = nullptr;
+    if (m_openMenu && !m_openMenu->GetMenuBar()) shell = m_openMenu->m_menu;
+    if (!shell && GetMenuBar()) shell = GetMenuBar()->GetHandle();
+    if (shell && GTK_IS_MENU_SHELL(shell)) gtk_menu_shell_cancel(GTK_MENU_SHELL(shell));
 }
 
 void MainFrame::RunMenuCommand(int commandId) {
@@ -296,6 +326,7 @@ wxMenu* MainFrame::BuildMenu(const std::vector<MenuItem>& items) {
 
 void MainFrame::RebuildMenuBar() {
     m_menuRebuildQueued = false;
+    m_openMenu = nullptr;
     auto* bar = new wxMenuBar;
     for (const auto& item : m_model->MainMenuSpec().items) {
         if (item.kind == MenuItem::Kind::Popup) {

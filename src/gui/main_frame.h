@@ -51,6 +51,8 @@ class MainFrame : public wxFrame, public MainWindowView {
     wxWindow* Control(int id) const;
     wxStatusBar* Status() const { return m_status; }
     wxStaticBitmap* StatusIcon(int part) const { return m_statusIcons.at(part); }
+    // Whether a menu of the menu bar or a pop-up is open: Escape then belongs to it.
+    bool MenuOpen() const { return m_openMenus > 0; }
 
     // MainWindowView.
     void ControlChanged(int id) override;
@@ -86,6 +88,7 @@ class MainFrame : public wxFrame, public MainWindowView {
     void PlaceStatusIcons();
     wxMenu* BuildMenu(const std::vector<MenuItem>& items);
     void OnMenu(wxCommandEvent& event);
+    void CloseOpenMenu();
     // A command from a menu: the menu bar may only be replaced once it has returned.
     void RunMenuCommand(int commandId);
     // wx wants menu ids below 0x7fff; the window's commands are above. Each command gets a
@@ -122,6 +125,8 @@ class MainFrame : public wxFrame, public MainWindowView {
     std::map<int, int> m_menuIds;   // command -> wx id
     std::map<int, int> m_commands;  // wx id -> command
     wxTimer m_timer;
+    int m_openMenus = 0;
+    wxMenu* m_openMenu = nullptr;  // the last one opened; only compared, never kept past it
     bool m_inMenuCommand = false;
     bool m_menuRebuildQueued = false;
     bool m_applyingMasks = false;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/phone_text.h"
+
 namespace velmora {
 
 std::vector<std::uint8_t> BuildRestartRequest() {
@@ -25,7 +27,7 @@ std::string ParseModelReply(std::span<const std::uint8_t> reply, std::int32_t re
         if (at >= delivered || reply[at] == 0) break;
         model.push_back(static_cast<char>(reply[at]));
     }
-    return model;
+    return DecodePhoneText(model);
 }
 
 }  // namespace velmora

@@ -23,8 +23,8 @@ std::vector<std::uint8_t> BuildRestartRequest();  // no bytes at all
 std::vector<std::uint8_t> BuildSuspendRequest();
 std::vector<std::uint8_t> BuildModelRequest();
 
-// The characters at bytes 2, 4, 6, 8 and 10, up to the first NUL. Bytes the phone did not
-// deliver count as NUL, as they would in the zero-filled buffer.
+// The characters at bytes 2, 4, 6, 8 and 10, up to the first NUL, decoded from the phone's
+// text. Bytes the phone did not deliver count as NUL, as they would in the zero-filled buffer.
 std::string ParseModelReply(std::span<const std::uint8_t> reply, std::int32_t replyLength);
 
 }  // namespace velmora

@@ -1,9 +1,15 @@
 #include "sim/sim_phone.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <iostream>
 #include <limits>
 #include <sstream>
 
@@ -31,8 +37,133 @@ SimReply Ok(std::vector<std::uint8_t> bytes = {}) {
     return SimReply{0, std::move(bytes)};
 }
 
-char Lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+// Lower case in the phone's code page: ASCII, the Russian alphabet and the other Cyrillic
+// letters it holds.
+unsigned char FoldCase(unsigned char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDF))
+        return static_cast<unsigned char>(c + 32);
+    switch (c) {
+        case 0x80:
+            return 0x90;
+        case 0x81:
+            return 0x83;
+        case 0x8A:
+            return 0x9A;
+        case 0x8C:
+            return 0x9C;
+        case 0x8D:
+            return 0x9D;
+        case 0x8E:
+            return 0x9E;
+        case 0x8F:
+            return 0x9F;
+        case 0xA1:
+            return 0xA2;
+        case 0xA3:
+            return 0xBC;
+        case 0xA5:
+            return 0xB4;
+        case 0xA8:
+            return 0xB8;
+        case 0xAA:
+            return 0xBA;
+        case 0xAF:
+            return 0xBF;
+        case 0xB2:
+            return 0xB3;
+        case 0xBD:
+            return 0xBE;
+        default:
+            return c;
+    }
+}
+
+bool SameLetter(char a, char b) {
+    return FoldCase(static_cast<unsigned char>(a)) == FoldCase(static_cast<unsigned char>(b));
+}
+
+// Root reads a mode-000 folder where the phone's owner could not; the mode decides for both, so
+// an image behaves the same whoever runs the emulator.
+bool Readable(const fs::path& host, const struct stat& status) {
+    const bool folder = S_ISDIR(status.st_mode);
+    if ((status.st_mode & (S_IRUSR | S_IRGRP | S_IROTH)) == 0) return false;
+    if (folder && (status.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) == 0) return false;
+    return ::access(host.c_str(), folder ? R_OK | X_OK : R_OK) == 0;
+}
+
+// A descriptor that closes itself.
+class HostFile {
+  public:
+    // Never through a link, never blocking on a pipe; only a regular file counts as opened.
+    HostFile(const fs::path& host, int flags)
+        : m_fd(::open(host.c_str(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0644)) {
+        struct stat status {};
+        if (m_fd >= 0 && (::fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode))) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+        m_size = m_fd >= 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
+    }
+    ~HostFile() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    HostFile(const HostFile&) = delete;
+    HostFile& operator=(const HostFile&) = delete;
+
+    bool Ok() const { return m_fd >= 0; }
+    std::uint64_t Size() const { return m_size; }
+
+    bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const {
+        std::size_t done = 0;
+        while (done < into.size()) {
+            const ssize_t n = ::pread(m_fd, into.data() + done, into.size() - done,
+                                      static_cast<off_t>(offset + done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+    bool Write(std::span<const std::uint8_t> data) const {
+        std::size_t done = 0;
+        while (done < data.size()) {
+            const ssize_t n = ::write(m_fd, data.data() + done, data.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+    // A full host disk may show only here.
+    bool Close() {
+        const int fd = std::exchange(m_fd, -1);
+        return fd >= 0 && ::close(fd) == 0;
+    }
+
+  private:
+    int m_fd = -1;
+    std::uint64_t m_size = 0;
+};
+
+bool WriteHostFile(const fs::path& host, std::span<const std::uint8_t> data, bool append) {
+    HostFile file(host, O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC));
+    return file.Ok() && file.Write(data) && file.Close();
+}
+
+// Every existing place from base down to host is a real folder this phone may read (host
+// itself may be missing or a file), so nothing leads out of the image through a link.
+bool NoLinkBelow(const fs::path& base, const fs::path& host) {
+    fs::path at = base;
+    struct stat status {};
+    if (::lstat(at.c_str(), &status) == 0 && (S_ISLNK(status.st_mode) || !Readable(at, status))) {
+        return false;
+    }
+    for (const fs::path& part : host.lexically_relative(base)) {
+        at /= part;
+        if (::lstat(at.c_str(), &status) != 0) return errno == ENOENT;
+        if (S_ISLNK(status.st_mode) || !Readable(at, status)) return false;
+    }
+    return true;
 }
 
 bool PrintableName(std::string_view name) {
@@ -68,7 +199,7 @@ bool MatchMask(std::string_view mask, std::string_view name) {
     std::size_t m = 0, n = 0;
     std::size_t starMask = std::string_view::npos, starName = 0;
     while (n < name.size()) {
-        if (m < mask.size() && (mask[m] == '?' || Lower(mask[m]) == Lower(name[n]))) {
+        if (m < mask.size() && (mask[m] == '?' || SameLetter(mask[m], name[n]))) {
             ++m;
             ++n;
         } else if (m < mask.size() && mask[m] == '*') {
@@ -96,7 +227,13 @@ SimPhone::SimPhone(SimPhoneConfig config) : m_config(std::move(config)) {
         }
     }
     fs::create_directories(m_config.image, ec);
-    for (const Volume& volume : m_volumes) fs::create_directories(volume.folder, ec);
+    for (const Volume& volume : m_volumes) {
+        if (!ec) fs::create_directories(volume.folder, ec);
+    }
+    if (ec) {
+        std::cerr << "Velmora emulated phone " << m_config.deviceId << ": cannot make its image "
+                  << m_config.image.string() << ": " << ec.message() << '\n';
+    }
     LoadIndex();
     if (fresh && m_config.seedSample) {
         for (const SampleFile& file : SampleFiles(m_config.IsFlash())) {
@@ -106,7 +243,6 @@ SimPhone::SimPhone(SimPhoneConfig config) : m_config(std::move(config)) {
 }
 
 void SimPhone::Reset() {
-    m_out.close();
     m_openPath.reset();
     m_written = false;
     m_position = 0;
@@ -138,7 +274,9 @@ std::optional<fs::path> SimPhone::HostPath(std::string_view phonePath) const {
             phonePath == "." || phonePath == ".." || IsIndexFile(phonePath)) {
             return std::nullopt;
         }
-        return m_config.image / std::string(phonePath);
+        fs::path host = m_config.image / DecodePhoneText(phonePath);
+        if (!NoLinkBelow(m_config.image, host)) return std::nullopt;
+        return host;
     }
     const Volume* volume = VolumeOf(phonePath);
     if (volume == nullptr) return std::nullopt;
@@ -149,10 +287,11 @@ std::optional<fs::path> SimPhone::HostPath(std::string_view phonePath) const {
         std::size_t slash = rest.find('/');
         std::string_view part = rest.substr(0, slash);
         if (part.empty() || part == "." || part == "..") return std::nullopt;
-        host /= std::string(part);
+        host /= DecodePhoneText(part);
         rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
         if (slash != std::string_view::npos && rest.empty()) return std::nullopt;
     }
+    if (!NoLinkBelow(volume->folder, host)) return std::nullopt;
     return host;
 }
 
@@ -163,7 +302,7 @@ std::string SimPhone::IndexKey(const fs::path& host) const {
 std::optional<SimFileInfo> SimPhone::Info(std::string_view phonePath) const {
     auto host = HostPath(phonePath);
     std::error_code ec;
-    if (!host || !fs::is_regular_file(*host, ec)) return std::nullopt;
+    if (!host || !fs::is_regular_file(fs::symlink_status(*host, ec))) return std::nullopt;
     auto it = m_index.find(IndexKey(*host));
     return it == m_index.end() ? SimFileInfo{} : it->second;
 }
@@ -174,11 +313,7 @@ bool SimPhone::PutFile(std::string_view phonePath, std::span<const std::uint8_t>
     if (!host) return false;
     std::error_code ec;
     fs::create_directories(host->parent_path(), ec);
-    std::ofstream out(*host, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(contents.data()),
-              static_cast<std::streamsize>(contents.size()));
-    out.close();  // the buffered bytes reach the host only here
-    if (!out) return false;
+    if (!WriteHostFile(*host, contents, false)) return false;
     m_index[IndexKey(*host)] = info;
     SaveIndex();
     return true;
@@ -186,20 +321,101 @@ bool SimPhone::PutFile(std::string_view phonePath, std::span<const std::uint8_t>
 
 std::int64_t SimPhone::UsedBytes(const Volume& volume) const {
     std::int64_t used = 0;
-    std::error_code ec;
-    auto add = [&](const fs::directory_entry& entry) {
-        std::error_code sizeError;
-        if (entry.is_regular_file(sizeError) && !IsIndexFile(entry.path().filename().string())) {
-            auto size = entry.file_size(sizeError);
-            if (!sizeError) used += static_cast<std::int64_t>(size);
-        }
-    };
-    if (m_config.IsFlash()) {
-        for (const auto& entry : fs::directory_iterator(volume.folder, ec)) add(entry);
-    } else {
-        for (const auto& entry : fs::recursive_directory_iterator(volume.folder, ec)) add(entry);
-    }
+    ForEachFile(volume, [&](const fs::path&, const std::string&, std::uintmax_t size) {
+        used += static_cast<std::int64_t>(size);
+    });
     return used;
+}
+
+void SimPhone::Skip(const fs::path& host, const std::string& why) const {
+    if (!m_skipped.insert(host.string()).second) return;
+    std::cerr << "Velmora emulated phone " << m_config.deviceId << ": left out " << host.string()
+              << ": " << why << '\n';
+}
+
+bool SimPhone::Presentable(const fs::directory_entry& entry, const PhoneTextEncoding& name,
+                           const std::string& phonePath) const {
+    const fs::path& host = entry.path();
+    struct stat status {};
+    if (::lstat(host.c_str(), &status) != 0) {
+        Skip(host, std::strerror(errno));
+        return false;
+    }
+    if (S_ISLNK(status.st_mode)) {
+        Skip(host, "a link, not followed");
+        return false;
+    }
+    if (!S_ISDIR(status.st_mode) && !S_ISREG(status.st_mode)) {
+        Skip(host, "neither a file nor a folder");
+        return false;
+    }
+    if (!name.Ok()) {
+        Skip(host, "the name has no windows-1251 form (" + name.refused + ")");
+        return false;
+    }
+    if (!PrintableName(name.bytes)) {
+        Skip(host, "the name holds a control character");
+        return false;
+    }
+    // A folder's path needs room for "/" and one more character.
+    const std::size_t room = S_ISDIR(status.st_mode) ? kRecordPathRoom - 2 : kRecordPathRoom;
+    if (phonePath.size() >= room) {
+        Skip(host, "the phone path would be longer than 259 characters");
+        return false;
+    }
+    if (!Readable(host, status)) {
+        Skip(host, "cannot be read");
+        return false;
+    }
+    return true;
+}
+
+void SimPhone::WalkFolder(const fs::path& folder, const std::string& phoneFolder,
+                          const FileVisitor& visit) const {
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec) {
+        Skip(folder, ec.message());
+        return;
+    }
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const fs::directory_entry& entry = *it;
+        const std::string name = entry.path().filename().string();
+        if (m_config.IsFlash() && IsIndexFile(name)) continue;
+        const PhoneTextEncoding phoneName = EncodePhoneText(name);
+        const std::string phonePath = phoneFolder + phoneName.bytes;
+        if (!Presentable(entry, phoneName, phonePath)) continue;
+        std::error_code typeError;
+        if (entry.is_directory(typeError)) {
+            if (m_config.IsFlash()) {
+                Skip(entry.path(), "a folder, which a FLASH file system has not");
+            } else {
+                WalkFolder(entry.path(), phonePath + "/", visit);
+            }
+            continue;
+        }
+        if (m_config.IsFlash() && phonePath.size() >= kFlashNameRoom) {
+            Skip(entry.path(), "the name is longer than 35 characters");
+            continue;
+        }
+        std::error_code sizeError;
+        const std::uintmax_t size = entry.file_size(sizeError);
+        visit(entry.path(), phonePath, sizeError ? 0 : size);
+    }
+    if (ec) Skip(folder, "cannot be read to the end: " + ec.message());
+}
+
+void SimPhone::ForEachFile(const Volume& volume, const FileVisitor& visit) const {
+    if (m_config.IsFlash()) {
+        WalkFolder(volume.folder, "", visit);
+        return;
+    }
+    struct stat status {};
+    if (::lstat(volume.folder.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
+        Skip(volume.folder, "the volume folder is a link, not followed");
+        return;
+    }
+    WalkFolder(volume.folder, std::string("/") + volume.letter + "/", visit);
 }
 
 std::int64_t SimPhone::FreeSpace(char letter) const {
@@ -238,6 +454,8 @@ void SimPhone::SaveIndex() const {
     const fs::path target = m_config.image / kSimIndexFileName;
     const fs::path temporary = m_config.image / (std::string(kSimIndexFileName) + ".new");
     {
+        std::error_code ec;
+        fs::remove(temporary, ec);  // never written through a link left in its place
         std::ofstream out(temporary, std::ios::trunc);
         for (const auto& [key, info] : m_index) {
             char numbers[16];
@@ -254,6 +472,10 @@ void SimPhone::SaveIndex() const {
 
 SimReply SimPhone::Handle(std::string_view command, std::span<const std::uint8_t> request,
                           std::size_t maxReply, const SimPhoneFaults& faults) {
+    if (faults.raise) {
+        throw fs::filesystem_error("emulated host failure", m_config.image,
+                                   std::make_error_code(std::errc::io_error));
+    }
     if (command == kFsacCommand) return Fsac(request, maxReply, faults);
     if (command == kModelCommand) {
         const std::vector<std::uint8_t> expected = BuildModelRequest();
@@ -315,12 +537,11 @@ SimReply SimPhone::Open(std::span<const std::uint8_t> request) {
     std::error_code ec;
     const std::string key = IndexKey(*host);
     bool indexChanged = false;
-    if (!fs::exists(*host, ec)) {
+    if (!fs::exists(fs::symlink_status(*host, ec))) {
         fs::create_directories(host->parent_path(), ec);
-        std::ofstream create(*host, std::ios::binary);
-        if (!create) return Fail();
+        if (!HostFile(*host, O_WRONLY | O_CREAT).Ok()) return Fail();
         indexChanged = m_index.erase(key) > 0;
-    } else if (!fs::is_regular_file(*host, ec)) {
+    } else if (!HostFile(*host, O_RDONLY).Ok()) {
         return Fail();
     }
     const std::uint32_t attributes = GetBe32(request, 4);
@@ -343,9 +564,10 @@ SimReply SimPhone::Read(std::span<const std::uint8_t> request, std::size_t maxRe
     const auto wanted = static_cast<std::int32_t>(GetBe32(request, 4));
     if (wanted < 0) return Fail();
     auto host = HostPath(*m_openPath);
-    std::error_code ec;
-    const std::uintmax_t size = host ? fs::file_size(*host, ec) : 0;
-    if (!host || ec) return Fail();
+    if (!host) return Fail();
+    const HostFile file(*host, O_RDONLY);
+    if (!file.Ok()) return Fail();
+    const std::uint64_t size = file.Size();
     if (wanted > 0 && m_position >= size) return Fail();
     std::uint64_t count =
         std::min<std::uint64_t>({static_cast<std::uint64_t>(wanted),
@@ -355,12 +577,7 @@ SimReply SimPhone::Read(std::span<const std::uint8_t> request, std::size_t maxRe
                                         static_cast<std::uint64_t>(std::max(0, *faults.readLimit)));
     }
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count));
-    if (count > 0) {
-        std::ifstream in(*host, std::ios::binary);
-        in.seekg(static_cast<std::streamoff>(m_position));
-        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(count));
-        if (!in) return Fail();
-    }
+    if (count > 0 && !file.ReadAt(m_position, bytes)) return Fail();
     m_position += count;
     return Ok(std::move(bytes));
 }
@@ -373,36 +590,22 @@ SimReply SimPhone::Write(std::span<const std::uint8_t> request) {
     if (!host) return Fail();
     if (!m_written) {
         // The first write replaces the old contents, so their room is free for it.
-        std::error_code ec;
-        const std::uintmax_t oldSize = fs::file_size(*host, ec);
-        if (ec) return Fail();
-        m_freeAtOpen += static_cast<std::int64_t>(oldSize);
+        const HostFile file(*host, O_RDONLY);
+        if (!file.Ok()) return Fail();
+        m_freeAtOpen += static_cast<std::int64_t>(file.Size());
     }
     // A full phone takes nothing of a write that does not fit.
     if (static_cast<std::int64_t>(count) > m_freeAtOpen) return Fail();
-    if (!m_written) {
-        m_out.open(*host, std::ios::binary | std::ios::trunc);
-        if (!m_out) return Fail();
-        m_written = true;
-    }
-    m_out.write(reinterpret_cast<const char*>(request.data() + 8),
-                static_cast<std::streamsize>(count));
-    // Flushed at once: the image holds every accepted byte, and a full host disk shows here.
-    m_out.flush();
-    if (!m_out) {
-        m_out.close();
-        m_out.clear();
-        m_written = false;
+    if (!WriteHostFile(*host, request.subspan(8, static_cast<std::size_t>(count)), m_written)) {
         return Fail();
     }
+    m_written = true;
     m_freeAtOpen -= static_cast<std::int64_t>(count);
     return Ok();
 }
 
 SimReply SimPhone::Close() {
     if (!m_openPath) return Fail();
-    m_out.close();
-    m_out.clear();
     m_openPath.reset();
     m_written = false;
     m_position = 0;
@@ -414,7 +617,9 @@ SimReply SimPhone::Delete(std::span<const std::uint8_t> request) {
     if (!phonePath) return Fail();
     auto host = HostPath(*phonePath);
     std::error_code ec;
-    if (!host || !fs::is_regular_file(*host, ec) || !fs::remove(*host, ec)) return Fail();
+    if (!host || !fs::is_regular_file(fs::symlink_status(*host, ec)) || !fs::remove(*host, ec)) {
+        return Fail();
+    }
     if (m_index.erase(IndexKey(*host)) > 0) SaveIndex();
     if (m_openPath == *phonePath) Close();
     return Ok();
@@ -449,37 +654,22 @@ SimReply SimPhone::SearchStart(std::span<const std::uint8_t> request) {
 
     m_results.clear();
     m_nextResult = 0;
-    std::error_code ec;
-    auto consider = [&](const fs::directory_entry& entry, std::string phonePath) {
-        std::error_code typeError;
-        if (!entry.is_regular_file(typeError) || !HostPath(phonePath)) return;
-        std::string name = entry.path().filename().string();
-        if (!MatchMask(mask, name)) return;
-        auto it = m_index.find(IndexKey(entry.path()));
-        std::error_code sizeError;
-        std::uint32_t size = ClampSize(entry.file_size(sizeError));
-        m_results.push_back({std::move(phonePath), it == m_index.end() ? SimFileInfo{} : it->second,
-                             sizeError ? 0 : size});
-    };
-    if (m_config.IsFlash()) {
-        // One flat folder: the folder part has nothing to select.
-        for (const auto& entry : fs::directory_iterator(m_config.image, ec)) {
-            consider(entry, entry.path().filename().string());
-        }
-        std::sort(m_results.begin(), m_results.end(),
-                  [](const SearchEntry& a, const SearchEntry& b) { return a.path < b.path; });
-    } else {
-        for (const Volume& volume : m_volumes) {
-            const std::string root = std::string("/") + volume.letter + "/";
-            std::size_t first = m_results.size();
-            for (const auto& entry : fs::recursive_directory_iterator(volume.folder, ec)) {
-                std::string phonePath =
-                    root + entry.path().lexically_relative(volume.folder).generic_string();
-                if (phonePath.starts_with(folder)) consider(entry, std::move(phonePath));
-            }
-            std::sort(m_results.begin() + static_cast<std::ptrdiff_t>(first), m_results.end(),
-                      [](const SearchEntry& a, const SearchEntry& b) { return a.path < b.path; });
-        }
+    const auto byPath = [](const SearchEntry& a, const SearchEntry& b) { return a.path < b.path; };
+    for (const Volume& volume : m_volumes) {
+        const std::size_t first = m_results.size();
+        ForEachFile(
+            volume, [&](const fs::path& host, const std::string& phonePath, std::uintmax_t size) {
+                // FLASH has one flat folder: the folder part has nothing to select.
+                if (!m_config.IsFlash() && !phonePath.starts_with(folder)) return;
+                const std::size_t slash = phonePath.rfind('/');
+                const std::string_view name =
+                    std::string_view(phonePath).substr(slash == std::string::npos ? 0 : slash + 1);
+                if (!MatchMask(mask, name)) return;
+                auto it = m_index.find(IndexKey(host));
+                m_results.push_back(
+                    {phonePath, it == m_index.end() ? SimFileInfo{} : it->second, ClampSize(size)});
+            });
+        std::sort(m_results.begin() + static_cast<std::ptrdiff_t>(first), m_results.end(), byPath);
     }
     if (m_results.size() > kMaxSearchCount) m_results.resize(kMaxSearchCount);
     std::vector<std::uint8_t> reply(2);

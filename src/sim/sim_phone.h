@@ -1,17 +1,24 @@
 // One emulated phone: its file system kept in a host folder (the image) and the phone side of
 // the test commands. Not thread-safe on its own; SimulatedPst serialises every call.
+//
+// The image keeps UTF-8 names; the phone speaks windows-1251 bytes. A host file or folder the
+// phone cannot present (unreadable, a link, a name without windows-1251 form, a path too long
+// for the records, not a regular file) is left out, with one line on standard error. No link is
+// followed, so nothing outside the image is ever read or written.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/phone_text.h"
 #include "sim/sim_config.h"
 
 namespace velmora {
@@ -19,7 +26,8 @@ namespace velmora {
 // The index file beside the files: attribute word and second value per file.
 inline constexpr const char* kSimIndexFileName = ".velmora_index";
 
-// DOS-style mask: "*" any run, "?" one character, letters compared without case.
+// DOS-style mask over the phone's bytes: "*" any run, "?" one character, letters (Latin and
+// the code page's Cyrillic) compared without case.
 bool MatchMask(std::string_view mask, std::string_view name);
 
 struct SimFileInfo {
@@ -39,6 +47,7 @@ enum class SearchNextFault { None, MissingNul, CountZero, CountTooMany };
 struct SimPhoneFaults {
     std::optional<std::int32_t> readLimit;  // deliver at most this many bytes per read
     SearchNextFault searchNext = SearchNextFault::None;
+    bool raise = false;  // the host fails under the phone with an exception
 };
 
 class SimPhone {
@@ -56,7 +65,8 @@ class SimPhone {
     // A restart or a detach forgets the open file and the running search.
     void Reset();
 
-    // Host file of a phone path; nothing when the path is not a file name this phone takes.
+    // Host file of a phone path (the phone's bytes); nothing when the path is not a file name
+    // this phone takes, or leads through a link or a folder it cannot read.
     std::optional<std::filesystem::path> HostPath(std::string_view phonePath) const;
     std::optional<SimFileInfo> Info(std::string_view phonePath) const;
     // Sets a file's contents and attributes directly (seeding, tests).
@@ -90,6 +100,17 @@ class SimPhone {
     SimReply Volumes() const;
     SimReply FreeSpaceReply(std::span<const std::uint8_t> request) const;
 
+    // Calls visit(host, phone path, size) for every file of the volume the phone presents.
+    using FileVisitor =
+        std::function<void(const std::filesystem::path&, const std::string&, std::uintmax_t)>;
+    void ForEachFile(const Volume& volume, const FileVisitor& visit) const;
+    void WalkFolder(const std::filesystem::path& folder, const std::string& phoneFolder,
+                    const FileVisitor& visit) const;
+    // Whether entry can be presented as phone path; says why not, once per host path.
+    bool Presentable(const std::filesystem::directory_entry& entry, const PhoneTextEncoding& name,
+                     const std::string& phonePath) const;
+    void Skip(const std::filesystem::path& host, const std::string& why) const;
+
     const Volume* VolumeOf(std::string_view phonePath) const;
     const Volume* VolumeByLetter(char letter) const;
     std::int64_t UsedBytes(const Volume& volume) const;
@@ -104,13 +125,14 @@ class SimPhone {
     std::optional<std::string> m_openPath;  // phone path of the open file
     bool m_written = false;                 // a write since the open: later ones append
     std::uint64_t m_position = 0;
-    // The written file's host stream, from its first write to its close, and the room its
-    // volume had at the open beside the file's own old contents.
-    std::ofstream m_out;
+    // The room the open file's volume had at the open, beside the file's own old contents,
+    // less what was written since: a write need not walk the image.
     std::int64_t m_freeAtOpen = 0;
 
     std::vector<SearchEntry> m_results;
     std::size_t m_nextResult = 0;
+
+    mutable std::set<std::string> m_skipped;  // host paths already reported
 };
 
 }  // namespace velmora

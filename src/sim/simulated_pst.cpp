@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <stdexcept>
 
 #include "base/byte_order.h"
@@ -24,6 +25,22 @@ std::string Hex(std::span<const std::uint8_t> bytes) {
         text.push_back(kDigits[byte & 0x0F]);
     }
     return text;
+}
+
+// Whatever the host does under a phone, the caller gets a failed command, never an exception.
+SimReply SafeHandle(SimPhone& phone, const std::string& command,
+                    std::span<const std::uint8_t> request, std::size_t maxReply,
+                    const SimPhoneFaults& faults) {
+    try {
+        return phone.Handle(command, request, maxReply, faults);
+    } catch (const std::exception& error) {
+        std::cerr << "Velmora emulated phone " << phone.DeviceId() << ": " << command
+                  << " failed: " << error.what() << '\n';
+    } catch (...) {
+        std::cerr << "Velmora emulated phone " << phone.DeviceId() << ": " << command
+                  << " failed\n";
+    }
+    return SimReply{kFailure, {}};
 }
 
 }  // namespace
@@ -249,7 +266,8 @@ std::int32_t SimulatedPst::PSTSendCommand(std::uint32_t deviceId, std::uint32_t 
             SimPhoneFaults faults;
             faults.readLimit = m_plan.readLimit;
             faults.searchNext = m_plan.searchNext;
-            SimReply answer = phone->Handle(name, request, reply.size(), faults);
+            faults.raise = m_plan.raiseInPhone;
+            SimReply answer = SafeHandle(*phone, name, request, reply.size(), faults);
             rc = answer.rc;
             if (rc == 0) {
                 // Whatever the phone produced, the caller's buffer bounds what it gets.

@@ -39,6 +39,7 @@ struct FaultPlan {
     std::optional<std::int32_t> readLimit;  // FSAC read delivers at most this; 0 = empty reads
     std::int32_t oversizeBy = 0;  // report this many bytes more than the reply buffer holds
     SearchNextFault searchNext = SearchNextFault::None;
+    bool raiseInPhone = false;  // the phone's host throws while answering a send
 
     // Detach this phone after the Nth send (the send itself succeeds).
     int detachAfterSends = 0;

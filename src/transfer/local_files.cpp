@@ -102,24 +102,6 @@ void Open(const std::string& path, OpenedFile& file) {
     if (file.size > kMaxUploadSize) file.why = FileRefusal::TooLarge;
 }
 
-bool IsUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80           ? 1
-                                   : (lead >> 5) == 0x06 ? 2
-                                   : (lead >> 4) == 0x0E ? 3
-                                   : (lead >> 3) == 0x1E ? 4
-                                                         : 0;
-        if (length == 0 || i + length > text.size()) return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
 }  // namespace
 
 SizePass MeasureLocalFiles(const std::vector<std::string>& paths) {
@@ -200,12 +182,6 @@ std::optional<std::string> BuildPhonePath(std::string_view folder, std::string_v
         return std::nullopt;
     }
     return path;
-}
-
-std::string ProgramFolderText(std::string_view fieldText) {
-    // Bytes that are not UTF-8 are a phone's own name, left undecoded: each is one character
-    // of the phone's code page, and encodes back to itself.
-    return IsUtf8(fieldText) ? std::string(fieldText) : DecodePhoneText(fieldText);
 }
 
 std::string RefusalMessage(const std::vector<RefusedFile>& refused) {

@@ -64,11 +64,6 @@ bool PhoneCanHold(std::string_view localName, RefusedFile* refused);
 std::optional<std::string> BuildPhonePath(std::string_view folder, std::string_view localName,
                                           bool fileSystemFlag, RefusedFile* refused);
 
-// The upload path field's text as the program's text: what the user typed is UTF-8 already,
-// and a folder name the phone wrote in its code page is decoded, so that it encodes back to
-// the phone's own bytes.
-std::string ProgramFolderText(std::string_view fieldText);
-
 // "These files are not uploaded:" and one line per file with its reason.
 std::string RefusalMessage(const std::vector<RefusedFile>& refused);
 

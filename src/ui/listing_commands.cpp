@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "base/lang_string.h"
+#include "base/phone_text.h"
 #include "fsac/file_search.h"
 #include "fsac/fsac_records.h"
 #include "phone/open_channel.h"
@@ -127,6 +128,7 @@ void ListingCommands::GetFileList() {
     }
     const std::uint8_t letter = volumes > 1 ? m_ports.window.CurrentVolumeLetter() : 'a';
     m_ports.window.SetCurrentVolumeLetter(letter);
+    m_listedLetter = letter;
 
     ClearForReading();
     // The whole-volume pattern keeps its separator whatever the file-system flag says.
@@ -144,8 +146,7 @@ void ListingCommands::Search() {
                              kStatusMessagePart, m_ports.window, m_ports.prompts);
         return;
     }
-    std::string text = m_ports.window.MaskText();
-    if (text.size() > kMaxMaskChars) text.resize(kMaxMaskChars);
+    const std::string text(LeadingCharacters(m_ports.window.MaskText(), kMaxMaskChars));
     // Refused before anything is sent or cleared: the pattern buffer cannot hold it.
     auto request = BuildSearchStartRequest(text, m_ports.window.FileSystemFlag());
     if (!request) {
@@ -203,13 +204,15 @@ void ListingCommands::ShowReadEntries() {
     const std::int32_t count = m_ports.files.Count();
     m_ports.tree.SetEntryCount(count);
     if (m_ports.list.DisplayMode() == kDisplayFlat) {
-        if (count > 1) {
+        // A single find shows too: as a flat row, then in its folder once the tree finds it.
+        if (count > 0) {
             m_ports.list.FillFlat(m_ports.files);
             m_ports.window.RowsFilled();
         }
         m_ports.tree.ExpandLastBranch();
     } else {
-        m_ports.tree.ShowFirstVolume();
+        // The volume the user listed stays selected, and with it its free space.
+        m_ports.tree.ShowVolume(m_listedLetter);
     }
 }
 

@@ -88,6 +88,7 @@ class ListingCommands {
     void ShowReadEntries();
 
     ListingPorts m_ports;
+    std::uint8_t m_listedLetter = 0;  // the volume the last Get File List read
 };
 
 }  // namespace velmora

@@ -253,7 +253,10 @@ void MainWindow::Exit() {
 
 void MainWindow::EnableControls(int enable, int enableMenus) {
     m_ports.ui.Invoke([this, enable, enableMenus] {
+        m_unlocked = enable != 0;
         for (int id : kLockedControls) SetEnabled(id, enable != 0);
+        // A phone without searchable folders keeps its Search button off with its mask box.
+        SetEnabled(kIdSearch, m_unlocked && m_searchAllowed);
         SetEnabled(kIdInterrupt, enable == 0);
         SetMenuEnabled(kCmdUsb, enableMenus == 1);
         SetMenuEnabled(kCmdRs232, enableMenus == 1);
@@ -408,8 +411,9 @@ void MainWindow::ShowArrowCursor() {
 }
 
 void MainWindow::EnableSearchControls(bool enable) {
+    m_searchAllowed = enable;
     SetEnabled(kIdSearchMask, enable);
-    SetEnabled(kIdSearch, enable);
+    SetEnabled(kIdSearch, enable && m_unlocked);
 }
 
 void MainWindow::ResetTree(const std::vector<std::string>& volumes) {
@@ -492,14 +496,13 @@ void MainWindow::SetView(std::int32_t view) {
         m_viewMode = view;
         m_view.ViewModeChanged();
     }
-    m_viewChosen = true;
     StoreView(m_ports.user, view);
     ApplyViewMarks();
     if (view == kViewReport) Relayout();
 }
 
 void MainWindow::ApplyViewMarks() {
-    if (!m_viewChosen) return;
+    // Both View menus show the list's mode from the start, stored or not.
     for (const auto& vc : kViewCommands) SetMenuCheck(vc.command, vc.view == m_viewMode);
 }
 
@@ -546,6 +549,8 @@ bool MainWindow::MenuCheckable(int commandId) {
 
 void MainWindow::HandleSize(Size client) {
     if (!m_listCreated) return;
+    // The synthetic start-up message carries no size: lay out for the real client area.
+    Size area = client.width == 0 && client.height == 0 ? m_view.ClientSize() : client;
     if (m_restorePending) {
         m_restorePending = false;
         if (auto rect = RestoredWindowRect(m_ports.user, m_view.DisplaySize())) {
@@ -555,12 +560,16 @@ void MainWindow::HandleSize(Size client) {
     } else {
         const Rect window = m_view.WindowRect();
         const Rect snapped = SnappedWindowRect(window, client);
-        if (snapped != window) m_view.MoveWindow(snapped);
+        if (snapped != window) {
+            m_view.MoveWindow(snapped);
+            // The controls go where the snapped window has room for them: the client area
+            // grows by what the frame grew, whether or not the toolkit reports it yet.
+            area.width += snapped.Width() - window.Width();
+            area.height += snapped.Height() - window.Height();
+        }
         StoreWindowRect(m_ports.user, snapped);
     }
 
-    // The synthetic start-up message carries no size: lay out for the real client area.
-    const Size area = client.width == 0 && client.height == 0 ? m_view.ClientSize() : client;
     for (const auto& placement : PlaceControls(area)) {
         auto& c = MutableControl(placement.id);
         const Size size = placement.size.value_or(Size{c.rect.Width(), c.rect.Height()});

@@ -295,8 +295,9 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     std::function<void()> m_exitHook;
 
     std::int32_t m_viewMode = kViewReport;
-    bool m_viewChosen = false;  // no View item is checked until a view is set
     bool m_restorePending = true;
+    bool m_unlocked = true;       // the job lock's last word
+    bool m_searchAllowed = true;  // the file-system flag check's last word on searching
     bool m_listCreated = false;
     std::int32_t m_listRows = 0;
 };

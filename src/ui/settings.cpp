@@ -5,18 +5,15 @@
 #include <utility>
 
 #include "base/lang_string.h"
+#include "base/phone_text.h"
 
 namespace velmora {
 namespace {
 
-// A mask as a slot can hold it: up to the first NUL, at most 35 bytes, whole UTF-8
-// characters only so that the list never shows a broken one.
-std::string_view FitSlot(std::string_view mask) {
-    mask = mask.substr(0, mask.find('\0'));
-    if (mask.size() <= SearchHistory::kMaxMaskChars) return mask;
-    std::size_t cut = SearchHistory::kMaxMaskChars;
-    while (cut > 0 && (static_cast<unsigned char>(mask[cut]) & 0xC0) == 0x80) --cut;
-    return mask.substr(0, cut);
+// A mask as a slot can hold it: up to the first NUL, at most 35 characters.
+std::string_view FitSlot(std::string_view phoneMask) {
+    phoneMask = phoneMask.substr(0, phoneMask.find('\0'));
+    return phoneMask.substr(0, SearchHistory::kMaxMaskChars);
 }
 
 }  // namespace
@@ -55,21 +52,28 @@ void SearchHistory::Load(const SettingsStore& user) {
 
 std::string SearchHistory::Slot(std::size_t slot) const {
     if (slot >= kSlots) return {};
+    return DecodePhoneText(SlotBytes(slot));
+}
+
+void SearchHistory::SetSlot(std::size_t slot, std::string_view phoneText) {
+    auto* begin = m_bytes.data() + slot * kSlotBytes;
+    std::fill(begin, begin + kSlotBytes, std::uint8_t{0});
+    std::copy(phoneText.begin(), phoneText.end(), begin);
+}
+
+std::string SearchHistory::SlotBytes(std::size_t slot) const {
     const auto* begin = reinterpret_cast<const char*>(m_bytes.data() + slot * kSlotBytes);
     return std::string(begin, strnlen(begin, kMaxMaskChars));
 }
 
-void SearchHistory::SetSlot(std::size_t slot, std::string_view text) {
-    auto* begin = m_bytes.data() + slot * kSlotBytes;
-    std::fill(begin, begin + kSlotBytes, std::uint8_t{0});
-    std::copy(text.begin(), text.end(), begin);
-}
-
 void SearchHistory::Remember(std::string_view mask) {
-    const std::string_view fitted = FitSlot(mask);
+    const auto encoded = EncodePhoneText(mask);
+    // The search refuses such a mask before it gets here.
+    if (!encoded.Ok()) return;
+    const std::string_view fitted = FitSlot(encoded.bytes);
     for (std::size_t slot = 0; slot < kSlots; ++slot) {
-        if (Slot(slot).starts_with(fitted)) {
-            SetSlot(slot, Slot(0));
+        if (SlotBytes(slot).starts_with(fitted)) {
+            SetSlot(slot, SlotBytes(0));
             SetSlot(0, fitted);
             return;
         }

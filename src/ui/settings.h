@@ -35,8 +35,8 @@ std::optional<std::int32_t> ReadView(const SettingsStore& user);
 // Only into an existing key.
 void StoreView(SettingsStore& user, std::int32_t view);
 
-// The remembered search masks: ten 36-byte slots of NUL-terminated texts, slot 0 the newest,
-// kept byte for byte as `SearchArray` stores them.
+// The remembered search masks: ten 36-byte slots of NUL-terminated texts in the phone's 8-bit
+// text, slot 0 the newest, kept byte for byte as `SearchArray` stores them.
 class SearchHistory {
   public:
     static constexpr std::size_t kSlots = 10;
@@ -50,19 +50,21 @@ class SearchHistory {
     // it is. A shorter value fills from the start and the rest is emptied.
     void Load(const SettingsStore& user);
     // The first slot whose text begins with mask trades places with slot 0 (mask taking slot
-    // 0); without one the slots move down, dropping the oldest. A mask longer than 35 bytes is
-    // cut to fit, never inside a UTF-8 character.
+    // 0); without one the slots move down, dropping the oldest. A mask longer than 35
+    // characters is cut to fit; one the phone's text cannot hold is not remembered.
     void Remember(std::string_view mask);
     // The whole array, only into an existing key.
     void Store(SettingsStore& user) const;
 
     // Non-empty slots in slot order: the mask list's entries.
     std::vector<std::string> Masks() const;
+    // The slot's text in UTF-8.
     std::string Slot(std::size_t slot) const;
     const std::array<std::uint8_t, kBytes>& Bytes() const { return m_bytes; }
 
   private:
-    void SetSlot(std::size_t slot, std::string_view text);
+    void SetSlot(std::size_t slot, std::string_view phoneText);
+    std::string SlotBytes(std::size_t slot) const;
 
     std::array<std::uint8_t, kBytes> m_bytes{};
 };

@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "base/lang_string.h"
-#include "base/phone_text.h"
 #include "base/status_sink.h"
 #include "phone/open_channel.h"
 #include "transfer/job.h"
@@ -74,9 +73,9 @@ StartState ReadStart(WriteJob& job) {
     return s;
 }
 
-// Phone paths are checked to fit before: the request is built from their phone bytes.
+// Phone paths are checked to fit before the request is built.
 FsacRequest OpenRequest(const std::string& path, std::uint32_t attributes) {
-    return BuildOpenRequest(EncodePhoneText(path).bytes, attributes).Value();
+    return BuildOpenRequest(path, attributes).Value();
 }
 
 void Status(JobRun& run, int stringId) {
@@ -147,7 +146,7 @@ void RunUpload(WriteJob& job) {
         }
         RefusedFile refused{local.path, FileRefusal::None, {}};
         const auto phonePath =
-            BuildPhonePath(ProgramFolderText(folder), local.name, start.fileSystemFlag, &refused);
+            BuildPhonePath(folder, local.name, start.fileSystemFlag, &refused);
         if (!phonePath) {
             run.RejectInput(RefusalMessage({refused}));
             continue;

@@ -284,19 +284,51 @@ TreeSelectionChange VolumeTree::Select(NodeId id) {
 }
 
 void VolumeTree::ShowFirstVolume() {
+    ShowVolume(0);
+}
+
+void VolumeTree::ShowVolume(std::uint8_t letter) {
+    NodeId chosen = kNoNode;
     for (const NodeId child : Children(m_root)) {
-        if (Node(child)->kind != NodeKind::Volume) continue;
-        Expand(child);
-        Select(child);
-        return;
+        const auto* node = Node(child);
+        if (node->kind != NodeKind::Volume) continue;
+        if (chosen == kNoNode) chosen = child;
+        if (letter != 0 && node->text.size() >= 2 &&
+            static_cast<std::uint8_t>(node->text[1]) == letter) {
+            chosen = child;
+            break;
+        }
+    }
+    if (chosen == kNoNode) return;
+    Expand(chosen);
+    Select(chosen);
+}
+
+NodeId VolumeTree::FolderHolding(const std::string& path) {
+    // Down from the volume whose path begins the entry's, one folder at a time; a folder
+    // entry (both folder bits) is itself the deepest node.
+    NodeId reached = kNoNode;
+    for (NodeId parent = m_root;;) {
+        NodeId next = kNoNode;
+        for (const NodeId child : Children(parent)) {
+            if (Node(child)->kind == NodeKind::Placeholder) continue;
+            const std::string prefix = NodePath(child, "/");
+            if (path.compare(0, prefix.size(), prefix) == 0 || path + "/" == prefix) {
+                next = child;
+                break;
+            }
+        }
+        if (next == kNoNode) return reached;
+        reached = next;
+        Expand(reached);
+        parent = reached;
     }
 }
 
 void VolumeTree::ExpandLastBranch() {
     if (m_root == kNoNode) return;
     Expand(m_root);
-    NodeId reached = m_root;
-    for (;;) {
+    for (NodeId reached = m_root;;) {
         std::vector<NodeId> children;
         for (const NodeId child : Children(reached)) {
             if (Node(child)->kind != NodeKind::Placeholder) children.push_back(child);
@@ -305,7 +337,12 @@ void VolumeTree::ExpandLastBranch() {
         for (const NodeId child : children) Expand(child);
         reached = children.back();
     }
-    if (EntryCount() == 1) Select(reached);
+    // The only find shows in its own folder, whichever branch holds it: the last branch may
+    // be another volume that has nothing to show.
+    if (EntryCount() != 1) return;
+    const auto entry = m_files.Entry(0);
+    if (!entry) return;
+    if (const NodeId folder = FolderHolding(entry->path); folder != kNoNode) Select(folder);
 }
 
 }  // namespace velmora

@@ -141,10 +141,12 @@ class VolumeTree {
     // The tree's selection-changed notification. Also passed to the selection handler.
     TreeSelectionChange Select(NodeId id);
 
-    // After a listing: expands the first volume and selects it.
+    // After a listing: expands the listed volume (the one whose name's second character is
+    // letter) and selects it; the first volume when none has that letter.
+    void ShowVolume(std::uint8_t letter);
     void ShowFirstVolume();
     // After a search: expands the root and all its children, then all children of the last
-    // child and so on down; selects the last node reached when the entry count is 1.
+    // child and so on down; when the entry count is 1, selects the folder holding the find.
     void ExpandLastBranch();
 
   private:
@@ -161,6 +163,8 @@ class VolumeTree {
     void SortChildren(NodeId id);
     bool IsInside(NodeId id, NodeId ancestor) const;
     TreeSelectionChange SelectionChangeFor(NodeId id) const;
+    // The deepest volume or folder node whose path begins path, expanded on the way there.
+    NodeId FolderHolding(const std::string& path);
 
     TreeNode* Mutable(NodeId id);
 

@@ -42,6 +42,21 @@ TEST(FileEntryTest, FromASearchRecord) {
     EXPECT_EQ(EntryFromRecord({"/a/my.dir/readme", 0, 0, 5}, false).type, "dir/readme");
 }
 
+// Records carry windows-1251; entries hold what it says, cut by characters.
+TEST(FileEntryTest, PhoneTextIsDecodedAndCutByCharacters) {
+    const auto entry =
+        EntryFromRecord({"/a/\xD4\xEE\xF2\xEE/\xCB\xE5\xF2\xEE.\xE6\xEF\xE3", 0, 0, 1}, false);
+    EXPECT_EQ(entry.path, "/a/Фото/Лето.жпг");
+    EXPECT_EQ(entry.type, "жпг");
+    EXPECT_EQ(EntryFromRecord({"\xB9\x98.txt", 0, 0, 1}, true).path, "FLASH/№\xC2\x98.txt");
+
+    std::string cyrillic = "/a/";
+    while (cyrillic.size() < 3 + 2 * 300) cyrillic += "ж";
+    const std::string kept = MakeFileEntry(cyrillic, cyrillic, 0, 0, 0).path;
+    EXPECT_EQ(kept.size(), 3 + 2 * (kMaxPhonePathChars - 3)) << "259 characters, none cut apart";
+    EXPECT_EQ(FitPhonePath("/a/€" + std::string(300, 'x')).substr(0, 6), "/a/€");
+}
+
 TEST(FileListTest, ClearDropsIconsAndStorageButKeepsTheCount) {
     FileList list;
     list.Allocate(2);

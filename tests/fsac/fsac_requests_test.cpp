@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/lang_string.h"
 #include "fsac/fsac_records.h"
 
 namespace velmora {
@@ -47,8 +48,8 @@ TEST(FsacSearchStartRequest, SeparatorAfterTheLastSlashUnlessTheFlagIsSet) {
               Concat({kSearchOp, kSeparator, Units("*.mp3"), kTerminator}));
     EXPECT_EQ(BuildSearchStartRequest("/a/x*", true).Value(),
               Concat({kSearchOp, Units("/a/x*"), kTerminator}));
-    // Character codes above 127 must not be sign-extended into FF xx.
-    EXPECT_EQ(BuildSearchStartRequest("\xE9*", true).Value(),
+    // Character codes above 127 ("й" is E9) must not be sign-extended into FF xx.
+    EXPECT_EQ(BuildSearchStartRequest("й*", true).Value(),
               Concat({kSearchOp, {0x00, 0xE9, 0x00, 0x2A}, kTerminator}));
 }
 
@@ -106,6 +107,98 @@ TEST(FsacPathRequests, RefuseWhatDoesNotFitTheRecord) {
     }
     // A NUL would make the phone act on a shorter path than the one asked for.
     EXPECT_EQ(BuildDeleteRequest(std::string("/a/x\0/a/y", 9)).Error(), FsacError::NulInText);
+}
+
+// Paths and masks go out in the phone's code page, one byte a character.
+TEST(FsacPhoneText, CyrillicGoesOutAsWindows1251) {
+    const Bytes folder = {'/', 'a', '/', 0xD4, 0xEE, 0xF2, 0xEE, '/'};  // "/a/Фото/"
+    auto open = BuildOpenRequest("/a/Фото/x.jpg", kOpenKeepAttributes);
+    ASSERT_TRUE(open);
+    EXPECT_EQ(Bytes(open.Value().begin() + 8, open.Value().begin() + 16), folder);
+    EXPECT_EQ(Bytes(open.Value().begin() + 16, open.Value().begin() + 23),
+              (Bytes{'x', '.', 'j', 'p', 'g', 0, 0}));
+    auto change = BuildAttributeChangeRequest("/a/Фото/x.jpg", 0x21);
+    ASSERT_TRUE(change);
+    EXPECT_EQ(change.Value().size(), 13u + 10u) << "path length in characters";
+    auto del = BuildDeleteRequest("/a/Фото/x.jpg");
+    ASSERT_TRUE(del);
+    EXPECT_EQ(Bytes(del.Value().begin() + 4, del.Value().begin() + 12), folder);
+
+    auto search = BuildSearchStartRequest("/a/Фото/*", false);
+    ASSERT_TRUE(search);
+    EXPECT_EQ(search.Value(),
+              Concat({kSearchOp,
+                      {0, '/', 0, 'a', 0, '/', 0, 0xD4, 0, 0xEE, 0, 0xF2, 0, 0xEE, 0, '/'},
+                      kSeparator,
+                      Units("*"),
+                      kTerminator}));
+}
+
+TEST(FsacPhoneText, LimitsCountCharacters) {
+    const std::string cyrillic128 = "/a/" + [] {
+        std::string s;
+        for (std::size_t i = 0; i < kMaxSearchText - 3; ++i) s += "ж";
+        return s;
+    }();
+    auto fits = BuildSearchStartRequest(cyrillic128, false);
+    ASSERT_TRUE(fits) << fits.ErrorText();
+    EXPECT_EQ(fits.Value().size(), 4u + 260u);
+    EXPECT_EQ(BuildSearchStartRequest(cyrillic128 + "ж", false).Error(), FsacError::PatternTooLong);
+
+    // Two UTF-8 bytes a letter, one on the phone.
+    std::string longest = "/a/";
+    for (std::size_t i = 3; i < kMaxPhonePath; ++i) longest += "я";
+    ASSERT_TRUE(BuildOpenRequest(longest, kOpenKeepAttributes));
+    EXPECT_EQ(BuildDeleteRequest(longest + "я").Error(), FsacError::PathTooLong);
+}
+
+struct RefusedTextRow {
+    const char* text;
+    const char* english;
+    const char* russian;
+};
+
+TEST(FsacPhoneText, CharacterWithoutAByteIsNamedAndNothingIsBuilt) {
+    const RefusedTextRow rows[] = {
+        {"/a/\xE4\xB8\xAD.txt",
+         "The character \"\xE4\xB8\xAD\" (U+4E2D) cannot be written in the phone's code page "
+         "(windows-1251); nothing was sent.",
+         "Символ \"\xE4\xB8\xAD\" (U+4E2D) нельзя записать в кодировке телефона (windows-1251); "
+         "ничего не отправлено."},
+        {"/a/caf\xC3\xA9.mp3",
+         "The character \"\xC3\xA9\" (U+00E9) cannot be written in the phone's code page "
+         "(windows-1251); nothing was sent.",
+         "Символ \"\xC3\xA9\" (U+00E9) нельзя записать в кодировке телефона (windows-1251); "
+         "ничего не отправлено."},
+    };
+    for (const auto& row : rows) {
+        for (const auto& result :
+             {BuildOpenRequest(row.text, kOpenKeepAttributes),
+              BuildAttributeChangeRequest(row.text, 1), BuildDeleteRequest(row.text),
+              BuildSearchStartRequest(row.text, false)}) {
+            ASSERT_FALSE(result) << row.text;
+            EXPECT_EQ(result.Error(), FsacError::NoPhoneByte);
+            SetLanguageIndex(kLanguageEnglish);
+            EXPECT_EQ(result.ErrorText(), row.english);
+            SetLanguageIndex(kLanguageRussian);
+            EXPECT_EQ(result.ErrorText(), row.russian);
+            SetLanguageIndex(kLanguageEnglish);
+        }
+    }
+}
+
+// Every refusal speaks the window's language.
+TEST(FsacPhoneText, RefusalsInRussian) {
+    SetLanguageIndex(kLanguageRussian);
+    EXPECT_EQ(BuildSearchStartRequest(std::string(kMaxSearchText + 1, '*'), false).ErrorText(),
+              "Текст поиска длиннее 128 символов.");
+    EXPECT_EQ(BuildDeleteRequest(std::string(kMaxPhonePath + 1, 'p')).ErrorText(),
+              "Путь в телефоне длиннее 260 символов.");
+    EXPECT_EQ(BuildDeleteRequest(std::string("/a/x\0y", 6)).ErrorText(),
+              "Путь или текст поиска содержит символ NUL.");
+    EXPECT_EQ(BuildWriteRequest(Bytes(kFsacBlockSize + 1)).ErrorText(),
+              "Запрос записи несёт не более 1024 байт.");
+    SetLanguageIndex(kLanguageEnglish);
 }
 
 TEST(FsacBlockRequests, ReadAndWriteAtMostOneBlock) {

@@ -1,6 +1,7 @@
 #include "gui/main_frame.h"
 
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/choice.h>
@@ -14,6 +15,7 @@
 #include <wx/textctrl.h>
 #include <wx/tooltip.h>
 #include <wx/treectrl.h>
+#include <wx/uiaction.h>
 
 #include <atomic>
 #include <chrono>
@@ -238,6 +240,35 @@ TEST_F(MainFrameTest, ResizingBelowTheMinimumSnaps) {
     EXPECT_TRUE(PumpUntil([&] { return frame.GetSize() == wxSize(630, 383); }))
         << frame.GetSize().x << "x" << frame.GetSize().y;
     EXPECT_TRUE(PumpUntil([&] { return user.ReadDword("WndRight") == 20u + 630u; }));
+    // The controls sit where the snapped window has room for them, without a move.
+    Pump();
+    const wxSize client = frame.GetClientSize();
+    EXPECT_EQ(frame.Control(kIdInterrupt)->GetPosition(), wxPoint(client.x - 85, client.y - 46));
+    EXPECT_EQ(frame.Control(kIdLeaveBytes)->GetPosition().x, client.x - 85);
+    EXPECT_EQ(frame.Control(kIdFileList)->GetSize(), wxSize(client.x - 280, client.y - 50));
+    EXPECT_EQ(frame.Status()->GetPosition(), wxPoint(0, client.y - 25));
+    auto* list = static_cast<wxListCtrl*>(frame.Control(kIdFileList));
+    EXPECT_EQ(list->GetColumnWidth(0), client.x - 284 - 210);
+}
+
+TEST_F(MainFrameTest, BothViewMenusShowTheSameViewAtAFreshStart) {
+    test::MemorySettingsStore user;
+    auto& frame = Open(user);
+    wxMenuBar* bar = frame.GetMenuBar();
+    EXPECT_TRUE(bar->IsChecked(bar->FindMenuItem("View", "Table")));
+    auto* list = dynamic_cast<FileListView*>(frame.Control(kIdFileList));
+    ASSERT_NE(list, nullptr);
+    auto context = list->BuildContextMenu();
+    int tables = 0;
+    for (wxMenuItem* item : context->GetMenuItems()) {
+        if (!item->GetSubMenu()) continue;
+        for (wxMenuItem* view : item->GetSubMenu()->GetMenuItems()) {
+            if (view->GetItemLabelText() != "Table") continue;
+            ++tables;
+            EXPECT_TRUE(view->IsChecked());
+        }
+    }
+    EXPECT_EQ(tables, 1);
 }
 
 TEST_F(MainFrameTest, SettingsWrittenByOneStartAreReadByTheNext) {
@@ -276,6 +307,37 @@ TEST_F(MainFrameTest, EscapeClosesTheWindow) {
     auto& frame = Open(user);
     wxCommandEvent escape(wxEVT_MENU, wxID_CANCEL);
     frame.ProcessWindowEvent(escape);
+    m_frame = nullptr;
+    EXPECT_TRUE(PumpUntil([] { return wxTopLevelWindows.IsEmpty(); }));
+}
+
+TEST_F(MainFrameTest, EscapeInAnOpenMenuClosesTheMenuOnly) {
+    test::MemorySettingsStore user;
+    auto& frame = Open(user);
+    wxMenuBar* bar = frame.GetMenuBar();
+    ASSERT_NE(bar, nullptr);
+    // A real click on the menu bar's first title, then a real Escape, as a user does it.
+    wxUIActionSimulator input;
+    const wxPoint title = bar->GetScreenPosition() + wxPoint(15, bar->GetSize().y / 2);
+    input.MouseMove(title);
+    PumpUntil([] { return false; }, std::chrono::milliseconds(100));
+    input.MouseClick();
+    // What GTK itself shows: the bar has a title selected while one of its menus is open.
+    auto menuShown = [&] {
+        if (wxTopLevelWindows.IsEmpty()) return false;  // the bar went with the window
+        return gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(bar->GetHandle())) != nullptr;
+    };
+    ASSERT_TRUE(PumpUntil(menuShown)) << "the File menu never opened";
+    input.Char(WXK_ESCAPE);
+    EXPECT_TRUE(PumpUntil([&] { return !menuShown(); })) << "the menu stayed open";
+    PumpUntil([] { return false; }, std::chrono::milliseconds(200));
+    if (wxTopLevelWindows.IsEmpty()) m_frame = nullptr;
+    ASSERT_NE(m_frame, nullptr) << "Escape in the menu closed the window";
+    EXPECT_TRUE(frame.IsShown());
+
+    // With no menu open, Escape still closes the window.
+    frame.SetFocus();
+    input.Char(WXK_ESCAPE);
     m_frame = nullptr;
     EXPECT_TRUE(PumpUntil([] { return wxTopLevelWindows.IsEmpty(); }));
 }

@@ -1,15 +1,19 @@
 // The tree and list views against their models: what the model holds is what the controls
 // show, and what the user does reaches the model, nothing else.
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 #include <wx/app.h>
 #include <wx/dnd.h>
 #include <wx/frame.h>
 #include <wx/imaglist.h>
 #include <wx/menu.h>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -207,7 +211,13 @@ TEST_F(BrowseViews, SelectingAFolderShowsItsFilesWithIcons) {
     EXPECT_EQ(Column(0), (std::vector<std::string>{"sunset.bmp", "forest.bmp", "logo.gif",
                                                    "smile.gif", "wave.png", "stars.png"}));
     EXPECT_EQ(Column(3), (std::vector<std::string>{"bmp", "bmp", "gif", "gif", "png", "png"}));
-    EXPECT_EQ(Column(4), (std::vector<std::string>{"0", "1", "2", "3", "4", "5"}));
+    // The hidden column keeps each row's entry index and shows it once widened.
+    std::vector<std::string> indexes;
+    for (const auto& row : m_list.Rows()) indexes.push_back(row.cells[kColumnEntryIndex]);
+    EXPECT_EQ(indexes, (std::vector<std::string>{"0", "1", "2", "3", "4", "5"}));
+    EXPECT_EQ(Column(4), std::vector<std::string>(6, ""));
+    m_listView->SetColumnWidths({200, 70, 70, 70, 30});
+    EXPECT_EQ(Column(4), indexes);
     const wxImageList* small = m_listView->GetImageList(wxIMAGE_LIST_SMALL);
     const wxImageList* large = m_listView->GetImageList(wxIMAGE_LIST_NORMAL);
     for (int row = 0; row < m_listView->GetItemCount(); ++row) {
@@ -226,6 +236,59 @@ TEST_F(BrowseViews, SelectingAFolderShowsItsFilesWithIcons) {
     m_treeView->Collapse(Child(a, "mobile"));
     EXPECT_EQ(m_treeView->GetSelection(), Child(a, "mobile"));
     EXPECT_EQ(m_tree.Selection(), m_treeView->NodeOf(Child(a, "mobile")));
+}
+
+// The colours drawn in a band of the list's rows, x from `left` to `right` exclusive.
+std::set<std::uint32_t> RowColours(wxWindow& rows, int left, int right, int bottom) {
+    GtkWidget* widget = rows.GetHandle();
+    const int width = gtk_widget_get_allocated_width(widget);
+    const int height = gtk_widget_get_allocated_height(widget);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    cairo_t* cr = cairo_create(surface);
+    gtk_widget_draw(widget, cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    std::set<std::uint32_t> colours;
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    for (int y = 0; y < std::min(bottom, height); ++y) {
+        for (int x = std::max(left, 0); x < std::min(right, width); ++x) {
+            std::uint32_t pixel = 0;
+            std::memcpy(
+                &pixel,
+                data + static_cast<std::ptrdiff_t>(y) * cairo_image_surface_get_stride(surface) +
+                    4 * x,
+                sizeof pixel);
+            colours.insert(pixel);
+        }
+    }
+    cairo_surface_destroy(surface);
+    return colours;
+}
+
+TEST_F(BrowseViews, TheHiddenIndexColumnDrawsNothing) {
+    ReadSampleFiles();
+    m_tree.ResetTree(true);
+    m_tree.ShowFirstVolume();
+    const wxTreeItemId a = Child(m_treeView->GetRootItem(), "/a");
+    m_treeView->Expand(Child(a, "mobile"));
+    m_treeView->SelectItem(Child(Child(a, "mobile"), "picture"));
+    ASSERT_EQ(m_listView->GetItemCount(), 6);
+    m_listView->SetColumnWidths({200, 70, 70, 70, 0});
+    for (int i = 0; i < 5; ++i) wxTheApp->Yield(true);
+
+    // Right of the type column there is nothing but the rows' background, in every row.
+    wxRect last;
+    ASSERT_TRUE(m_listView->GetItemRect(5, last));
+    // The generic table draws its rows in the tallest of its children, below the headings.
+    wxWindow* rows = nullptr;
+    for (wxWindow* child : m_listView->GetChildren()) {
+        if (!rows || child->GetSize().y > rows->GetSize().y) rows = child;
+    }
+    ASSERT_NE(rows, nullptr);
+    const int edge = 200 + 70 + 70 + 70;
+    const auto colours = RowColours(*rows, edge, edge + 12, last.GetBottom());
+    EXPECT_EQ(colours.size(), 1u) << "the hidden column shows through in " << colours.size()
+                                  << " colours";
 }
 
 TEST_F(BrowseViews, NamesThePhoneWroteInItsOwnCodePageStillShow) {

@@ -30,6 +30,8 @@ TEST(ControlRecords, ModelEndsAtItsFifthCharacterOrTheFirstNul) {
     EXPECT_EQ(ParseModelReply(ModelReply("E398 "), 10), "E398");
     EXPECT_EQ(ParseModelReply(ModelReply("E398 "), -7), "");
     EXPECT_EQ(ParseModelReply(Bytes{0, 0, 'E', 0, '3'}, 20), "E3");
+    // The phone's own text: "МотоА" in windows-1251.
+    EXPECT_EQ(ParseModelReply(ModelReply("\xCC\xEE\xF2\xEE\xC0"), 20), "МотоА");
 }
 
 }  // namespace

@@ -93,10 +93,6 @@ TEST_F(LocalFilesTest, PhonePathsTheCodePageAndItsLengthCanHold) {
     EXPECT_EQ(why.why, FileRefusal::PathTooLong);
     EXPECT_FALSE(BuildPhonePath("/a/日/", "x.txt", false, &why));
     EXPECT_EQ(why.why, FileRefusal::BadCharacter);
-
-    // A folder the tree shows from the phone's undecoded bytes is read in its code page.
-    EXPECT_EQ(ProgramFolderText("/a/\xCF\xE0\xEF\xEA\xE0/"), "/a/Папка/");
-    EXPECT_EQ(ProgramFolderText("/a/Папка/"), "/a/Папка/");
 }
 
 TEST_F(LocalFilesTest, TheSpaceMessageNamesTheLack) {

@@ -60,7 +60,7 @@ class ListingCommandsTest : public ::testing::Test {
     test::ListingRig rig{pst};
 };
 
-TEST_F(ListingCommandsTest, GetFileListReadsTheSelectedVolumeAndShowsItsFirstVolume) {
+TEST_F(ListingCommandsTest, GetFileListReadsTheSelectedVolumeAndKeepsItSelected) {
     rig.window.letter = 'b';
     QueuePhone({"/b/mobile/x.jpg", "/b/y.txt"});
 
@@ -84,7 +84,7 @@ TEST_F(ListingCommandsTest, GetFileListReadsTheSelectedVolumeAndShowsItsFirstVol
     EXPECT_EQ(rig.window.LogLines(), (Lines{"enable 0 0", "enable 1 1"}));
     EXPECT_EQ(StopFlag.load(), kStopRequested);
     EXPECT_EQ(rig.list.DisplayMode(), kDisplayFolder);
-    EXPECT_EQ(rig.tree.Node(rig.tree.Selection())->text, "/a");  // the first volume
+    EXPECT_EQ(rig.tree.Node(rig.tree.Selection())->text, "/b");  // the volume listed
 }
 
 TEST_F(ListingCommandsTest, TheVolumeLetterRule) {

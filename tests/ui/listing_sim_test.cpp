@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <memory>
 #include <set>
 #include <string>
 
+#include "fsac/fsac_records.h"
 #include "sim/sample_content.h"
 #include "sim/sim_test_support.h"
 #include "sim/simulated_pst.h"
@@ -80,6 +82,52 @@ TEST_F(ListingSimTest, ASearchForMidiFilesGivesTheFlatList) {
     EXPECT_EQ(rig->list.DisplayMode(), kDisplayFlat);
     EXPECT_EQ(rig->list.RowCount(), static_cast<int>(expected.size()));
     EXPECT_EQ(rig->history.Slot(0), "*.mid");
+}
+
+// The image keeps UTF-8 names; the program shows them as the phone's windows-1251 bytes
+// decode, and the path it shows leads back to the same file.
+TEST_F(ListingSimTest, CyrillicNamesRoundTripBetweenImageWindowAndPhone) {
+    const auto folderOnHost = folder.path() / "phone" / "a" / "Фото";
+    std::filesystem::create_directories(folderOnHost);
+    std::ofstream(folderOnHost / "Лето.jpg") << "summer";
+    std::ofstream(folderOnHost / "\xE4\xB8\xAD.txt") << "no windows-1251 form";
+
+    rig->window.letter = 'a';
+    rig->commands.GetFileList();
+    EXPECT_EQ(ReadPaths().count("/a/Фото/Лето.jpg"), 1u);
+    EXPECT_EQ(ReadPaths().count("/a/Фото/\xE4\xB8\xAD.txt"), 0u) << "left out by the phone";
+    const NodeId a = rig->tree.FindChild(rig->tree.Root(), "/a");
+    EXPECT_NE(rig->tree.FindChild(a, "Фото"), kNoNode);
+
+    // An open built from the shown path reaches the file.
+    auto open = BuildOpenRequest("/a/Фото/Лето.jpg", kOpenKeepAttributes);
+    ASSERT_TRUE(open);
+    std::uint32_t handle = 0;
+    ASSERT_EQ(pst->PSTGetInterfaceHandle(1, kTestCommandInterface, handle), 0);
+    std::vector<std::uint8_t> reply(1024);
+    std::int32_t length = 0;
+    ASSERT_EQ(pst->PSTSendCommand(1, handle, kFsacCommand, open.Value(), reply, length, 1), 0);
+    ASSERT_EQ(pst->PSTSendCommand(1, handle, kFsacCommand, BuildReadRequest(6), reply, length, 1),
+              0);
+    EXPECT_EQ(std::string(reply.begin(), reply.begin() + length), "summer");
+
+    // A Cyrillic mask matches without regard to case.
+    rig->window.mask = "*ЛЕТО*";
+    rig->commands.Search();
+    EXPECT_EQ(ReadPaths(), (std::set<std::string>{"/a/Фото/Лето.jpg"}));
+    EXPECT_EQ(rig->history.Slot(0), "*ЛЕТО*");
+}
+
+TEST_F(ListingSimTest, AMaskThePhoneCannotHoldIsRefusedBeforeAnythingIsSent) {
+    rig->window.mask = "*\xE4\xB8\xAD*";
+    const std::uint64_t before = rig->files.StorageSize();
+    rig->commands.Search();
+    ASSERT_EQ(rig->window.prompts.Boxes().size(), 1u);
+    EXPECT_EQ(rig->window.prompts.Boxes()[0].text,
+              "The character \"\xE4\xB8\xAD\" (U+4E2D) cannot be written in the phone's code "
+              "page (windows-1251); nothing was sent.");
+    EXPECT_EQ(static_cast<std::uint64_t>(rig->files.StorageSize()), before);
+    EXPECT_TRUE(rig->history.Masks().empty());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "base/lang_string.h"
 #include "fsac/file_list.h"
 #include "fsac/search_replies.h"
+#include "fsac/volume_queries.h"
 #include "sim/sample_content.h"
 #include "sim/sim_test_support.h"
 #include "sim/simulated_pst.h"
@@ -56,13 +57,13 @@ class MainWindowListingTest : public ::testing::Test {
     FileListCtrl rows;
     BrowsingSessionTree sessionTree{tree, rows};
     test::NamingIconSource icons;
-    MainWindowListing listing{MainWindowListingParts{
-        w, pst, user, TheFileList(), tree, rows, icons, std::make_shared<test::InlineUiThread>(),
-        [](std::function<void()> worker) {
-            worker();
-            return true;
-        },
-        [] { return false; }}};
+    MainWindowListing listing{MainWindowListingParts{w, pst, user, TheFileList(), tree, rows, icons,
+                                                     std::make_shared<test::InlineUiThread>(),
+                                                     [](std::function<void()> worker) {
+                                                         worker();
+                                                         return true;
+                                                     },
+                                                     [] { return false; }}};
 };
 
 TEST_F(MainWindowListingTest, GetFileListClickFillsTheFileListFromThePhone) {
@@ -138,6 +139,49 @@ TEST_F(MainWindowListingTest, SortCommandsAndHeadingClicksReachTheList) {
     EXPECT_EQ(rows.Rows().front().cells[kColumnName], "config.dat");  // 22 bytes before 64
     EXPECT_TRUE(w.OnEvent(WindowEvent::ListColumnClick, kIdFileList, {kColumnType}));
     EXPECT_EQ(rows.SortColumn(), kColumnType);
+}
+
+TEST_F(MainWindowListingTest, ListingTheSecondVolumeKeepsItSelectedWithItsRowsAndFreeSpace) {
+    // The poll read the free space of /a; /b is four times its size.
+    const std::int32_t freeOfA = w.Phone().State().CachedFreeSpace();
+    tree.Select(tree.FindChild(tree.Root(), "/b"));
+    ASSERT_TRUE(w.Click(kIdGetFileList));
+
+    const NodeId listed = tree.Selection();
+    ASSERT_NE(listed, kNoNode);
+    EXPECT_EQ(tree.Node(listed)->text, "/b");
+    EXPECT_EQ(w.Phone().State().CurrentVolumeLetter(), 'b');
+    EXPECT_EQ(w.StatusPart(2).text, "/b/");
+    ASSERT_EQ(rows.RowCount(), 1);
+    EXPECT_EQ(rows.Rows()[0].cells[kColumnName], "readme.txt");
+    const std::int32_t freeOfB = w.Phone().State().CachedFreeSpace();
+    EXPECT_GT(freeOfB, freeOfA);
+    EXPECT_EQ(w.StatusPart(3).text, FormatFreeSpace(freeOfB));
+}
+
+// A search with one find shows it, on whichever volume it lies; several finds stay flat.
+TEST_F(MainWindowListingTest, ASearchShowsItsFindsWhateverTheirCount) {
+    struct Case {
+        const char* mask;
+        int rows;
+        const char* shown;     // the first row's name cell; "": the first find's full path
+        const char* selected;  // the tree's selected node, "" for none
+        int displayMode;
+    };
+    for (const Case& c : {Case{"logo.gif", 1, "logo.gif", "picture", kDisplayFolder},
+                          Case{"theme.mid", 1, "theme.mid", "music", kDisplayFolder},
+                          Case{"readme.txt", 1, "readme.txt", "/b", kDisplayFolder},
+                          Case{"*.bmp", 4, "", "", kDisplayFlat}}) {
+        w.ControlEdited(kIdSearchMask, c.mask);
+        ASSERT_TRUE(w.Click(kIdSearch)) << c.mask;
+        ASSERT_EQ(rows.RowCount(), c.rows) << c.mask;
+        const std::string shown = *c.shown ? c.shown : TheFileList().Entry(0)->path;
+        EXPECT_EQ(rows.Rows()[0].cells[kColumnName], shown) << c.mask;
+        EXPECT_EQ(rows.DisplayMode(), c.displayMode) << c.mask;
+        const NodeId selected = tree.Selection();
+        EXPECT_EQ(selected == kNoNode ? "" : tree.Node(selected)->text, c.selected) << c.mask;
+    }
+    EXPECT_TRUE(prompts.Boxes().empty());
 }
 
 }  // namespace

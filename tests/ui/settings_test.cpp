@@ -79,9 +79,10 @@ TEST(SearchHistoryTest, LongMaskIsCutToTheSlot) {
     EXPECT_EQ(history.Bytes()[35], 0);  // terminator stays inside the slot
     EXPECT_EQ(history.Bytes()[36], 0);
 
-    // 34 ASCII bytes and a two-byte character: the character does not fit and is left out.
-    history.Remember(std::string(34, 'a') + "ж");
-    EXPECT_EQ(history.Slot(0), std::string(34, 'a'));
+    // Slots hold the phone's text: 35 characters, whatever their UTF-8 length.
+    history.Remember(std::string(34, 'a') + "жз");
+    EXPECT_EQ(history.Slot(0), std::string(34, 'a') + "ж");
+    EXPECT_EQ(history.Bytes()[34], 0xE6);
     EXPECT_EQ(history.Slot(1), std::string(35, 'x'));
 }
 

@@ -212,9 +212,9 @@ TEST_F(UploadTest, RefusalsOfEachRequestEndTheJobAndLeaveNoFileOpen) {
 }
 
 TEST_F(UploadTest, NamesThePhoneCannotHoldAreSkippedWithAMessage) {
-    const std::string phoneFolder = "/a/\xCF\xE0\xEF\xEA\xE0/";  // "Папка" as the phone wrote it
-    rig.List({Entry(phoneFolder + "x.txt", 1)}, phoneFolder);
-    ASSERT_EQ(rig.upload.uploadPath, phoneFolder);
+    // A folder the phone wrote in its code page, as the listing takes it in.
+    const std::string phoneFolder = "/a/\xCF\xE0\xEF\xEA\xE0/";
+    rig.List({EntryFromRecord({phoneFolder + "x.txt", 0, 0, 1}, false)}, "/a/Папка/");
     rig.window.prompts.openAnswers.push_back({Local("日.txt", 1), Local("мелодия.mid", 2)});
     rig.commands.Upload();
     ASSERT_EQ(rig.window.prompts.Texts().size(), 1u);
