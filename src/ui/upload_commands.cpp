@@ -7,6 +7,7 @@
 
 #include "base/lang_string.h"
 #include "base/status_sink.h"
+#include "fsac/file_search.h"
 #include "phone/open_channel.h"
 #include "transfer/job.h"
 #include "transfer/local_files.h"
@@ -21,7 +22,6 @@ constexpr int kStrPathNotChosen = 102;
 constexpr int kStrWritingFile = 108;
 constexpr int kStrUploadInterrupted = 115;
 constexpr int kStrUploadCanceled = 126;
-constexpr int kStrVolumeNotChosen = 131;
 constexpr int kStrNothingToLeave = 132;
 constexpr int kStrWritingData = 133;
 constexpr int kStrFillInterrupted = 134;
@@ -29,6 +29,8 @@ constexpr int kStrNoFillName = 489;
 
 constexpr std::size_t kLeaveBytesChars = 19;  // a 20-character buffer with its terminator
 constexpr int kFillNumbers = 32768;           // rand() gives 0 to 32767
+
+}  // namespace
 
 // What a worker takes along to its thread. The commands object is reached only through the
 // proxy's Call, which does not run once the window is gone.
@@ -41,6 +43,8 @@ struct WriteJob {
     std::vector<std::string> dropped;
     bool fromDrop = false;
 };
+
+namespace {
 
 // The window's state a job reads when it starts.
 struct StartState {
@@ -145,8 +149,7 @@ void RunUpload(WriteJob& job) {
             job.window->Call([&] { folder = job.commands->Ports().window.UploadPathText(); });
         }
         RefusedFile refused{local.path, FileRefusal::None, {}};
-        const auto phonePath =
-            BuildPhonePath(folder, local.name, start.fileSystemFlag, &refused);
+        const auto phonePath = BuildPhonePath(folder, local.name, start.fileSystemFlag, &refused);
         if (!phonePath) {
             run.RejectInput(RefusalMessage({refused}));
             continue;
@@ -249,7 +252,7 @@ std::optional<std::string> DrawFillPath(WriteJob& job, const StartState& start) 
 void RunFill(WriteJob& job) {
     JobRun run(*job.window);
     const StartState start = ReadStart(job);
-    if (start.volumeCount > 1 && start.rootOrNone) return run.RejectInput(kStrVolumeNotChosen);
+    if (start.volumeCount > 1 && start.rootOrNone) return run.RejectInput(kStrVolumeNotSelected);
     const std::int64_t amount = std::int64_t{start.freeSpace} - LeaveBytes(start.leaveBytes);
     if (amount <= 0) return run.RejectInput(kStrNothingToLeave);
     const auto total = static_cast<std::int32_t>(amount);  // at most the free space
@@ -298,25 +301,25 @@ void UploadCommands::Drop(std::vector<std::string> paths) {
     StartUpload(std::move(paths), true);
 }
 
-void UploadCommands::StartUpload(std::vector<std::string> dropped, bool fromDrop) {
+std::shared_ptr<WriteJob> UploadCommands::NewJob() {
     auto job = std::make_shared<WriteJob>();
     job->window = m_ports.jobWindow;
     job->library = &m_ports.library;
     job->icons = &m_ports.icons;
     job->clock = &m_ports.clock;
     job->commands = this;
+    return job;
+}
+
+void UploadCommands::StartUpload(std::vector<std::string> dropped, bool fromDrop) {
+    auto job = NewJob();
     job->dropped = std::move(dropped);
     job->fromDrop = fromDrop;
     m_ports.startJob([job] { RunUpload(*job); });
 }
 
 void UploadCommands::FillSpace() {
-    auto job = std::make_shared<WriteJob>();
-    job->window = m_ports.jobWindow;
-    job->library = &m_ports.library;
-    job->icons = &m_ports.icons;
-    job->clock = &m_ports.clock;
-    job->commands = this;
+    auto job = NewJob();
     m_ports.startJob([job] { RunFill(*job); });
 }
 

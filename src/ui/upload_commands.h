@@ -22,6 +22,8 @@
 
 namespace velmora {
 
+struct WriteJob;
+
 // What the jobs need of the main window beyond the job side. Window's thread only.
 class UploadWindow {
   public:
@@ -83,6 +85,7 @@ class UploadCommands {
     UploadPorts& Ports() { return m_ports; }
 
   private:
+    std::shared_ptr<WriteJob> NewJob();
     void StartUpload(std::vector<std::string> dropped, bool fromDrop);
 
     UploadPorts m_ports;

@@ -26,8 +26,8 @@
 #include "gui/main_frame.h"
 #include "gui_pump.h"
 #include "sim/simulated_pst.h"
-#include "transfer/job.h"
 #include "support/fakes.h"
+#include "transfer/job.h"
 #include "ui/main_window_fakes.h"
 #include "ui/main_window_ids.h"
 #include "ui/settings.h"
@@ -35,6 +35,7 @@
 namespace velmora {
 namespace {
 
+using test::ChildNamed;
 using test::PumpUntil;
 using test::Utf8;
 
@@ -121,15 +122,6 @@ std::vector<std::string> ChildTexts(wxTreeCtrl& tree, const wxTreeItemId& parent
     return texts;
 }
 
-wxTreeItemId ChildNamed(wxTreeCtrl& tree, const wxTreeItemId& parent, const std::string& text) {
-    wxTreeItemIdValue cookie;
-    for (auto item = tree.GetFirstChild(parent, cookie); item.IsOk();
-         item = tree.GetNextChild(parent, cookie)) {
-        if (Utf8(tree.GetItemText(item)) == text) return item;
-    }
-    return {};
-}
-
 // The colour GTK draws at a fraction of a widget's width: the middle one of the opaque pixels
 // of that column (a theme may draw a thin bar anywhere in its height).
 std::uint32_t PixelAt(wxWindow& window, double fraction) {
@@ -186,15 +178,14 @@ TEST_F(PhoneSessionGuiTest, ListingShowsTheFoldersThenAFoldersFilesWithIconsThen
     EXPECT_EQ(ChildTexts(tree, a), std::vector<std::string>{"mobile"});
     const wxTreeItemId mobile = ChildNamed(tree, a, "mobile");
     tree.Expand(mobile);
-    EXPECT_EQ(ChildTexts(tree, mobile),
-              (std::vector<std::string>{"audio", "kjava", "picture", "ringtones", "skins",
-                                        "system"}));
+    EXPECT_EQ(ChildTexts(tree, mobile), (std::vector<std::string>{"audio", "kjava", "picture",
+                                                                  "ringtones", "skins", "system"}));
     EXPECT_EQ(Utf8(m_frame->Status()->GetStatusText(2)), "/a/");
 
     tree.SelectItem(ChildNamed(tree, mobile, "audio"));
     ASSERT_TRUE(PumpUntil([&] { return list->GetItemCount() == 4; }));
-    EXPECT_EQ(Column(*list, 0), (std::vector<std::string>{"alarm.mid", "ring1.mid", "ring2.mid",
-                                                          "scale.mid"}));
+    EXPECT_EQ(Column(*list, 0),
+              (std::vector<std::string>{"alarm.mid", "ring1.mid", "ring2.mid", "scale.mid"}));
     EXPECT_EQ(Column(*list, 3), (std::vector<std::string>(4, "mid")));
     EXPECT_EQ(Utf8(m_frame->Status()->GetStatusText(2)), "/a/mobile/audio/");
     EXPECT_EQ(m_frame->Model().Control(kIdUploadPath).text, "/a/mobile/audio/");
@@ -240,7 +231,8 @@ TEST_F(PhoneSessionGuiTest, ListingShowsTheFoldersThenAFoldersFilesWithIconsThen
     const FileListCtrl& rows = dynamic_cast<FileListView&>(*list).Model();
     std::map<std::string, std::int32_t> indexOf;
     for (long row = 0; row < list->GetItemCount(); ++row) {
-        indexOf[Utf8(list->GetItemText(row, 0))] = rows.Rows()[static_cast<std::size_t>(row)].itemData;
+        indexOf[Utf8(list->GetItemText(row, 0))] =
+            rows.Rows()[static_cast<std::size_t>(row)].itemData;
     }
     wxListEvent heading(wxEVT_LIST_COL_CLICK, list->GetId());
     heading.SetEventObject(list);

@@ -29,21 +29,13 @@ namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ChildNamed;
 using test::PumpUntil;
 using test::Utf8;
 
 std::string ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
-}
-
-wxTreeItemId ChildNamed(wxTreeCtrl& tree, const wxTreeItemId& parent, const std::string& text) {
-    wxTreeItemIdValue cookie;
-    for (auto item = tree.GetFirstChild(parent, cookie); item.IsOk();
-         item = tree.GetNextChild(parent, cookie)) {
-        if (Utf8(tree.GetItemText(item)) == text) return item;
-    }
-    return {};
 }
 
 class UploadGuiTest : public ::testing::Test {
