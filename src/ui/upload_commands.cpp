@@ -37,7 +37,6 @@ constexpr int kFillNumbers = 32768;           // rand() gives 0 to 32767
 struct WriteJob {
     std::shared_ptr<JobWindowProxy> window;
     PstLibrary* library = nullptr;
-    IconSource* icons = nullptr;
     Clock* clock = nullptr;
     UploadCommands* commands = nullptr;
     std::vector<std::string> dropped;
@@ -103,9 +102,13 @@ void ListFile(WriteJob& job, const std::string& phonePath, std::int64_t size, bo
     file.name = phonePath.substr(phonePath.rfind('/') + 1);
     file.size = static_cast<std::int32_t>(size);
     file.contentsReplaced = replaced;
-    const std::string type = TypeText(file.phonePath);
-    const RowIcons icons{job.icons->FileTypeIcon(type, false), job.icons->FileTypeIcon(type, true)};
-    job.window->Call([&] { job.commands->ListUploaded(file, icons, showRow); });
+    // The icon source is the window's: reached only while the window is there.
+    job.window->Call([&] {
+        const std::string type = TypeText(file.phonePath);
+        IconSource& source = job.commands->Ports().icons;
+        job.commands->ListUploaded(
+            file, {source.FileTypeIcon(type, false), source.FileTypeIcon(type, true)}, showRow);
+    });
 }
 
 void RunUpload(WriteJob& job) {
@@ -305,7 +308,6 @@ std::shared_ptr<WriteJob> UploadCommands::NewJob() {
     auto job = std::make_shared<WriteJob>();
     job->window = m_ports.jobWindow;
     job->library = &m_ports.library;
-    job->icons = &m_ports.icons;
     job->clock = &m_ports.clock;
     job->commands = this;
     return job;

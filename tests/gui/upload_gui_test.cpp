@@ -43,7 +43,9 @@ class UploadGuiTest : public ::testing::Test {
     void SetUp() override {
         SetLanguageIndex(kLanguageEnglish);
         const fs::path phones = folder.path() / "phones.ini";
-        std::ofstream(phones) << "[phone 1]\nimage = " << image.string() << "\n";
+        // A small first volume: filling it is quick even under the sanitizers.
+        std::ofstream(phones) << "[phone 1]\nimage = " << image.string()
+                              << "\nvolumes = a:1048576 b:33554432\n";
         setenv(kPhonesEnvVar, phones.c_str(), 1);
         m_pst = CreateEmulatedPhoneLibrary();
         unsetenv(kPhonesEnvVar);
@@ -53,6 +55,8 @@ class UploadGuiTest : public ::testing::Test {
             m_frame->CloseWindow();
             EXPECT_TRUE(PumpUntil([] { return wxTopLevelWindows.IsEmpty(); }));
         }
+        // A job still running sends to the library: it goes only after the job.
+        EXPECT_TRUE(Jobs().WaitUntilIdle(std::chrono::seconds(10)));
         if (m_pst) m_pst->PSTUninitialize();
     }
 
@@ -65,7 +69,8 @@ class UploadGuiTest : public ::testing::Test {
     }
 
     void WaitForTheJob() {
-        EXPECT_TRUE(PumpUntil([] { return !JobBusy(); })) << "the job never ended";
+        EXPECT_TRUE(PumpUntil([] { return !JobBusy(); }, std::chrono::seconds(60)))
+            << "the job never ended";
         PumpUntil([] { return false; }, std::chrono::milliseconds(100));
     }
     void Click(int buttonId) {
