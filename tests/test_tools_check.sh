@@ -4,7 +4,8 @@
 # must fail, never drop out of the suite unseen.
 set -euo pipefail
 root="${1:?usage: test_tools_check.sh <source folder>}"
-declare -A package_of=([xvfb-run]=xvfb [xdotool]=xdotool)
+declare -A package_of=([xvfb-run]=xvfb [xdotool]=xdotool [desktop-file-validate]=desktop-file-utils
+    [appstreamcli]=appstream [identify]=imagemagick)
 deps="$(cat "$root/scripts/deps.sh")"
 failures=0
 checked=0

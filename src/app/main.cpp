@@ -1,29 +1,42 @@
 // The program: one copy per user, the phone library's installation entries checked, the
 // stored language applied, then the main window until it closes.
 #include <wx/app.h>
+#include <wx/init.h>
 #include <wx/log.h>
-#include <wx/snglinst.h>
 #include <wx/stdpaths.h>
 #include <wx/utils.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "base/lang_string.h"
 #include "gui/desktop_shell.h"
 #include "gui/file_config_store.h"
 #include "gui/main_frame.h"
 #include "gui/wx_prompts.h"
+#include "gui/wx_text.h"
 #include "gui/wx_ui_thread.h"
 #include "phone/installation_check.h"
+#include "phone/open_channel.h"
+#include "phone/single_instance.h"
 #include "sim/simulated_pst.h"
 #include "transfer/job.h"
+#include "ui/command_line.h"
 #include "ui/settings.h"
-#include "gui/wx_text.h"
 
 namespace velmora {
 namespace {
+
+// What the arguments ask for, in the language the user chose last.
+StartRequest ReadCommandLine(const std::vector<std::string>& args) {
+    SetLanguageIndex(ReadLanguage(FileConfigStore(UserSettingsPath())));
+    return ParseCommandLine(args);
+}
 
 // A failed check must never stop the program on a modal box: say it on stderr.
 void AssertToStderr(const wxString& file, int line, const wxString& func, const wxString& cond,
@@ -39,11 +52,20 @@ class VelmoraApp : public wxApp {
         delete wxLog::SetActiveTarget(new wxLogStderr);
         wxSetAssertHandler(AssertToStderr);
 
-        m_single = std::make_unique<wxSingleInstanceChecker>();
-        if (!m_single->Create("Velmora-" + wxGetUserId()) || m_single->IsAnotherRunning()) {
-            // Another copy runs (or the lock is unusable): end at once, showing nothing.
+        // The language first, so that a lock that cannot be made is reported in it.
+        m_user = std::make_unique<FileConfigStore>(UserSettingsPath());
+        SetLanguageIndex(ReadLanguage(*m_user));
+
+        m_single = std::make_unique<SingleInstanceLock>(
+            InstanceLockPath(std::getenv("XDG_RUNTIME_DIR"), std::getenv("HOME"))
+                .value_or(std::filesystem::path()));
+        if (m_single->State() == InstanceLockState::AnotherRunning) {
+            // Only a copy that really runs ends a start silently.
             m_secondCopy = true;
             return true;
+        }
+        if (m_single->State() == InstanceLockState::Unavailable) {
+            std::fprintf(stderr, "%s\n", InstanceLockMessage(*m_single).c_str());
         }
 
         const std::string folder =
@@ -51,14 +73,11 @@ class VelmoraApp : public wxApp {
         m_installation = std::make_unique<FileConfigStore>(InstallationSettingsPath());
         CheckInstallation(*m_installation, folder);
 
-        m_user = std::make_unique<FileConfigStore>(UserSettingsPath());
-        SetLanguageIndex(ReadLanguage(*m_user));
-
         auto library = CreateEmulatedPhoneLibrary();
         if (!library->ConfigError().empty()) {
             // A malformed phones file: the emulator runs on without it, but the user must know.
             WxPrompts startPrompts;
-            startPrompts.Message(library->ConfigError(), "Velmora", PromptIcon::Stop);
+            startPrompts.Message(library->ConfigError(), kTitleVelmora, PromptIcon::Stop);
         }
         m_library = std::move(library);
         // The shell's application chooser reaches the window's thread through the app itself,
@@ -68,12 +87,10 @@ class VelmoraApp : public wxApp {
 
         auto* frame = new MainFrame(*m_library, *m_user, *m_shell, folder);
         SetTopWindow(frame);
-        // A job may still use the window's icon source and models: ask it to stop before the
-        // frame goes, and leave at once rather than run destructors under a worker that stays.
-        frame->Bind(wxEVT_CLOSE_WINDOW, [](wxCloseEvent& event) {
-            if (!ShutdownJobs()) std::quick_exit(0);
-            event.Skip();
-        });
+        // The window waits for a job to return before it goes, pumping its events; a job that
+        // does not return in time still uses the window's objects: leave at once rather than
+        // run destructors under it.
+        frame->SetAbandonHandler([] { std::quick_exit(0); });
         frame->Show();
         return true;
     }
@@ -82,12 +99,14 @@ class VelmoraApp : public wxApp {
 
     int OnExit() override {
         if (m_shellUi) m_shellUi->Shutdown();
+        // Nothing may start from here on; the window has waited for what ran.
+        if (!ShutdownJobs(std::chrono::milliseconds(0))) std::quick_exit(0);
         return wxApp::OnExit();
     }
 
   private:
     bool m_secondCopy = false;
-    std::unique_ptr<wxSingleInstanceChecker> m_single;
+    std::unique_ptr<SingleInstanceLock> m_single;
     std::unique_ptr<FileConfigStore> m_installation;
     std::unique_ptr<FileConfigStore> m_user;
     // The library outlives the window: it is never uninitialised and may still notify.
@@ -99,4 +118,20 @@ class VelmoraApp : public wxApp {
 }  // namespace
 }  // namespace velmora
 
-wxIMPLEMENT_APP(velmora::VelmoraApp);
+wxIMPLEMENT_APP_NO_MAIN(velmora::VelmoraApp);
+
+int main(int argc, char** argv) {
+    // Help, version and a wrong argument need no display: answer them before the toolkit
+    // starts, in the stored language (reading it needs wx's base library only).
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (velmora::ParseCommandLine(args).action == velmora::StartAction::OpenWindow) {
+        return wxEntry(argc, argv);
+    }
+    // A console application only: starting the window's toolkit would want a display.
+    wxApp::SetInitializerFunction(nullptr);
+    wxInitializer base;
+    const auto request = velmora::ReadCommandLine(args);
+    std::fputs(request.text.c_str(),
+               request.action == velmora::StartAction::Refuse ? stderr : stdout);
+    return request.exitCode;
+}

@@ -6,8 +6,12 @@
 
 namespace velmora {
 
-// Status bar part that takes every command's progress, result or error.
-inline constexpr int kStatusMessagePart = 4;
+// The status bar's five parts.
+inline constexpr int kConnectionStatusPart = 0;  // the phone's icon
+inline constexpr int kInterfaceStatusPart = 1;   // the interface's icon
+inline constexpr int kPathStatusPart = 2;        // the selected path; a transfer's times
+inline constexpr int kFreeSpaceStatusPart = 3;   // the volume's free space; a transfer's rate
+inline constexpr int kStatusMessagePart = 4;     // every command's progress, result or error
 
 class StatusSink {
 public:

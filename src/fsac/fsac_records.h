@@ -37,6 +37,11 @@ inline constexpr std::size_t kFsacBlockSize = 1024;  // one read or write
 
 inline constexpr std::size_t kOpenRequestSize = 270;
 inline constexpr std::size_t kDeleteRequestSize = 266;
+// Where the path starts: open has the attribute word before it, delete only the operation.
+inline constexpr std::size_t kPathOffsetOpen = 8;
+inline constexpr std::size_t kPathOffsetDelete = 4;
+// Between the folder and the mask of a search pattern.
+inline constexpr std::uint16_t kSeparatorUnit = 0xFFFE;
 
 // Reply buffers to hand to PSTSendCommand.
 inline constexpr std::size_t kSearchStartReplySize = 2;
@@ -102,9 +107,22 @@ struct FsacVersion {
     bool operator==(const FsacVersion&) const = default;
 };
 
+// Search next with one entry: the path's NUL-terminated field, then attributes, second value
+// and size.
 inline constexpr std::size_t kSearchNextEntryReplySize = 272;
+inline constexpr std::size_t kEntryPathOffset = 4;
+inline constexpr std::size_t kEntryPathField = 260;
+inline constexpr std::size_t kEntryAttributesOffset = 264;
+inline constexpr std::size_t kEntrySecondOffset = 266;
+inline constexpr std::size_t kEntrySizeOffset = 268;
+// Search next with records after a count: each a NUL-terminated name field, then attributes,
+// second value and size.
 inline constexpr std::size_t kSearchNextRecordSize = 44;
 inline constexpr std::size_t kSearchNextRecordsOffset = 4;
+inline constexpr std::size_t kRecordNameField = 36;
+inline constexpr std::size_t kRecordAttributesOffset = 36;
+inline constexpr std::size_t kRecordSecondOffset = 38;
+inline constexpr std::size_t kRecordSizeOffset = 40;
 
 // The number of entries a search start announces.
 FsacResult<std::uint16_t> ParseSearchStartReply(std::span<const std::uint8_t> reply,

@@ -12,10 +12,6 @@ namespace velmora {
 
 namespace {
 
-constexpr std::size_t kEntryPathOffset = 4;
-constexpr std::size_t kEntryPathField = 260;
-constexpr std::size_t kRecordNameField = 36;
-
 // The bytes the phone actually delivered: no more than reported, no more than the buffer.
 std::span<const std::uint8_t> Delivered(std::span<const std::uint8_t> reply,
                                         std::int32_t replyLength) {
@@ -47,9 +43,9 @@ FsacResult<FsacEntryRecord> ParseSearchNextEntry(std::span<const std::uint8_t> r
     if (!path) return path.Error();
     FsacEntryRecord entry;
     entry.name = std::move(path).Value();
-    entry.attributes = GetBe16(data, 264);
-    entry.secondValue = GetBe16(data, 266);
-    entry.size = GetBe32(data, 268);
+    entry.attributes = GetBe16(data, kEntryAttributesOffset);
+    entry.secondValue = GetBe16(data, kEntrySecondOffset);
+    entry.size = GetBe32(data, kEntrySizeOffset);
     return entry;
 }
 
@@ -75,9 +71,9 @@ FsacResult<std::vector<FsacEntryRecord>> ParseSearchNextRecords(std::span<const 
         if (!name) return name.Error();
         FsacEntryRecord entry;
         entry.name = std::move(name).Value();
-        entry.attributes = GetBe16(record, 36);
-        entry.secondValue = GetBe16(record, 38);
-        entry.size = GetBe32(record, 40);
+        entry.attributes = GetBe16(record, kRecordAttributesOffset);
+        entry.secondValue = GetBe16(record, kRecordSecondOffset);
+        entry.size = GetBe32(record, kRecordSizeOffset);
         records.push_back(std::move(entry));
     }
     return records;

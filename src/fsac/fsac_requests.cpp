@@ -12,10 +12,6 @@ namespace velmora {
 
 namespace {
 
-constexpr std::size_t kPathOffsetOpen = 8;
-constexpr std::size_t kPathOffsetDelete = 4;
-constexpr std::uint16_t kSeparatorUnit = 0xFFFE;
-
 FsacRequest Header(FsacOp op, std::size_t length) {
     FsacRequest request(length, 0);
     PutBe32(request, 0, static_cast<std::uint32_t>(op));

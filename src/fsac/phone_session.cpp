@@ -8,7 +8,7 @@ PhoneSession::PhoneSession(PstLibrary& library, SessionWindow& window, Prompts& 
     : m_library(library),
       m_window(window),
       m_prompts(prompts),
-      m_poll(library, window, [this] { QueryPhone(); }) {}
+      m_poll(library, window, [this] { ReadPhone(); }) {}
 
 void PhoneSession::Restart() {
     RestartPhone(m_library, m_window, m_prompts);
@@ -23,7 +23,12 @@ void PhoneSession::DecorateRoot() {
     Commands().VersionDisplay();
 }
 
-void PhoneSession::QueryPhone() {
+void PhoneSession::ReadPhone() {
+    if (!m_window.SelectedDevice()) {
+        ReportChannelFailure({kStrDeviceNotSelected, kTitleVelmora}, kStatusMessagePart, m_window,
+                             m_prompts);
+        return;
+    }
     auto commands = Commands();
     commands.FileSystemFlagCheck();
     commands.VolumeQuery();

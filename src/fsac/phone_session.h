@@ -35,13 +35,16 @@ class PhoneSession {
     void RefreshFreeSpace() { RefreshFreeSpace(m_state.CommandVolumeLetter()); }
     // The model and the version on the root, as a listing or search starts.
     void DecorateRoot();
+    // What the poll reads of a phone: file-system flag, volumes, model, version and the free
+    // space of 'a'. With no device selected it says so once and reads nothing: every query
+    // would only repeat it.
+    void ReadPhone();
 
     VolumeState& State() { return m_state; }
     const VolumeState& State() const { return m_state; }
     VolumeCommands Commands() { return {m_library, m_window, m_prompts, m_state}; }
 
   private:
-    void QueryPhone();
 
     PstLibrary& m_library;
     SessionWindow& m_window;

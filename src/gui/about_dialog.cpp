@@ -47,7 +47,7 @@ AboutDialog::AboutDialog(wxWindow* parent, Shell& shell, Prompts& prompts)
         return ctrl;
     };
 
-    auto* icon = passClicks(new wxStaticBitmap(this, kAboutIconId, MainIcon(32)));
+    auto* icon = passClicks(new wxStaticBitmap(this, kAboutIconId, MainArtwork()));
     auto* version = passClicks(new wxStaticText(this, kAboutVersionId, Lang(186), wxDefaultPosition,
                                                 wxDefaultSize, wxST_NO_AUTORESIZE));
     version->SetFont(GetFont().Bold());

@@ -3,6 +3,7 @@
 #include <wx/base64.h>
 #include <wx/fileconf.h>
 #include <wx/log.h>
+#include <wx/mstream.h>
 #include <wx/utils.h>
 #include <wx/wfstream.h>
 
@@ -35,11 +36,25 @@ bool IsRegularFile(const std::string& path) {
 }
 
 // The file's entries, or nothing when it cannot be read. Loaded afresh for every call so
-// that the file is the one truth.
+// that the file is the one truth. Each line is taken on its own: one that is not UTF-8 is
+// dropped (its value reads as missing) rather than turning the whole file into another code
+// page, which would garble every other text in it.
 std::unique_ptr<wxFileConfig> LoadConfig(const std::string& path) {
-    wxFileInputStream in(FileName(path));
-    if (!in.IsOk()) return nullptr;
-    auto config = std::make_unique<wxFileConfig>(in);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return nullptr;
+    std::string line;
+    std::string clean;
+    bool first = true;
+    while (std::getline(in, line)) {
+        if (first && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
+        first = false;
+        if (!line.empty() && wxString::FromUTF8(line.data(), line.size()).empty()) continue;
+        clean += line;
+        clean += '\n';
+    }
+    if (in.bad()) return nullptr;
+    wxMemoryInputStream text(clean.data(), clean.size());
+    auto config = std::make_unique<wxFileConfig>(text, wxConvUTF8);
     // A stored "$HOME" is a text, not a reference.
     config->SetExpandEnvVars(false);
     return config;

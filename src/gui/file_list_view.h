@@ -17,12 +17,11 @@
 #include <vector>
 
 #include "ui/file_list_ctrl.h"
+#include "ui/main_window_ids.h"
 
 class wxMenu;
 
 namespace velmora {
-
-inline constexpr int kFileListId = 1000;
 
 // The control's style for a view value; report for any other value.
 long ListStyleForView(int view);
@@ -35,7 +34,7 @@ class FileListView : public wxListCtrl, private FileListCtrlObserver {
     using PointHandler = std::function<void(const wxPoint& screen)>;
 
     // Observes model from now on and shows its columns, view and rows.
-    FileListView(wxWindow* parent, FileListCtrl& model, wxWindowID id = kFileListId);
+    FileListView(wxWindow* parent, FileListCtrl& model, wxWindowID id = kIdFileList);
     ~FileListView() override;
 
     FileListCtrl& Model() { return m_model; }

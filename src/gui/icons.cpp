@@ -1,12 +1,19 @@
 #include "gui/icons.h"
 
+#include <wx/bmpbndl.h>
 #include <wx/brush.h>
 #include <wx/graphics.h>
 #include <wx/image.h>
 #include <wx/pen.h>
 
+#include <cmath>
 #include <cstring>
+#include <functional>
+#include <map>
 #include <memory>
+#include <utility>
+
+#include "gui/velmora_icon_svg.h"  // made from res/icons/velmora.svg
 
 namespace velmora {
 namespace {
@@ -29,6 +36,40 @@ wxBitmap Paint(int width, int height, double gridWidth, Draw draw) {
         }
     }  // the context writes the drawing back into the image when it goes
     return wxBitmap(image);
+}
+
+// A drawing rendered afresh at whatever size the screen's scale asks for, so that it stays
+// sharp at 2x where a scaled-up bitmap would blur.
+class DrawnBundle : public wxBitmapBundleImpl {
+  public:
+    using Draw = std::function<void(wxGraphicsContext&)>;
+    DrawnBundle(wxSize size, double gridWidth, Draw draw)
+        : m_size(size), m_gridWidth(gridWidth), m_draw(std::move(draw)) {}
+
+    wxSize GetDefaultSize() const override { return m_size; }
+    wxSize GetPreferredBitmapSizeAtScale(double scale) const override {
+        return wxSize(static_cast<int>(std::lround(m_size.x * scale)),
+                      static_cast<int>(std::lround(m_size.y * scale)));
+    }
+    wxBitmap GetBitmap(const wxSize& size) override {
+        const auto key = std::make_pair(size.x, size.y);
+        auto it = m_rendered.find(key);
+        if (it == m_rendered.end()) {
+            it = m_rendered.emplace(key, Paint(size.x, size.y, m_gridWidth, m_draw)).first;
+        }
+        return it->second;
+    }
+
+  private:
+    wxSize m_size;
+    double m_gridWidth;
+    Draw m_draw;
+    std::map<std::pair<int, int>, wxBitmap> m_rendered;
+};
+
+wxBitmapBundle Drawn(int width, int height, double gridWidth, DrawnBundle::Draw draw) {
+    return wxBitmapBundle::FromImpl(
+        new DrawnBundle(wxSize(width, height), gridWidth, std::move(draw)));
 }
 
 void Fill(wxGraphicsContext& gc, const wxColour& fill, const wxColour& line, double lineWidth) {
@@ -71,20 +112,12 @@ const wxColour kKeys(200, 208, 216);
 const wxColour kFolder(240, 176, 48);
 const wxColour kFolderEdge(176, 120, 16);
 
-// A bar phone on a 32-unit grid; detailed adds the keypad that a 16-pixel image cannot show.
-void DrawPhone(wxGraphicsContext& gc, bool detailed) {
+// A bar phone on a 32-unit grid, plain enough for 16 pixels.
+void DrawPhone(wxGraphicsContext& gc) {
     RoundedBox(gc, 18, 1, 3, 5, 1, kBody, kBodyEdge);
     RoundedBox(gc, 7, 4, 16, 26, 3, kBody, kBodyEdge);
     RoundedBox(gc, 9.5, 7, 11, 9, 1, kScreen, kBodyEdge, 0.5);
-    if (!detailed) {
-        RoundedBox(gc, 10, 19, 10, 8, 1, kKeys, kKeys, 0);
-        return;
-    }
-    for (int row = 0; row < 3; ++row) {
-        for (int col = 0; col < 3; ++col) {
-            RoundedBox(gc, 10.5 + col * 3.5, 18.5 + row * 3.5, 2.2, 2.2, 0.6, kKeys, kKeys, 0);
-        }
-    }
+    RoundedBox(gc, 10, 19, 10, 8, 1, kKeys, kKeys, 0);
 }
 
 void DrawFolder(wxGraphicsContext& gc, double x, double y, double w, double h) {
@@ -100,18 +133,11 @@ void DrawFolder(wxGraphicsContext& gc, double x, double y, double w, double h) {
     gc.DrawPath(path);
 }
 
-wxBitmap MainBitmap(int size) {
-    return Paint(size, size, 32.0, [size](wxGraphicsContext& gc) {
-        DrawPhone(gc, size >= 32);
-        DrawFolder(gc, 17, 19, 14, 11);
-    });
-}
-
 // Two plug halves on a 16-unit grid: a plug with two prongs on the left, a socket on the right.
-wxBitmap Plug(bool joined) {
+wxBitmapBundle Plug(bool joined) {
     const wxColour fill = joined ? wxColour(46, 157, 58) : wxColour(204, 51, 51);
     const wxColour edge = joined ? wxColour(24, 96, 32) : wxColour(128, 24, 24);
-    return Paint(16, 16, 16.0, [&](wxGraphicsContext& gc) {
+    return Drawn(16, 16, 16.0, [=](wxGraphicsContext& gc) {
         const double plugRight = joined ? 7.5 : 5.5;
         const double socketLeft = joined ? 9.5 : 11.5;
         Stroke(gc, edge, 1.5, {{0.5, 8}, {plugRight - 5, 8}});
@@ -125,30 +151,32 @@ wxBitmap Plug(bool joined) {
 
 }  // namespace
 
-wxIcon MainIcon(int size) {
-    wxIcon icon;
-    icon.CopyFromBitmap(MainBitmap(size));
-    return icon;
+wxBitmapBundle MainArtwork() {
+    return wxBitmapBundle::FromSVG(kVelmoraIconSvg, wxSize(32, 32));
 }
 
 wxIconBundle MainIcons() {
+    const wxBitmapBundle artwork = MainArtwork();
     wxIconBundle icons;
-    icons.AddIcon(MainIcon(16));
-    icons.AddIcon(MainIcon(32));
+    for (int size : kMainIconSizes) {
+        wxIcon icon;
+        icon.CopyFromBitmap(artwork.GetBitmap(wxSize(size, size)));
+        icons.AddIcon(icon);
+    }
     return icons;
 }
 
-wxBitmap ConnectedIcon() {
+wxBitmapBundle ConnectedIcon() {
     return Plug(true);
 }
 
-wxBitmap DisconnectedIcon() {
+wxBitmapBundle DisconnectedIcon() {
     return Plug(false);
 }
 
-wxBitmap UsbIcon() {
+wxBitmapBundle UsbIcon() {
     const wxColour blue(26, 95, 180);
-    return Paint(16, 16, 16.0, [&](wxGraphicsContext& gc) {
+    return Drawn(16, 16, 16.0, [=](wxGraphicsContext& gc) {
         Stroke(gc, blue, 1.5, {{3, 8}, {12.5, 8}});
         Stroke(gc, blue, 1.3, {{5, 8}, {7.5, 4.5}, {10, 4.5}});
         Stroke(gc, blue, 1.3, {{7, 8}, {9, 11.5}, {10.5, 11.5}});
@@ -165,10 +193,10 @@ wxBitmap UsbIcon() {
     });
 }
 
-wxBitmap Rs232Icon() {
+wxBitmapBundle Rs232Icon() {
     const wxColour shell(192, 200, 208);
     const wxColour edge(80, 88, 96);
-    return Paint(16, 16, 16.0, [&](wxGraphicsContext& gc) {
+    return Drawn(16, 16, 16.0, [=](wxGraphicsContext& gc) {
         Fill(gc, shell, edge, 1.0);
         wxGraphicsPath body = gc.CreatePath();
         body.MoveToPoint(0.8, 3.8);
@@ -183,13 +211,13 @@ wxBitmap Rs232Icon() {
     });
 }
 
-wxBitmap RootIcon() {
-    return Paint(16, 16, 32.0, [](wxGraphicsContext& gc) { DrawPhone(gc, false); });
+wxBitmapBundle RootIcon() {
+    return Drawn(16, 16, 32.0, [](wxGraphicsContext& gc) { DrawPhone(gc); });
 }
 
-wxBitmap AboutPicture() {
+wxBitmapBundle AboutPicture() {
     // A larger phone whose screen shows a folder and a few files, on a 60 by 100 grid.
-    return Paint(60, 100, 60.0, [](wxGraphicsContext& gc) {
+    return Drawn(60, 100, 60.0, [](wxGraphicsContext& gc) {
         RoundedBox(gc, 40, 2, 7, 14, 3, kBody, kBodyEdge, 1.5);
         RoundedBox(gc, 8, 10, 44, 86, 9, kBody, kBodyEdge, 1.5);
         RoundedBox(gc, 23, 15, 14, 2.5, 1.2, kBodyEdge, kBodyEdge, 0);

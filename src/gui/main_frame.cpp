@@ -16,15 +16,23 @@
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
+#include <wx/utils.h>
 #include <wx/valtext.h>
 
 #include <algorithm>
 
 #include "base/system_clock.h"
 #include "gui/about_dialog.h"
+#include "gui/accessible_names_gtk.h"
 #include "gui/icons.h"
+#include "gui/list_key_input.h"
+#include "gui/properties_dialog.h"
 #include "gui/wx_menu.h"
 #include "gui/wx_text.h"
+#include "phone/open_channel.h"
+#include "transfer/job.h"
+#include "transfer/stop_flag.h"
+#include "ui/accessible_names.h"
 #include "ui/language.h"
 #include "ui/main_window_ids.h"
 
@@ -48,7 +56,7 @@ void UseCompactControls() {
     g_object_unref(css);
 }
 
-wxBitmap StatusIconBitmap(int iconId) {
+wxBitmapBundle StatusIconBitmap(int iconId) {
     switch (iconId) {
         case kIconConnected:
             return ConnectedIcon();
@@ -67,7 +75,7 @@ wxBitmap StatusIconBitmap(int iconId) {
 
 MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
                      std::string programFolder)
-    : wxFrame(nullptr, wxID_ANY, "Velmora", wxDefaultPosition, wxSize(660, 420)),
+    : wxFrame(nullptr, wxID_ANY, kTitleVelmora, wxDefaultPosition, wxSize(660, 420)),
       m_shell(shell),
       m_ui(*this),
       m_prompts(&m_ui),
@@ -75,6 +83,7 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     UseCompactControls();
     m_prompts.SetParent(this);
     m_timer.SetOwner(this, kPollTimer);
+    m_closeTimer.SetOwner(this, kCloseTimer);
     SetIcons(MainIcons());
     CreateControls();
     m_model = std::make_unique<MainWindow>(
@@ -85,6 +94,10 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     m_listing = std::make_unique<MainWindowListing>(MainWindowListingParts{
         *m_model, library, user, TheFileList(), m_treeModel, m_fileRows, *m_icons,
         std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui)});
+    m_files = std::make_unique<MainWindowFiles>(MainWindowFilesParts{
+        *m_model, library, TheFileList(), m_treeModel, m_fileRows,
+        std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui),
+        [this](PropertiesModel& model) { return ShowPropertiesDialog(this, model); }});
     m_upload = std::make_unique<MainWindowUpload>(MainWindowUploadParts{
         *m_model, library, TheFileList(), m_treeModel, m_fileRows, *m_icons, TheSystemClock(),
         std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui)});
@@ -93,14 +106,17 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     BindInput();
     m_model->Start();
     RenderTooltips();
+    RenderAccessibleNames();
 }
 
 MainFrame::~MainFrame() {
     // Children go first: their last events must not reach a model that is gone.
     m_closing = true;
     m_timer.Stop();
+    m_closeTimer.Stop();
     m_ui.Shutdown();
     DestroyChildren();
+    m_files.reset();
     m_upload.reset();
     m_listing.reset();
     m_model.reset();
@@ -194,7 +210,11 @@ void MainFrame::BindInput() {
         });
     }
     Bind(wxEVT_TIMER, [this](wxTimerEvent& e) {
-        if (!m_closing) m_model->OnEvent(WindowEvent::Timer, e.GetId());
+        if (e.GetId() == kCloseTimer) {
+            FinishClosing();
+        } else if (!m_closing) {
+            m_model->OnEvent(WindowEvent::Timer, e.GetId());
+        }
     });
     Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
         e.Skip();
@@ -242,6 +262,9 @@ void MainFrame::BindInput() {
     });
     m_list->SetActivateHandler([this](int row) {
         if (!m_closing) m_model->OnEvent(WindowEvent::ListDoubleClick, kIdFileList, {row});
+    });
+    BindListKeys(*m_list, [this](ListKey key, int focusedRow) {
+        if (!m_closing) HandleListKey(*m_model, m_fileRows, key, focusedRow);
     });
 
     // Tooltip texts are looked up when the pointer arrives, so they follow the language.
@@ -359,6 +382,7 @@ void MainFrame::MenusRebuilt() {
         });
     }
     RenderTooltips();
+    RenderAccessibleNames();
 }
 
 void MainFrame::MenuItemChanged(int id) {
@@ -414,6 +438,7 @@ void MainFrame::StatusPartChanged(int part) {
         wxStaticBitmap* icon = m_statusIcons[part];
         icon->SetBitmap(StatusIconBitmap(state.icon));
         icon->Show(state.icon != 0);
+        SetAccessibleName(icon, StatusIconName(part), state.tip);
         if (state.tip.empty()) {
             icon->UnsetToolTip();
         } else {
@@ -471,7 +496,7 @@ void MainFrame::ColumnsChanged() {
     if (!m_model) return;
     std::array<int, kFileListColumnCount> widths{};
     const auto& columns = m_model->Columns();
-    for (int i = 0; i < kFileListColumnCount && i < kListColumns; ++i) {
+    for (int i = 0; i < kFileListColumnCount && i < kFileListColumnCount; ++i) {
         widths[static_cast<std::size_t>(i)] = columns[static_cast<std::size_t>(i)].width;
     }
     m_list->SetColumnWidths(widths);
@@ -507,6 +532,13 @@ void MainFrame::RenderTooltips() {
         } else {
             window->SetToolTip(FromUtf8(tip));
         }
+    }
+}
+
+void MainFrame::RenderAccessibleNames() {
+    for (const auto& [id, window] : m_controls) SetAccessibleName(window, AccessibleNameOf(id));
+    for (int part = 0; part < 2; ++part) {
+        SetAccessibleName(m_statusIcons[part], StatusIconName(part), m_model->StatusPart(part).tip);
     }
 }
 
@@ -555,18 +587,45 @@ void MainFrame::StopTimer(int) {
 }
 
 void MainFrame::SetCursor(CursorShape shape) {
-    wxSetCursor(shape == CursorShape::Wait ? wxCursor(wxCURSOR_WAIT) : wxNullCursor);
+    // The model pairs them: one wait per handler, ended when the handler returns.
+    if (shape == CursorShape::Wait) {
+        wxBeginBusyCursor();
+    } else if (wxIsBusy()) {
+        wxEndBusyCursor();
+    }
 }
 
 void MainFrame::ShowAbout() {
     ShowAboutDialog(this, m_shell, m_prompts);
 }
 
+bool MainFrame::ShowHelpBook(const std::string& book, const std::string& project) {
+    return m_help.Show(book, project);
+}
+
 void MainFrame::CloseWindow() {
     if (m_closing) return;
     m_closing = true;
     m_timer.Stop();
+    StopFlag.store(kStopRequested);
+    m_prompts.Close();
+    Hide();
+    m_closeDeadline = std::chrono::steady_clock::now() + kCloseWaitLimit;
+    FinishClosing();
+}
+
+void MainFrame::FinishClosing() {
+    if (JobBusy()) {
+        // A worker that had not yet begun may have cleared the flag: ask again.
+        StopFlag.store(kStopRequested);
+        if (std::chrono::steady_clock::now() < m_closeDeadline) {
+            m_closeTimer.StartOnce(20);
+            return;
+        }
+        if (m_abandon) m_abandon();
+    }
     // From here no worker's call runs on the window any more; waiting ones give up.
+    TheFileList().Release();
     m_ui.Shutdown();
     Destroy();
 }

@@ -6,6 +6,8 @@
 #include <wx/frame.h>
 #include <wx/timer.h>
 
+#include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -13,6 +15,7 @@
 #include "base/settings_store.h"
 #include "base/shell.h"
 #include "gui/file_list_view.h"
+#include "gui/help_viewer.h"
 #include "gui/type_icons.h"
 #include "gui/volume_tree_ctrl.h"
 #include "gui/wx_prompts.h"
@@ -20,6 +23,7 @@
 #include "phone/pst_library.h"
 #include "ui/file_list_ctrl.h"
 #include "ui/main_window.h"
+#include "ui/main_window_files.h"
 #include "ui/main_window_listing.h"
 #include "ui/main_window_upload.h"
 #include "ui/session_tree.h"
@@ -37,6 +41,9 @@ class wxTextCtrl;
 
 namespace velmora {
 
+inline constexpr std::chrono::seconds kCloseWaitLimit{10};
+inline constexpr int kCloseTimer = 2;  // beside the poll's timer 1
+
 class MainFrame : public wxFrame, public MainWindowView {
   public:
     MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell, std::string programFolder);
@@ -51,6 +58,7 @@ class MainFrame : public wxFrame, public MainWindowView {
     wxWindow* Control(int id) const;
     wxStatusBar* Status() const { return m_status; }
     wxStaticBitmap* StatusIcon(int part) const { return m_statusIcons.at(part); }
+    HelpViewer& Help() { return m_help; }
     // Whether a menu of the menu bar or a pop-up is open: Escape then belongs to it.
     bool MenuOpen() const { return m_openMenus > 0; }
 
@@ -76,8 +84,15 @@ class MainFrame : public wxFrame, public MainWindowView {
     void StopTimer(int id) override;
     void SetCursor(CursorShape shape) override;
     void ShowAbout() override;
+    bool ShowHelpBook(const std::string& book, const std::string& project) override;
     void ShowContextMenu(std::int32_t screenX, std::int32_t screenY) override;
+    // Every way out: asks a running job to stop and hides the window at once, then keeps the
+    // window's thread pumping for the job's last calls until the job has returned (or
+    // kCloseWaitLimit has passed), and only then goes.
     void CloseWindow() override;
+    // What to do when the job has not returned within the limit: the program ends at once
+    // (the job still uses the window's objects). Without one the window goes anyway.
+    void SetAbandonHandler(std::function<void()> handler) { m_abandon = std::move(handler); }
 
   private:
     void CreateControls();
@@ -85,10 +100,12 @@ class MainFrame : public wxFrame, public MainWindowView {
     void RebuildMenuBar();
     void RenderMenuMarks();
     void RenderTooltips();
+    void RenderAccessibleNames();
     void PlaceStatusIcons();
     wxMenu* BuildMenu(const std::vector<MenuItem>& items);
     void OnMenu(wxCommandEvent& event);
     void CloseOpenMenu();
+    void FinishClosing();
     // A command from a menu: the menu bar may only be replaced once it has returned.
     void RunMenuCommand(int commandId);
     // wx wants menu ids below 0x7fff; the window's commands are above. Each command gets a
@@ -107,6 +124,9 @@ class MainFrame : public wxFrame, public MainWindowView {
     // File-type icons of the listed entries, and Get File List and Search on the models above.
     std::unique_ptr<DesktopIconSource> m_icons;
     std::unique_ptr<MainWindowListing> m_listing;
+    // Delete, Properties and the attribute change on the same models.
+    std::unique_ptr<MainWindowFiles> m_files;
+    HelpViewer m_help;
     // Upload, dropped files and Fill space on the same models.
     std::unique_ptr<MainWindowUpload> m_upload;
 
@@ -125,6 +145,9 @@ class MainFrame : public wxFrame, public MainWindowView {
     std::map<int, int> m_menuIds;   // command -> wx id
     std::map<int, int> m_commands;  // wx id -> command
     wxTimer m_timer;
+    wxTimer m_closeTimer;
+    std::chrono::steady_clock::time_point m_closeDeadline;
+    std::function<void()> m_abandon;
     int m_openMenus = 0;
     wxMenu* m_openMenu = nullptr;  // the last one opened; only compared, never kept past it
     bool m_inMenuCommand = false;

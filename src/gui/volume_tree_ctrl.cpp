@@ -81,7 +81,7 @@ wxBitmap BlankIcon() {
 std::array<wxBitmap, kTreeImageCount> VolumeTreeImages() {
     std::array<wxBitmap, kTreeImageCount> images;
     images[kTreeImageBlank] = BlankIcon();
-    images[kTreeImageRoot] = Small(RootIcon());
+    images[kTreeImageRoot] = Small(RootIcon().GetBitmap(wxSize(kSmallIconSize, kSmallIconSize)));
     images[kTreeImageVolume] =
         TreeIcon({"drive-harddisk", "drive-removable-media"}, wxART_HARDDISK);
     images[kTreeImageVolumeOpen] = images[kTreeImageVolume];

@@ -9,11 +9,10 @@
 #include <array>
 #include <unordered_map>
 
+#include "ui/main_window_ids.h"
 #include "ui/volume_tree.h"
 
 namespace velmora {
-
-inline constexpr int kVolumeTreeId = 1001;
 
 // The six images at the model's kTreeImage... indexes, 16 pixels each: blank, the root icon,
 // the theme's drive and folder icons (normal and open), drawn ones where the theme has none.
@@ -22,7 +21,7 @@ std::array<wxBitmap, kTreeImageCount> VolumeTreeImages();
 class VolumeTreeCtrl : public wxTreeCtrl, private VolumeTreeObserver {
   public:
     // Observes model from now on and shows the nodes it already has.
-    VolumeTreeCtrl(wxWindow* parent, VolumeTree& model, wxWindowID id = kVolumeTreeId);
+    VolumeTreeCtrl(wxWindow* parent, VolumeTree& model, wxWindowID id = kIdTree);
     ~VolumeTreeCtrl() override;
 
     VolumeTree& Model() { return m_model; }

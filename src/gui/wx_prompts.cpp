@@ -55,6 +55,7 @@ PromptAnswer Answer(int result) {
 }  // namespace
 
 bool WxPrompts::OnWindowThread(const std::function<void()>& task) {
+    if (m_closed.load()) return false;
     if (wxIsMainThread()) {
         task();
         return true;

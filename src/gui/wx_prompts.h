@@ -2,6 +2,8 @@
 // thread: a worker's call is carried over and waits for the answer.
 #pragma once
 
+#include <atomic>
+
 #include "base/prompts.h"
 #include "base/ui_thread.h"
 
@@ -17,6 +19,9 @@ class WxPrompts : public Prompts {
     void SetUiThread(UiThread* ui) { m_ui = ui; }
     // The boxes' owner; null shows them without one.
     void SetParent(wxWindow* parent) { m_parent = parent; }
+    // The owner is closing: from now on nothing is shown and every call gets the answer of a
+    // box that could not be shown. Any thread.
+    void Close() { m_closed.store(true); }
     // Answers every call from standIn, still on the window's thread, instead of showing a
     // box or dialog: for runs that script the user's answers. Null shows them again.
     void SetStandIn(Prompts* standIn) { m_standIn = standIn; }
@@ -31,6 +36,7 @@ class WxPrompts : public Prompts {
 
     UiThread* m_ui;
     wxWindow* m_parent = nullptr;
+    std::atomic<bool> m_closed{false};
     Prompts* m_standIn = nullptr;
 };
 

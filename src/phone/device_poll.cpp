@@ -6,7 +6,6 @@ namespace velmora {
 
 namespace {
 
-constexpr int kStrPathNotSelected = 141;
 constexpr int kStrConnected = 142;
 constexpr int kStrDisconnected = 143;
 
@@ -24,7 +23,7 @@ void DevicePoll::Schedule() {
     if (m_pollingActive) return;
     m_pollingActive = true;
     m_window.ShowWaitCursor();
-    m_window.StartTimer(kDevicePollTimer, kDevicePollDelayMs);
+    m_window.StartTimer(kPollTimer, kPollDelayMs);
 }
 
 void DevicePoll::OnTimer() {
@@ -51,16 +50,16 @@ void DevicePoll::Poll() {
     // start beside it.
     if (!m_window.JobRunning()) m_window.EnableControls(connected ? 1 : 0, 1);
 
-    m_window.StopTimer(kDevicePollTimer);
+    m_window.StopTimer(kPollTimer);
     m_pollingActive = false;
 
     if (connected) {
-        m_window.SetStatusIcon(kConnectionStatusPart, kIconConnectedPhone,
+        m_window.SetStatusIcon(kConnectionStatusPart, kIconConnected,
                                LoadLangString(kStrConnected));
         if (m_phoneQueries) m_phoneQueries();
         m_window.SetStatusText(kPathStatusPart, LoadLangString(kStrPathNotSelected));
     } else {
-        m_window.SetStatusIcon(kConnectionStatusPart, kIconNoPhone,
+        m_window.SetStatusIcon(kConnectionStatusPart, kIconDisconnected,
                                LoadLangString(kStrDisconnected));
         m_window.ClearFileRowsAndTree();
     }

@@ -13,6 +13,9 @@
 
 namespace velmora {
 
+// Status part 2 after the phone's facts were read: string 141 "path not selected".
+inline constexpr int kStrPathNotSelected = 141;
+
 // "Motorola phone ID #9"
 std::string DeviceEntryText(std::uint16_t deviceId);
 

@@ -1,5 +1,7 @@
 #include "phone/library_session.h"
 
+#include "phone/open_channel.h"
+
 namespace velmora {
 
 namespace {
@@ -7,7 +9,6 @@ namespace {
 constexpr const char* kInterfaceModeValue = "InterfaceMode";
 // Not a string-table text: the box has always shown it as it stands, without a full stop.
 constexpr const char* kInitExceptionText = "Can't init phone interface. Command interface disabled";
-constexpr const char* kInitExceptionTitle = "Velmora";
 
 }  // namespace
 
@@ -50,7 +51,7 @@ void LibrarySession::Initialize(bool atStartup) {
     }
 
     // One box per attempt, even when both calls raised.
-    if (raised) m_prompts.Message(kInitExceptionText, kInitExceptionTitle, PromptIcon::Stop);
+    if (raised) m_prompts.Message(kInitExceptionText, kTitleVelmora, PromptIcon::Stop);
     // Only the start decides whether commands run; a later switch leaves that as it was.
     if (atStartup && (raised || result != 0)) m_libraryReady.store(false);
 }

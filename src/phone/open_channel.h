@@ -22,7 +22,11 @@ inline constexpr const char* kTitlePhoneInterfaceLower = "Phone interface";
 inline constexpr const char* kTitleInterfaceError = "Interface error";
 
 inline constexpr int kStrCantGetPhoneInterface = 109;
+inline constexpr int kStrCantOpenFile = 110;
+inline constexpr int kStrCantWriteFile = 112;
+inline constexpr int kStrCantCloseFile = 116;
 inline constexpr int kStrOperationFailed = 111;
+inline constexpr int kStrCantDeleteFile = 128;
 inline constexpr int kStrDeviceNotSelected = 117;
 inline constexpr int kStrCantGetFileInformation = 118;
 inline constexpr int kStrCantInitPhoneInterface = 140;
@@ -59,7 +63,8 @@ enum class ChannelCommand {
     Suspend,
     FileSearch,  // Get File List and Search: search start
     EntryReader,
-    Transfer,  // one file of a transfer job
+    Transfer,         // one file of a transfer job
+    AttributeChange,  // the attribute job, once for all its files
 };
 
 struct ChannelVariation {
@@ -122,6 +127,11 @@ inline constexpr ChannelVariation kChannelVariations[] = {
     {ChannelCommand::Transfer,
      {}, false, true, kTitlePhoneInterfaceLower,
      InitTreatment::IgnoreResult, {}, {}},
+    // This job reports on status part 3, and it alone checks the test-command set-up.
+    {ChannelCommand::AttributeChange,
+     {}, false, true, kTitlePhoneInterfaceLower,
+     InitTreatment::ReportAndEnd, {kStrCantInitPhoneInterface, kTitlePhoneInterfaceLower},
+     {kStrCantOpenFile, kTitlePhoneInterfaceLower}, kFreeSpaceStatusPart},
 };
 // clang-format on
 

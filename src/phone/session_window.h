@@ -9,19 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "base/status_sink.h"
 #include "phone/phone_window.h"
 
 namespace velmora {
 
-inline constexpr int kConnectionStatusPart = 0;
-inline constexpr int kPathStatusPart = 2;
-inline constexpr int kFreeSpaceStatusPart = 3;
+// The status bar's icons of the phone's state.
+inline constexpr int kIconConnected = 134;
+inline constexpr int kIconDisconnected = 135;
 
-inline constexpr int kIconConnectedPhone = 134;
-inline constexpr int kIconNoPhone = 135;
-
-inline constexpr int kDevicePollTimer = 1;
-inline constexpr int kDevicePollDelayMs = 500;
+// The device poll's one-shot timer.
+inline constexpr int kPollTimer = 1;
+inline constexpr int kPollDelayMs = 500;
 
 class SessionWindow : public PhoneWindow {
   public:

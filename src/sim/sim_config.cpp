@@ -1,9 +1,11 @@
 #include "sim/sim_config.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -99,15 +101,59 @@ bool ValidModel(const std::string& model) {
     return true;
 }
 
-std::filesystem::path HomeFolder(const EnvLookup& env) {
-    if (auto home = env("HOME")) return *home;
-    return std::filesystem::temp_directory_path();
+// Only an absolute path counts, as the XDG rules have it.
+std::optional<std::filesystem::path> AbsoluteEnv(const EnvLookup& env, const char* name) {
+    auto value = env(name);
+    if (!value || value->front() != '/') return std::nullopt;
+    return std::filesystem::path(*value);
 }
 
+// A home that exists as a folder; without one nothing falls back to a shared place such as the
+// temporary folder, where another user could have made the folders first.
+std::optional<std::filesystem::path> HomeFolder(const EnvLookup& env) {
+    auto home = AbsoluteEnv(env, "HOME");
+    std::error_code ec;
+    if (!home || !std::filesystem::is_directory(*home, ec)) return std::nullopt;
+    return home;
+}
+
+std::string NoDataFolderText() {
+    return "The emulated phones have nowhere to keep their images: HOME is not set or is not an "
+           "existing folder, and XDG_DATA_HOME is not set. No phone is attached.";
+}
+
+std::filesystem::path Normal(const std::filesystem::path& path) {
+    std::error_code ec;
+    auto normal = std::filesystem::weakly_canonical(std::filesystem::absolute(path, ec), ec);
+    normal = (ec ? path : normal).lexically_normal();
+    return normal.has_filename() ? normal : normal.parent_path();  // no trailing "/"
+}
+
+bool Inside(const std::filesystem::path& inner, const std::filesystem::path& outer) {
+    return std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end()).first ==
+           outer.end();
+}
+
+// Two phones on one image would change each other's files behind the program's back.
+std::string SharedImageProblem(const std::vector<SimPhoneConfig>& phones) {
+    for (std::size_t i = 0; i < phones.size(); ++i) {
+        for (std::size_t j = i + 1; j < phones.size(); ++j) {
+            const auto a = Normal(phones[i].image);
+            const auto b = Normal(phones[j].image);
+            if (!Inside(a, b) && !Inside(b, a)) continue;
+            return "phone " + std::to_string(phones[i].deviceId) + " (" + a.string() +
+                   ") and phone " + std::to_string(phones[j].deviceId) + " (" + b.string() +
+                   ") share one image folder";
+        }
+    }
+    return {};
+}
+
+// Without a data folder the image stays empty: the phone needs an image key.
 SimPhoneConfig DefaultPhone(const std::filesystem::path& dataFolder, std::uint16_t id) {
     SimPhoneConfig phone;
     phone.deviceId = id;
-    phone.image = dataFolder / ("phone" + std::to_string(id));
+    if (!dataFolder.empty()) phone.image = dataFolder / ("phone" + std::to_string(id));
     phone.seedSample = true;
     return phone;
 }
@@ -120,9 +166,10 @@ std::optional<std::string> ProcessEnv(const char* name) {
     return std::string(value);
 }
 
-std::filesystem::path EmulatorDataFolder(const EnvLookup& env) {
-    if (auto data = env("XDG_DATA_HOME")) return std::filesystem::path(*data) / "Velmora";
-    return HomeFolder(env) / ".local" / "share" / "Velmora";
+std::optional<std::filesystem::path> EmulatorDataFolder(const EnvLookup& env) {
+    if (auto data = AbsoluteEnv(env, "XDG_DATA_HOME")) return *data / "Velmora";
+    if (auto home = HomeFolder(env)) return *home / ".local" / "share" / "Velmora";
+    return std::nullopt;
 }
 
 SimConfig ParsePhonesFile(std::string_view text, const std::string& fileName,
@@ -139,6 +186,8 @@ SimConfig ParsePhonesFile(std::string_view text, const std::string& fileName,
         return failed;
     };
 
+    // Editors often start a UTF-8 file with a byte-order mark.
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     std::istringstream lines{std::string(text)};
     std::string rawLine;
     int lineNumber = 0;
@@ -211,31 +260,52 @@ SimConfig ParsePhonesFile(std::string_view text, const std::string& fileName,
             return fail(lineNumber, "unknown key \"" + key + "\"");
         }
     }
+    for (const SimPhoneConfig& each : config.phones) {
+        if (each.image.empty()) {
+            SimConfig failed;
+            failed.error = fileName + ": phone " + std::to_string(each.deviceId) +
+                           " has no image key. " + NoDataFolderText();
+            return failed;
+        }
+    }
+    if (auto problem = SharedImageProblem(config.phones); !problem.empty()) {
+        SimConfig failed;
+        failed.error = fileName + ": " + problem;
+        return failed;
+    }
     return config;
 }
 
 SimConfig LoadEmulatorConfig(const EnvLookup& env) {
     namespace fs = std::filesystem;
-    const fs::path dataFolder = EmulatorDataFolder(env);
+    const fs::path dataFolder = EmulatorDataFolder(env).value_or(fs::path());
     fs::path phonesFile;
     std::error_code ec;
     if (auto given = env(kPhonesEnvVar); given && fs::exists(*given, ec)) {
         phonesFile = *given;
     } else {
-        fs::path configHome = env("XDG_CONFIG_HOME") ? fs::path(*env("XDG_CONFIG_HOME"))
-                                                     : HomeFolder(env) / ".config";
-        fs::path candidate = configHome / "Velmora" / "phones.ini";
-        if (fs::exists(candidate, ec)) phonesFile = candidate;
+        std::optional<fs::path> configHome = AbsoluteEnv(env, "XDG_CONFIG_HOME");
+        if (!configHome) {
+            if (auto home = HomeFolder(env)) configHome = *home / ".config";
+        }
+        fs::path candidate = configHome ? *configHome / "Velmora" / "phones.ini" : fs::path();
+        if (configHome && fs::exists(candidate, ec)) phonesFile = candidate;
     }
 
     SimConfig config;
     if (phonesFile.empty()) {
-        config.phones.push_back(DefaultPhone(dataFolder, 1));
+        if (dataFolder.empty()) {
+            config.error = NoDataFolderText();
+        } else {
+            config.phones.push_back(DefaultPhone(dataFolder, 1));
+        }
+    } else if (fs::is_directory(phonesFile, ec)) {
+        config.error = phonesFile.string() + ": is a folder, not a phones file";
     } else {
         std::ifstream in(phonesFile, std::ios::binary);
         std::ostringstream text;
-        text << in.rdbuf();
-        if (!in) {
+        if (in) text << in.rdbuf();
+        if (!in || in.bad()) {
             config.error = phonesFile.string() + ": cannot be read";
         } else {
             config = ParsePhonesFile(text.str(), phonesFile.string(), phonesFile.parent_path(),

@@ -9,8 +9,8 @@
 //   image = /some/folder              ; relative to the phones file's folder
 //   rate = 0                          ; bytes per second, 0 = as fast as possible
 // Missing keys take the default phone's values (model "E398 ", 2.1, the two volumes, rate 0)
-// and the image $XDG_DATA_HOME/Velmora/phone<id>. An image folder that does not exist yet
-// is created with the sample file system. ";" and "#" start comments.
+// and the image $XDG_DATA_HOME/Velmora/phone<id>; no two phones may share an image. An image folder
+// that does not exist yet is created with the sample file system. ";" and "#" start comments.
 #pragma once
 
 #include <chrono>
@@ -60,12 +60,15 @@ using EnvLookup = std::function<std::optional<std::string>(const char* name)>;
 // The process environment, empty values counting as unset.
 std::optional<std::string> ProcessEnv(const char* name);
 
-// $XDG_DATA_HOME/Velmora (default ~/.local/share/Velmora), where default images live.
-std::filesystem::path EmulatorDataFolder(const EnvLookup& env);
+// $XDG_DATA_HOME/Velmora (default ~/.local/share/Velmora), where default images live; nothing
+// without an absolute XDG_DATA_HOME or an existing home folder.
+std::optional<std::filesystem::path> EmulatorDataFolder(const EnvLookup& env);
 
-// Parses the phones file's text. fileName names the file in messages ("phones.ini line 4:
-// ..."); relative image paths are taken from baseFolder. On an error the result has no
-// phones and carries the message.
+// Parses the phones file's text (a leading byte-order mark is skipped). fileName names the file
+// in messages ("phones.ini line 4: ..."); relative image paths are taken from baseFolder and
+// phones without an image key get one in dataFolder, which may be empty when there is none.
+// Phones whose images are one folder, or one inside the other, are refused. On an error the
+// result has no phones and carries the message.
 SimConfig ParsePhonesFile(std::string_view text, const std::string& fileName,
                           const std::filesystem::path& baseFolder,
                           const std::filesystem::path& dataFolder);

@@ -25,8 +25,6 @@ namespace fs = std::filesystem;
 namespace {
 
 // The record layouts are the client's; the limits below are the phone's own.
-constexpr std::size_t kRecordPathRoom = 260;  // path and its NUL
-constexpr std::size_t kFlashNameRoom = 36;
 constexpr std::size_t kFlashRecordsPerReply = 20;
 constexpr std::size_t kMaxSearchCount = 65535;
 
@@ -265,12 +263,12 @@ const SimPhone::Volume* SimPhone::VolumeOf(std::string_view phonePath) const {
 }
 
 std::optional<fs::path> SimPhone::HostPath(std::string_view phonePath) const {
-    if (phonePath.empty() || phonePath.size() >= kRecordPathRoom || !PrintableName(phonePath)) {
+    if (phonePath.empty() || phonePath.size() >= kEntryPathField || !PrintableName(phonePath)) {
         return std::nullopt;
     }
     if (m_config.IsFlash()) {
         // No folders: a bare name that fits the multi-record reply.
-        if (phonePath.size() >= kFlashNameRoom || phonePath.find('/') != std::string_view::npos ||
+        if (phonePath.size() >= kRecordNameField || phonePath.find('/') != std::string_view::npos ||
             phonePath == "." || phonePath == ".." || IsIndexFile(phonePath)) {
             return std::nullopt;
         }
@@ -358,7 +356,7 @@ bool SimPhone::Presentable(const fs::directory_entry& entry, const PhoneTextEnco
         return false;
     }
     // A folder's path needs room for "/" and one more character.
-    const std::size_t room = S_ISDIR(status.st_mode) ? kRecordPathRoom - 2 : kRecordPathRoom;
+    const std::size_t room = S_ISDIR(status.st_mode) ? kEntryPathField - 2 : kEntryPathField;
     if (phonePath.size() >= room) {
         Skip(host, "the phone path would be longer than 259 characters");
         return false;
@@ -394,7 +392,7 @@ void SimPhone::WalkFolder(const fs::path& folder, const std::string& phoneFolder
             }
             continue;
         }
-        if (m_config.IsFlash() && phonePath.size() >= kFlashNameRoom) {
+        if (m_config.IsFlash() && phonePath.size() >= kRecordNameField) {
             Skip(entry.path(), "the name is longer than 35 characters");
             continue;
         }
@@ -530,7 +528,7 @@ SimReply SimPhone::Open(std::span<const std::uint8_t> request) {
     // One file at a time: a phone with a file open refuses to open another until it is
     // closed.
     if (request.size() < 8 || m_openPath) return Fail();
-    auto phonePath = PathAt(request, 8);
+    auto phonePath = PathAt(request, kPathOffsetOpen);
     if (!phonePath) return Fail();
     auto host = HostPath(*phonePath);
     if (!host) return Fail();
@@ -613,7 +611,7 @@ SimReply SimPhone::Close() {
 }
 
 SimReply SimPhone::Delete(std::span<const std::uint8_t> request) {
-    auto phonePath = PathAt(request, 4);
+    auto phonePath = PathAt(request, kPathOffsetDelete);
     if (!phonePath) return Fail();
     auto host = HostPath(*phonePath);
     std::error_code ec;
@@ -634,7 +632,7 @@ SimReply SimPhone::SearchStart(std::span<const std::uint8_t> request) {
             terminated = true;
             break;
         }
-        if (unit == 0xFFFE) {
+        if (unit == kSeparatorUnit) {
             if (separator) return Fail();
             separator = true;
         } else if (unit <= 0xFF) {
@@ -685,13 +683,13 @@ SimReply SimPhone::SearchNext(std::span<const std::uint8_t> request, std::size_t
         if (maxReply < kSearchNextEntryReplySize) return Fail();
         const SearchEntry& entry = m_results[m_nextResult++];
         std::vector<std::uint8_t> reply(kSearchNextEntryReplySize, 0);
-        std::copy(entry.path.begin(), entry.path.end(), reply.begin() + 4);
+        std::copy(entry.path.begin(), entry.path.end(), reply.begin() + kEntryPathOffset);
         if (faults.searchNext == SearchNextFault::MissingNul) {
-            std::fill(reply.begin() + 4, reply.begin() + 4 + kRecordPathRoom, 'X');
+            std::fill_n(reply.begin() + kEntryPathOffset, kEntryPathField, 'X');
         }
-        PutBe16(reply, 264, entry.info.attributes);
-        PutBe16(reply, 266, entry.info.second);
-        PutBe32(reply, 268, entry.size);
+        PutBe16(reply, kEntryAttributesOffset, entry.info.attributes);
+        PutBe16(reply, kEntrySecondOffset, entry.info.second);
+        PutBe32(reply, kEntrySizeOffset, entry.size);
         return Ok(std::move(reply));
     }
     if (request[4] != 0 || !m_config.IsFlash() ||
@@ -714,11 +712,11 @@ SimReply SimPhone::SearchNext(std::span<const std::uint8_t> request, std::size_t
         const std::size_t at = kSearchNextRecordsOffset + k * kSearchNextRecordSize;
         std::copy(entry.path.begin(), entry.path.end(), reply.begin() + static_cast<long>(at));
         if (faults.searchNext == SearchNextFault::MissingNul) {
-            std::fill_n(reply.begin() + static_cast<long>(at), kFlashNameRoom, 'X');
+            std::fill_n(reply.begin() + static_cast<long>(at), kRecordNameField, 'X');
         }
-        PutBe16(reply, at + 36, entry.info.attributes);
-        PutBe16(reply, at + 38, entry.info.second);
-        PutBe32(reply, at + 40, entry.size);
+        PutBe16(reply, at + kRecordAttributesOffset, entry.info.attributes);
+        PutBe16(reply, at + kRecordSecondOffset, entry.info.second);
+        PutBe32(reply, at + kRecordSizeOffset, entry.size);
     }
     // A reply that claims no entries hands none over.
     if (faults.searchNext != SearchNextFault::CountZero) m_nextResult += count;

@@ -112,7 +112,7 @@ JobRun::~JobRun() {
 }
 
 void JobRun::RejectInput(const std::string& text) {
-    m_window.WindowPrompts().Message(text, kVelmoraTitle, PromptIcon::Information);
+    m_window.WindowPrompts().Message(text, kTitleVelmora, PromptIcon::Information);
 }
 
 void JobRun::RejectInput(int stringId) {
@@ -159,8 +159,8 @@ void JobRun::Unlock() {
 }
 
 void JobRun::Fail(const std::string& text) {
-    m_window.WindowPrompts().Message(text, kPhoneInterfaceTitle, PromptIcon::Stop);
-    m_window.SetStatusText(kStatusMessagePart, LoadLangString(kOperationFailedString));
+    m_window.WindowPrompts().Message(text, kTitlePhoneInterfaceLower, PromptIcon::Stop);
+    m_window.SetStatusText(kStatusMessagePart, LoadLangString(kStrOperationFailed));
     FailReported();
 }
 
@@ -184,9 +184,9 @@ void JobRun::Fail(int stringId) {
 }
 
 void JobRun::DeviceNotSelected() {
-    m_window.WindowPrompts().Message(LoadLangString(kDeviceNotSelectedString), kVelmoraTitle,
+    m_window.WindowPrompts().Message(LoadLangString(kStrDeviceNotSelected), kTitleVelmora,
                                      PromptIcon::Stop);
-    m_window.SetStatusText(kStatusMessagePart, LoadLangString(kOperationFailedString));
+    m_window.SetStatusText(kStatusMessagePart, LoadLangString(kStrOperationFailed));
 }
 
 bool JobRun::StopRequested() const {
@@ -199,7 +199,7 @@ void JobRun::End() noexcept {
     try {
         // Left by an exception: the user still learns that the operation did not finish.
         if (std::uncaught_exceptions() > m_exceptionsAtStart && !m_failed) {
-            m_window.SetStatusText(kStatusMessagePart, LoadLangString(kOperationFailedString));
+            m_window.SetStatusText(kStatusMessagePart, LoadLangString(kStrOperationFailed));
         }
         HideFileBar();
         Unlock();

@@ -17,10 +17,6 @@
 namespace velmora {
 
 inline constexpr std::chrono::milliseconds kShutdownWait{2000};
-inline constexpr const char* kPhoneInterfaceTitle = "Phone interface";
-inline constexpr const char* kVelmoraTitle = "Velmora";
-inline constexpr int kOperationFailedString = 111;
-inline constexpr int kDeviceNotSelectedString = 117;
 
 // Keeps count of the workers it started. A worker holds shared ownership of the registry's
 // bookkeeping and of whatever its closure captures, so it may outlive both the window and

@@ -18,10 +18,6 @@
 
 namespace velmora {
 
-// Status bar parts a transfer writes besides the message part (kStatusMessagePart).
-inline constexpr int kStatusTimesPart = 2;
-inline constexpr int kStatusSpeedPart = 3;
-
 class JobWindow {
   public:
     virtual ~JobWindow() = default;

@@ -15,10 +15,6 @@
 
 namespace velmora {
 
-inline constexpr int kStrCantOpenFile = 110;
-inline constexpr int kStrCantWriteFile = 112;
-inline constexpr int kStrCantCloseFile = 116;
-
 enum class PhoneWriteEnd {
     Written,
     Interrupted,   // closed after the chunk in flight

@@ -5,6 +5,7 @@
 
 #include "base/lang_string.h"
 #include "base/status_sink.h"
+#include "fsac/file_search.h"
 
 namespace velmora {
 
@@ -15,7 +16,6 @@ constexpr int kTotalString = 191;
 constexpr int kKbPerSecString = 135;
 constexpr int kReadingString = 121;
 constexpr int kWritingString = 108;
-constexpr int kFromString = 113;
 constexpr int kBytesReadString = 124;
 constexpr int kBytesWroteString = 114;
 constexpr int kWritingDataString = 133;
@@ -72,8 +72,8 @@ void ShowTransferRate(std::int64_t startTime, std::int32_t bytesDone, JobWindow&
                       std::int32_t bytesTotal, Clock& clock) {
     auto texts = TransferRate(startTime, clock.NowSeconds(), bytesDone, bytesTotal);
     if (!texts) return;
-    window.SetStatusText(kStatusTimesPart, texts->times);
-    window.SetStatusText(kStatusSpeedPart, texts->speed);
+    window.SetStatusText(kPathStatusPart, texts->times);
+    window.SetStatusText(kFreeSpaceStatusPart, texts->speed);
 }
 
 std::string ProgressMessage(TransferDirection direction, std::int32_t bytesDone,
@@ -83,7 +83,7 @@ std::string ProgressMessage(TransferDirection direction, std::int32_t bytesDone,
                        : direction == TransferDirection::Filling ? kWritingDataString
                                                                    : kWritingString;
     return LoadLangString(action) + " " +
-           std::to_string(bytesDone) + " " + LoadLangString(kFromString) + " " +
+           std::to_string(bytesDone) + " " + LoadLangString(kStrFrom) + " " +
            std::to_string(bytesTotal) + " " +
            LoadLangString(reading ? kBytesReadString : kBytesWroteString);
 }

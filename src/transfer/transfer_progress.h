@@ -12,8 +12,6 @@
 
 namespace velmora {
 
-inline constexpr std::int32_t kChunkSize = 1024;
-
 // "%M:%S" of a time span: minutes within the hour and seconds, two digits each; "--:--" for
 // a span that is not known (negative).
 std::string FormatTimeSpan(std::int64_t seconds);

@@ -21,28 +21,27 @@ void SetNumberCells(ListRow& row, const FileEntry& entry) {
 }  // namespace
 
 std::vector<ListColumn> FileListColumns() {
-    return {
-        {LoadLangString(136), ColumnAlign::Left, 200, 0},
-        {LoadLangString(137), ColumnAlign::Left, 80, 70},
-        {LoadLangString(138), ColumnAlign::Left, 50, 70},
-        {LoadLangString(139), ColumnAlign::Centre, 50, 70},
-        {std::string(), ColumnAlign::Centre, 0, 0},
-    };
+    std::vector<ListColumn> columns;
+    for (const auto& spec : kFileListColumns) {
+        columns.push_back({spec.headingString ? LoadLangString(spec.headingString) : std::string(),
+                           spec.align, spec.initialWidth});
+    }
+    return columns;
 }
 
 std::optional<int> ViewForCommand(int commandId) {
     switch (commandId) {
         case kCmdViewIcons:
-        case kCmdContextViewIcons:
+        case kCmdContextIcons:
             return kViewLargeIcons;
         case kCmdViewTable:
-        case kCmdContextViewTable:
+        case kCmdContextTable:
             return kViewReport;
         case kCmdViewSmallIcons:
-        case kCmdContextViewSmallIcons:
+        case kCmdContextSmallIcons:
             return kViewSmallIcons;
         case kCmdViewList:
-        case kCmdContextViewList:
+        case kCmdContextList:
             return kViewList;
         default:
             return std::nullopt;
@@ -52,13 +51,13 @@ std::optional<int> ViewForCommand(int commandId) {
 std::optional<ViewMenuChecks> CheckedViewItems(int view) {
     switch (view) {
         case kViewLargeIcons:
-            return ViewMenuChecks{kCmdViewIcons, kCmdContextViewIcons};
+            return ViewMenuChecks{kCmdViewIcons, kCmdContextIcons};
         case kViewReport:
-            return ViewMenuChecks{kCmdViewTable, kCmdContextViewTable};
+            return ViewMenuChecks{kCmdViewTable, kCmdContextTable};
         case kViewSmallIcons:
-            return ViewMenuChecks{kCmdViewSmallIcons, kCmdContextViewSmallIcons};
+            return ViewMenuChecks{kCmdViewSmallIcons, kCmdContextSmallIcons};
         case kViewList:
-            return ViewMenuChecks{kCmdViewList, kCmdContextViewList};
+            return ViewMenuChecks{kCmdViewList, kCmdContextList};
         default:
             return std::nullopt;
     }
@@ -155,13 +154,6 @@ bool FileListCtrl::UpdateRow(std::int32_t index, const FileEntry& entry) {
     return true;
 }
 
-bool FileListCtrl::SetCell(int row, int column, std::string text) {
-    if (row < 0 || row >= RowCount() || column < 0 || column >= kFileListColumnCount) return false;
-    m_rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)] = std::move(text);
-    if (m_observer) m_observer->RowChanged(row);
-    return true;
-}
-
 int FileListCtrl::AppendRow(ListRow row, RowIcons icons) {
     row.image = static_cast<int>(m_images.size());
     m_images.push_back(std::move(icons));
@@ -176,6 +168,14 @@ void FileListCtrl::DeleteRow(int row) {
     // The image slot stays: other rows keep their slot numbers.
     m_rows.erase(m_rows.begin() + row);
     if (m_observer) m_observer->RowDeleted(row);
+}
+
+void FileListCtrl::SetCell(int row, int column, std::string text) {
+    if (row < 0 || row >= RowCount() || column < 0 || column >= kFileListColumnCount) return;
+    auto& cell = m_rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
+    if (cell == text) return;
+    cell = std::move(text);
+    if (m_observer) m_observer->RowChanged(row);
 }
 
 bool FileListCtrl::SetView(int view) {
@@ -203,13 +203,13 @@ void FileListCtrl::OnHeadingClick(int column) {
 
 bool FileListCtrl::OnSortCommand(int commandId) {
     switch (commandId) {
-        case kCmdSortByName:
+        case kCmdSortName:
             Sort(kColumnName, SortKind::Text);
             return true;
-        case kCmdSortBySize:
+        case kCmdSortSize:
             Sort(kColumnSize, SortKind::Number);
             return true;
-        case kCmdSortByType:
+        case kCmdSortType:
             Sort(kColumnType, SortKind::Text);
             return true;
         default:

@@ -17,23 +17,20 @@
 // The view modes and the main menu's view commands are the window's own.
 #include "ui/main_window_ids.h"
 #include "ui/settings.h"
+#include "ui/window_layout.h"
 
 namespace velmora {
 
-inline constexpr int kFileListColumnCount = 5;
 inline constexpr int kColumnName = 0;
 inline constexpr int kColumnAttributes = 1;
 inline constexpr int kColumnSize = 2;
 inline constexpr int kColumnType = 3;
 inline constexpr int kColumnEntryIndex = 4;  // hidden: the entry index in folder mode
 
-enum class ColumnAlign { Left, Centre };
-
 struct ListColumn {
     std::string heading;
     ColumnAlign align = ColumnAlign::Left;
     int initialWidth = 0;
-    int layoutWidth = 0;  // columns 1 to 4 after every layout; column 0 takes the rest
 };
 
 // The five columns with headings in the current language.
@@ -42,16 +39,6 @@ std::vector<ListColumn> FileListColumns();
 // Display mode flag values.
 inline constexpr int kDisplayFolder = 0;
 inline constexpr int kDisplayFlat = 1;
-
-// The view command ids of the context menu.
-inline constexpr int kCmdContextViewIcons = 32802;
-inline constexpr int kCmdContextViewTable = 32788;
-inline constexpr int kCmdContextViewSmallIcons = 32790;
-inline constexpr int kCmdContextViewList = 59410;
-
-inline constexpr int kCmdSortByName = 32781;
-inline constexpr int kCmdSortBySize = 32782;
-inline constexpr int kCmdSortByType = 32783;
 
 // The view a View command selects, or nothing for another id.
 std::optional<int> ViewForCommand(int commandId);
@@ -127,11 +114,11 @@ class FileListCtrl {
     // What reading entry index brings: row index, if there is one, gets the path, attributes
     // and size. Returns whether such a row exists.
     bool UpdateRow(std::int32_t index, const FileEntry& entry);
-    // One cell of a row; false when there is no such row or column.
-    bool SetCell(int row, int column, std::string text);
     // A row appended at the end with its own image slot (uploads add rows this way).
     int AppendRow(ListRow row, RowIcons icons);
     void DeleteRow(int row);
+    // One cell of an existing row (a job's result: new attributes, a moved entry index).
+    void SetCell(int row, int column, std::string text);
 
     // 1 while the rows are the flat list, 0 while they are a folder. The entry reader reads it
     // on its own thread.

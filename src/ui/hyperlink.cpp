@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "phone/open_channel.h"
+
 namespace velmora {
 namespace {
 
@@ -85,7 +87,7 @@ int OpenHyperLinkTarget(Shell& shell, const std::string& target) {
 }
 
 MessageBoxRequest HyperLinkFailureBox(int result) {
-    return {"Unable to open hyperlink:\n\n" + ShellErrorText(result), "Velmora",
+    return {"Unable to open hyperlink:\n\n" + ShellErrorText(result), kTitleVelmora,
             PromptIcon::Warning, PromptButtons::Ok};
 }
 

@@ -6,11 +6,9 @@
 #include <span>
 
 #include "base/settings_store.h"
+#include "ui/main_window_ids.h"
 
 namespace velmora {
-
-inline constexpr int kCommandEnglish = 32805;
-inline constexpr int kCommandRussian = 32818;
 
 struct ControlText {
     int controlId;
@@ -19,8 +17,6 @@ struct ControlText {
 
 // The buttons and the label re-texted on every language change, in the order they are set.
 std::span<const ControlText> LanguageControlTexts();
-// The headings of list columns 0 to 3; only their text changes.
-std::span<const int> ColumnHeadingStrings();
 
 // Sets the process-wide index and remembers it as `Language` when the user key exists; the
 // switch happens either way.

@@ -7,6 +7,7 @@
 
 #include "base/lang_string.h"
 #include "fsac/file_list.h"
+#include "transfer/job.h"
 #include "transfer/stop_flag.h"
 #include "ui/help.h"
 #include "ui/language.h"
@@ -125,9 +126,9 @@ MainWindow::MainWindow(MainWindowPorts ports, MainWindowView& view)
         Make(kIdStatusBar, ControlKind::StatusBar, ""),
     };
     for (int i = 0; i < kStatusParts; ++i) m_status[i].rightEdge = kStatusRightEdges[i];
-    m_columns = {ColumnState{"", 200, ColumnAlign::Left}, ColumnState{"", 80, ColumnAlign::Left},
-                 ColumnState{"", 50, ColumnAlign::Left}, ColumnState{"", 50, ColumnAlign::Centre},
-                 ColumnState{"", 0, ColumnAlign::Centre}};
+    for (int i = 0; i < kFileListColumnCount; ++i) {
+        m_columns[i] = ColumnState{"", kFileListColumns[i].initialWidth, kFileListColumns[i].align};
+    }
     m_mainMenu = MainMenu(LanguageIndex());
     m_contextMenu = ContextMenu(LanguageIndex());
     BuildCommandMap();
@@ -142,7 +143,7 @@ void MainWindow::Start() {
     CheckLanguageItem(LanguageIndex());
     SetControlText(kIdLeaveBytes, "0");
     PrepareFileList();
-    SetStatusIcon(1, kIconUsb, "");
+    SetStatusIcon(kInterfaceStatusPart, kIconUsb, "");
     LoadSearchMasks();
     if (auto view = ReadView(m_ports.user)) SetView(*view);
     ShowControl(kIdFileProgress, false);
@@ -206,7 +207,7 @@ void MainWindow::BuildCommandMap() {
                    kCmdSortSize, kCmdSortType}) {
         later(WindowEvent::Command, id);
     }
-    clicked(kIdInterrupt, [] { StopFlag.store(1); });
+    clicked(kIdInterrupt, [] { StopFlag.store(kStopRequested); });
     clicked(kIdRestart, [this] { m_phone->Restart(); });
     clicked(kIdSuspend, [this] { m_phone->Suspend(); });
 
@@ -230,21 +231,43 @@ void MainWindow::BuildCommandMap() {
     command(kCmdExit, [this] { Exit(); });
 
     on(WindowEvent::Ok, 0, [](const EventArgs&) {});
-    on(WindowEvent::Cancel, 0, [this](const EventArgs&) { m_view.CloseWindow(); });
+    on(WindowEvent::Cancel, 0, [this](const EventArgs&) {
+        StopFlag.store(kStopRequested);  // every way out asks a running job to stop
+        m_view.CloseWindow();
+    });
 }
 
 void MainWindow::Later(EventKey) {}
 
 void MainWindow::OpenHelp() {
-    ShowHelp(m_ports.shell, m_ports.programFolder);
+    // Found from the executable's folder, never the current directory.
+    const auto book = FindHelpBook(m_ports.programFolder);
+    if (!book) {
+        m_ports.prompts.Message(MissingHelpBookText(m_ports.programFolder), "Velmora",
+                                PromptIcon::Stop);
+    } else if (!m_view.ShowHelpBook(*book, HelpProject(LanguageIndex()))) {
+        m_ports.prompts.Message(UnreadableHelpBookText(*book), "Velmora", PromptIcon::Stop);
+    }
+}
+
+MainWindow::HandlerScope::HandlerScope(MainWindow& window) : m_window(window) {
+    ++m_window.m_handlerDepth;
+}
+
+MainWindow::HandlerScope::~HandlerScope() {
+    if (--m_window.m_handlerDepth == 0) m_window.ShowArrowCursor();
 }
 
 bool MainWindow::OnEvent(WindowEvent event, int id, const EventArgs& args) {
+    HandlerScope scope(*this);
     return m_commands.Dispatch(EventKey{event, id}, args);
 }
 
 void MainWindow::Exit() {
-    TheFileList().Release();
+    StopFlag.store(kStopRequested);
+    // A job still writing the list keeps it until it has returned; the window releases it
+    // then (its closing waits for the job).
+    if (!JobBusy()) TheFileList().Release();
     if (m_exitHook) m_exitHook();
     m_view.CloseWindow();
 }
@@ -326,7 +349,9 @@ void MainWindow::SetStatusIcon(int part, int iconId, std::string tip) {
 }
 
 void MainWindow::ShowWaitCursor() {
-    m_ports.ui.Invoke([this] { m_view.SetCursor(CursorShape::Wait); });
+    if (!m_ports.ui.IsUiThread() || m_handlerDepth == 0 || m_waitShown) return;
+    m_waitShown = true;
+    m_view.SetCursor(CursorShape::Wait);
 }
 
 // ---- devices ----
@@ -357,7 +382,14 @@ void MainWindow::SelectDevice(std::optional<int> index) {
 
 void MainWindow::DeviceChosen(std::optional<int> index) {
     if (index && (*index < 0 || *index >= static_cast<int>(m_devices.size()))) index.reset();
+    const bool changed = index != m_selectedDevice;
     m_selectedDevice = index;
+    // The tree and the free space belong to the phone just picked; a job keeps the phone it
+    // works on (the list is locked then anyway).
+    if (!changed || !index || JobRunning()) return;
+    HandlerScope scope(*this);
+    m_phone->ReadPhone();
+    SetStatusPartText(kPathStatusPart, LoadLangString(kStrPathNotSelected));
 }
 
 std::optional<std::uint16_t> MainWindow::SelectedDevice() const {
@@ -407,6 +439,8 @@ void MainWindow::StopTimer(int id) {
 }
 
 void MainWindow::ShowArrowCursor() {
+    if (!m_waitShown) return;
+    m_waitShown = false;
     m_view.SetCursor(CursorShape::Arrow);
 }
 
@@ -436,7 +470,7 @@ void MainWindow::SwitchInterface(std::int32_t mode) {
     mode = mode == kInterfaceRs232 ? kInterfaceRs232 : kInterfaceUsb;
     SetMenuCheck(kCmdUsb, mode == kInterfaceUsb);
     SetMenuCheck(kCmdRs232, mode == kInterfaceRs232);
-    SetStatusIcon(1, mode == kInterfaceUsb ? kIconUsb : kIconRs232, "");
+    SetStatusIcon(kInterfaceStatusPart, mode == kInterfaceUsb ? kIconUsb : kIconRs232, "");
     // Re-initialises the library and stores InterfaceMode; library ready and the controls
     // stay as they are whatever it returns.
     m_session->SwitchInterface(mode);
@@ -447,7 +481,8 @@ void MainWindow::ApplyInterfaceMarks() {
     const bool usb = InterfaceMode() != kInterfaceRs232;
     SetMenuCheck(kCmdUsb, usb);
     SetMenuCheck(kCmdRs232, !usb);
-    SetStatusIcon(1, usb ? kIconUsb : kIconRs232, m_status[1].tip);
+    SetStatusIcon(kInterfaceStatusPart, usb ? kIconUsb : kIconRs232,
+                  m_status[kInterfaceStatusPart].tip);
 }
 
 // ---- language ----
@@ -457,9 +492,9 @@ void MainWindow::ApplyLanguage() {
         MutableControl(ct.controlId).text = LoadLangString(ct.stringId);
         m_view.ControlChanged(ct.controlId);
     }
-    const auto headings = ColumnHeadingStrings();
-    for (std::size_t i = 0; i < headings.size() && i < m_columns.size(); ++i) {
-        m_columns[i].heading = LoadLangString(headings[i]);
+    const auto columns = FileListColumns();
+    for (std::size_t i = 0; i < columns.size() && i < m_columns.size(); ++i) {
+        m_columns[i].heading = columns[i].heading;
     }
     m_view.ColumnsChanged();
 
@@ -578,7 +613,7 @@ void MainWindow::HandleSize(Size client) {
     }
     const auto widths = ColumnWidths(
         area, ListMetrics{m_view.ListRowHeight(), m_listRows, m_view.ScrollBarWidth()});
-    for (int i = 0; i < kListColumns; ++i) m_columns[i].width = widths[i];
+    for (int i = 0; i < kFileListColumnCount; ++i) m_columns[i].width = widths[i];
     m_view.LayoutChanged();
     m_view.ColumnsChanged();
 }

@@ -113,6 +113,8 @@ class MainWindowView {
     virtual void StopTimer(int id) = 0;
     virtual void SetCursor(CursorShape shape) = 0;
     virtual void ShowAbout() = 0;
+    // Opens the help viewer on a project inside the help book; false when it cannot read it.
+    virtual bool ShowHelpBook(const std::string& book, const std::string& project) = 0;
     virtual void ShowContextMenu(std::int32_t screenX, std::int32_t screenY) = 0;
     virtual void CloseWindow() = 0;
 };
@@ -123,7 +125,7 @@ struct MainWindowPorts {
     Prompts& prompts;
     UiThread& ui;
     Shell& shell;
-    std::string programFolder;  // ends in "/"; the help file lives there
+    std::string programFolder;  // ends in "/"; the help book is found from there
 };
 
 class MainWindow : public SessionWindow, public JobWindow, public PstNotificationSink {
@@ -137,7 +139,21 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     // library, the job lock, and the first layout.
     void Start();
 
-    // Input from the toolkit. False when no row of the command map matches.
+    // While one lives, the window's thread works for a handler: a wait cursor shown in that
+    // time goes when the outermost scope ends, whatever the way out. Window's thread only.
+    class HandlerScope {
+      public:
+        explicit HandlerScope(MainWindow& window);
+        ~HandlerScope();
+        HandlerScope(const HandlerScope&) = delete;
+        HandlerScope& operator=(const HandlerScope&) = delete;
+
+      private:
+        MainWindow& m_window;
+    };
+
+    // Input from the toolkit, each inside a HandlerScope. False when no row of the command
+    // map matches.
     bool OnEvent(WindowEvent event, int id = 0, const EventArgs& args = {});
     bool Click(int buttonId) { return OnEvent(WindowEvent::Clicked, buttonId); }
     bool Command(int commandId) { return OnEvent(WindowEvent::Command, commandId); }
@@ -209,6 +225,8 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     std::int32_t Rs232Flag() const override;
     std::optional<std::uint16_t> SelectedDevice() const override;
     void SetStatusText(int part, const std::string& text) override;
+    // Only inside a HandlerScope on the window's thread: the wait belongs to a handler's work,
+    // never to a worker's or to the time between two handlers.
     void ShowWaitCursor() override;
     // PstNotificationSink; any thread: carried over to the window's thread.
     void OnDeviceListChanged() override;
@@ -241,7 +259,7 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     bool MenuEnabled(int commandId) const;
     // Items that carry a check mark: Interface, View and Language.
     static bool MenuCheckable(int commandId);
-    const std::array<ColumnState, kListColumns>& Columns() const { return m_columns; }
+    const std::array<ColumnState, kFileListColumnCount>& Columns() const { return m_columns; }
     const std::vector<std::string>& MaskItems() const { return m_maskItems; }
     const SearchHistory& History() const { return m_history; }
     SearchHistory& History() { return m_history; }
@@ -284,7 +302,7 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     std::array<StatusPartState, kStatusParts> m_status;
     ProgressState m_progress;
     ProgressState m_fileProgress;
-    std::array<ColumnState, kListColumns> m_columns;
+    std::array<ColumnState, kFileListColumnCount> m_columns;
     MenuSpec m_mainMenu;
     MenuSpec m_contextMenu;
     std::set<int> m_greyedItems;
@@ -296,6 +314,8 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
 
     std::int32_t m_viewMode = kViewReport;
     bool m_restorePending = true;
+    int m_handlerDepth = 0;
+    bool m_waitShown = false;
     bool m_unlocked = true;       // the job lock's last word
     bool m_searchAllowed = true;  // the file-system flag check's last word on searching
     bool m_listCreated = false;

@@ -4,10 +4,6 @@
 
 namespace velmora {
 
-namespace {
-constexpr int kStatusPathPart = 2;
-}
-
 MainWindowBrowsing::MainWindowBrowsing(MainWindow& window, VolumeTree& tree, FileListCtrl& list)
     : m_window(window), m_tree(tree), m_list(list) {
     m_tree.SetSelectionHandler(this);
@@ -15,7 +11,8 @@ MainWindowBrowsing::MainWindowBrowsing(MainWindow& window, VolumeTree& tree, Fil
     map.Set({WindowEvent::ListColumnClick, kIdFileList},
             [this](const EventArgs& args) { m_list.OnHeadingClick(args.param); });
     for (int id : {kCmdSortName, kCmdSortSize, kCmdSortType}) {
-        map.Set({WindowEvent::Command, id}, [this, id](const EventArgs&) { m_list.OnSortCommand(id); });
+        map.Set({WindowEvent::Command, id},
+                [this, id](const EventArgs&) { m_list.OnSortCommand(id); });
     }
 }
 
@@ -24,11 +21,12 @@ MainWindowBrowsing::~MainWindowBrowsing() {
 }
 
 void MainWindowBrowsing::OnTreeSelection(const TreeSelectionChange& change) {
+    MainWindow::HandlerScope scope(m_window);
     auto& phone = m_window.Phone();
     phone.State().SetCurrentVolumeLetter(change.volumeLetter);
     if (change.freeSpaceLetter) phone.RefreshFreeSpace(static_cast<char>(*change.freeSpaceLetter));
     if (!ShowSelectionRows(change, m_list)) return;
-    m_window.SetStatusText(kStatusPathPart, change.statusPath);
+    m_window.SetStatusText(kPathStatusPart, change.statusPath);
     if (change.uploadPath) m_window.SetControlText(kIdUploadPath, *change.uploadPath);
     RowsChanged();
 }

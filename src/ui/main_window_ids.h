@@ -33,7 +33,8 @@ inline constexpr int kCmdViewIcons = 32801;
 inline constexpr int kCmdViewList = 32797;
 inline constexpr int kCmdViewSmallIcons = 32798;
 inline constexpr int kCmdViewTable = 32799;
-// English 32805 and Russian 32818 are in ui/language.h.
+inline constexpr int kCommandEnglish = 32805;
+inline constexpr int kCommandRussian = 32818;
 inline constexpr int kCmdAbout = 32777;
 inline constexpr int kCmdHelp = 32804;
 
@@ -49,19 +50,8 @@ inline constexpr int kCmdContextList = 59410;
 inline constexpr int kCmdContextSmallIcons = 32790;
 inline constexpr int kCmdContextTable = 32788;
 
-// The device poll's one-shot timer.
-inline constexpr int kPollTimer = 1;
-inline constexpr int kPollDelayMs = 500;
-
-// Icons shown in the status bar.
-inline constexpr int kIconConnected = 134;
-inline constexpr int kIconDisconnected = 135;
+// The interface's status icons; the phone's are the session's (phone/session_window.h).
 inline constexpr int kIconUsb = 143;
 inline constexpr int kIconRs232 = 144;
-
-// Strings.
-inline constexpr int kStrPathNotSelected = 141;
-inline constexpr int kStrConnected = 142;
-inline constexpr int kStrDisconnected = 143;
 
 }  // namespace velmora

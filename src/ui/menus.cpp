@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "base/lang_string.h"
+#include "ui/main_window_ids.h"
 #include "ui/menu_spec.h"
 
 namespace velmora {
@@ -31,67 +32,61 @@ MenuItem Popup(std::string text, std::vector<MenuItem> children) {
     return item;
 }
 
-MenuSpec EnglishMainMenu() {
-    return {"",
-            {
-                Popup("&File", {Command(32809, "E&xit")}),
-                Popup("&Interface", {Command(32773, "&USB", true), Command(32774, "R&S232")}),
-                Popup("&View", {Command(32801, "Icons"), Command(32797, "List"),
-                                Command(32798, "Small Icons"), Command(32799, "Table")}),
-                Popup("&Language", {Command(32805, "English"), Command(32818, "Русский")}),
-                Popup("&Help", {Command(32777, "&About"), Command(32804, "&Help")}),
-            }};
-}
+// Each item's text in English and in Russian.
+class Texts {
+  public:
+    explicit Texts(std::int32_t languageIndex) : m_russian(languageIndex == kLanguageRussian) {}
+    std::string operator()(const char* english, const char* russian) const {
+        return m_russian ? russian : english;
+    }
+    bool Russian() const { return m_russian; }
 
-MenuSpec RussianMainMenu() {
-    return {"",
-            {
-                Popup("&Файл", {Command(32809, "&Выход")}),
-                Popup("&Интерфейс", {Command(32773, "USB", true), Command(32774, "RS232")}),
-                Popup("&Вид", {Command(32801, "Значки"), Command(32797, "Список"),
-                               Command(32798, "Маленькие значки"), Command(32799, "Таблица")}),
-                Popup("&Язык", {Command(32805, "English"), Command(32818, "Русский")}),
-                Popup("Помощь", {Command(32777, "О программе"), Command(32804, "Помощь")}),
-            }};
-}
-
-MenuSpec EnglishContextMenu() {
-    return {"Test Right click",
-            {
-                Popup("Sort by", {Command(32781, "Name                     "),
-                                  Command(32782, "Size"), Command(32783, "Type")}),
-                Command(32784, "Properties                            "),
-                Separator(),
-                Command(32785, "Dowload"),
-                Command(32786, "Delete"),
-                Separator(),
-                Popup("View", {Command(32802, "Icons"), Command(59410, "List"),
-                               Command(32790, "Small Icons"), Command(32788, "Table")}),
-            }};
-}
-
-MenuSpec RussianContextMenu() {
-    return {"Контекстное меню",
-            {
-                Popup("сортировать по",
-                      {Command(32781, "Имя"), Command(32782, "Размер"), Command(32783, "Тип")}),
-                Command(32784, "Свойства                            "),
-                Separator(),
-                Command(32785, "Скачать"),
-                Command(32786, "Удалить"),
-                Popup("Вид", {Command(32802, "Значки"), Command(59410, "Список"),
-                              Command(32790, "Маленькие значки"), Command(32788, "Таблица")}),
-            }};
-}
+  private:
+    bool m_russian;
+};
 
 }  // namespace
 
 MenuSpec MainMenu(std::int32_t languageIndex) {
-    return languageIndex == kLanguageRussian ? RussianMainMenu() : EnglishMainMenu();
+    const Texts t(languageIndex);
+    return {"",
+            {
+                Popup(t("&File", "&Файл"), {Command(kCmdExit, t("E&xit", "&Выход"))}),
+                Popup(t("&Interface", "&Интерфейс"), {Command(kCmdUsb, t("&USB", "USB"), true),
+                                                      Command(kCmdRs232, t("R&S232", "RS232"))}),
+                Popup(t("&View", "&Вид"),
+                      {Command(kCmdViewIcons, t("Icons", "Значки")),
+                       Command(kCmdViewList, t("List", "Список")),
+                       Command(kCmdViewSmallIcons, t("Small Icons", "Маленькие значки")),
+                       Command(kCmdViewTable, t("Table", "Таблица"))}),
+                Popup(t("&Language", "&Язык"),
+                      {Command(kCommandEnglish, "English"), Command(kCommandRussian, "Русский")}),
+                Popup(t("&Help", "Помощь"), {Command(kCmdAbout, t("&About", "О программе")),
+                                             Command(kCmdHelp, t("&Help", "Помощь"))}),
+            }};
 }
 
 MenuSpec ContextMenu(std::int32_t languageIndex) {
-    return languageIndex == kLanguageRussian ? RussianContextMenu() : EnglishContextMenu();
+    const Texts t(languageIndex);
+    MenuSpec menu{t("Test Right click", "Контекстное меню"),
+                  {
+                      Popup(t("Sort by", "сортировать по"),
+                            {Command(kCmdSortName, t("Name                     ", "Имя")),
+                             Command(kCmdSortSize, t("Size", "Размер")),
+                             Command(kCmdSortType, t("Type", "Тип"))}),
+                      Command(kCmdProperties, t("Properties                            ",
+                                                "Свойства                            ")),
+                      Separator(),
+                      Command(kCmdContextDownload, t("Dowload", "Скачать")),
+                      Command(kCmdContextDelete, t("Delete", "Удалить")),
+                  }};
+    if (!t.Russian()) menu.items.push_back(Separator());
+    menu.items.push_back(Popup(
+        t("View", "Вид"), {Command(kCmdContextIcons, t("Icons", "Значки")),
+                           Command(kCmdContextList, t("List", "Список")),
+                           Command(kCmdContextSmallIcons, t("Small Icons", "Маленькие значки")),
+                           Command(kCmdContextTable, t("Table", "Таблица"))}));
+    return menu;
 }
 
 }  // namespace velmora

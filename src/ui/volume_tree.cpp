@@ -4,13 +4,13 @@
 #include <utility>
 
 #include "base/lang_string.h"
+#include "phone/open_channel.h"
 #include "ui/text_compare.h"
 
 namespace velmora {
 namespace {
 
 constexpr int kStringFileListEmpty = 150;
-constexpr const char* kTitle = "Velmora";
 
 std::pair<int, int> ImagesFor(NodeKind kind) {
     switch (kind) {
@@ -162,7 +162,8 @@ void VolumeTree::ExpandWith(NodeId id) {
     if (!m_files.HasStorage()) {
         node->expanded = false;
         if (m_observer) m_observer->NodeCollapsed(id);
-        m_prompts.Message(LoadLangString(kStringFileListEmpty), kTitle, PromptIcon::Information);
+        m_prompts.Message(LoadLangString(kStringFileListEmpty), kTitleVelmora,
+                          PromptIcon::Information);
         return;
     }
     // One copy serves the whole recursive build.

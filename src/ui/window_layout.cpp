@@ -113,8 +113,9 @@ std::vector<ControlPlacement> PlaceControls(Size client) {
     };
 }
 
-std::array<std::int32_t, kListColumns> ColumnWidths(Size client, const ListMetrics& list) {
-    std::array<std::int32_t, kListColumns> widths{0, 70, 70, 70, 0};
+std::array<std::int32_t, kFileListColumnCount> ColumnWidths(Size client, const ListMetrics& list) {
+    std::array<std::int32_t, kFileListColumnCount> widths{};
+    for (int i = 0; i < kFileListColumnCount; ++i) widths[i] = kFileListColumns[i].layoutWidth;
     // 64-bit: a tall row times many rows must not overflow into "fits".
     const std::int64_t rowsHeight =
         static_cast<std::int64_t>(list.firstRowHeight) * list.rowCount + 24;

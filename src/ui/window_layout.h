@@ -64,9 +64,28 @@ struct ListMetrics {
     std::int32_t scrollBarWidth = 0;  // the system's vertical scroll bar
 };
 
-inline constexpr int kListColumns = 5;
+inline constexpr int kFileListColumnCount = 5;
+
+enum class ColumnAlign { Left, Centre };
+
+// The list's columns: the heading's string (0 for none), the alignment, the width the list is
+// created with, and the width every layout gives it (column 0 takes the rest instead).
+struct ColumnSpec {
+    int headingString = 0;
+    ColumnAlign align = ColumnAlign::Left;
+    std::int32_t initialWidth = 0;
+    std::int32_t layoutWidth = 0;
+};
+inline constexpr std::array<ColumnSpec, kFileListColumnCount> kFileListColumns{{
+    {136, ColumnAlign::Left, 200, 0},
+    {137, ColumnAlign::Left, 80, 70},
+    {138, ColumnAlign::Left, 50, 70},
+    {139, ColumnAlign::Centre, 50, 70},
+    {0, ColumnAlign::Centre, 0, 0},
+}};
+
 // Columns 1-3 at 70, column 4 hidden, column 0 takes the rest, less a scroll bar when the rows
 // would not fit.
-std::array<std::int32_t, kListColumns> ColumnWidths(Size client, const ListMetrics& list);
+std::array<std::int32_t, kFileListColumnCount> ColumnWidths(Size client, const ListMetrics& list);
 
 }  // namespace velmora

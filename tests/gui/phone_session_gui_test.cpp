@@ -9,6 +9,7 @@
 #include <wx/gauge.h>
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
+#include <wx/menu.h>
 #include <wx/statbmp.h>
 #include <wx/statusbr.h>
 #include <wx/tooltip.h>
@@ -16,18 +17,24 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <thread>
 
+#include "base/byte_order.h"
 #include "base/lang_string.h"
+#include "fsac/fsac_records.h"
 #include "fsac/volume_queries.h"
 #include "gui/main_frame.h"
 #include "gui_pump.h"
 #include "sim/simulated_pst.h"
 #include "support/fakes.h"
 #include "transfer/job.h"
+#include "transfer/stop_flag.h"
 #include "ui/main_window_fakes.h"
 #include "ui/main_window_ids.h"
 #include "ui/settings.h"
@@ -54,7 +61,7 @@ class PhoneSessionGuiTest : public ::testing::Test {
     // The window on the default phone once the poll has named the tree's root.
     wxTreeCtrl& OpenOnDefaultPhone() {
         EXPECT_TRUE(m_pst->ConfigError().empty()) << m_pst->ConfigError();
-        m_frame = new MainFrame(*m_pst, user, shell, "/opt/velmora/");
+        m_frame = new MainFrame(m_library ? *m_library : *m_pst, user, shell, "/opt/velmora/");
         m_frame->Show();
         auto* tree = dynamic_cast<wxTreeCtrl*>(m_frame->Control(kIdTree));
         EXPECT_NE(tree, nullptr);
@@ -77,6 +84,7 @@ class PhoneSessionGuiTest : public ::testing::Test {
     }
 
     std::unique_ptr<SimulatedPst> m_pst = CreateEmulatedPhoneLibrary();
+    PstLibrary* m_library = nullptr;  // the window's library when not m_pst itself
     test::MemorySettingsStore user;
     test::NullShell shell;
     MainFrame* m_frame = nullptr;
@@ -245,6 +253,147 @@ TEST_F(PhoneSessionGuiTest, ListingShowsTheFoldersThenAFoldersFilesWithIconsThen
     for (long row = 0; row < list->GetItemCount(); ++row) {
         EXPECT_EQ(rows.Rows()[static_cast<std::size_t>(row)].itemData,
                   indexOf[Utf8(list->GetItemText(row, 0))]);
+    }
+}
+
+// Whether GTK shows the wait pointer over the window or any of its controls.
+bool ShowsWaitPointer(wxWindow& window) {
+    auto watch = [](GtkWidget* widget) {
+        GdkWindow* gdk = widget ? gtk_widget_get_window(widget) : nullptr;
+        GdkCursor* cursor = gdk ? gdk_window_get_cursor(gdk) : nullptr;
+        return cursor && gdk_cursor_get_cursor_type(cursor) == GDK_WATCH;
+    };
+    if (watch(window.GetHandle())) return true;
+    for (wxWindow* child : window.GetChildren()) {
+        if (ShowsWaitPointer(*child)) return true;
+    }
+    return false;
+}
+
+TEST_F(PhoneSessionGuiTest, ThePointerWaitsOnlyWhileAHandlerWorks) {
+    wxTreeCtrl& tree = OpenOnDefaultPhone();
+    ASSERT_FALSE(HasFatalFailure());
+    auto settle = [] { PumpUntil([] { return false; }, std::chrono::milliseconds(100)); };
+    settle();
+    EXPECT_FALSE(ShowsWaitPointer(*m_frame)) << "after the device poll";
+
+    tree.SelectItem(ChildNamed(tree, tree.GetRootItem(), "/a"));
+    ClickAndWait(kIdGetFileList);
+    settle();
+    EXPECT_FALSE(wxIsBusy());
+    EXPECT_FALSE(ShowsWaitPointer(*m_frame)) << "after Get File List";
+
+    tree.SelectItem(ChildNamed(tree, tree.GetRootItem(), "/b"));  // reads its free space
+    settle();
+    EXPECT_FALSE(ShowsWaitPointer(*m_frame)) << "after a volume click";
+
+    ClickAndWait(kIdSearch);
+    settle();
+    EXPECT_FALSE(ShowsWaitPointer(*m_frame)) << "after Search";
+}
+
+// The emulated phone with a gate before every search next: the reader waits there until the
+// test opens it (or, should the test never do so, for a bounded while).
+class GatedPst final : public PstLibrary {
+  public:
+    explicit GatedPst(PstLibrary& inner) : m_inner(inner) {}
+    std::int32_t PSTInitializeEx(std::int32_t mode, PstNotificationSink* sink) override {
+        return m_inner.PSTInitializeEx(mode, sink);
+    }
+    std::int32_t PSTUninitialize() override { return m_inner.PSTUninitialize(); }
+    std::int32_t PSTGetDeviceList(std::vector<std::uint16_t>& devices) override {
+        return m_inner.PSTGetDeviceList(devices);
+    }
+    std::int32_t PSTGetInterfaceHandle(std::uint32_t id, std::string name,
+                                       std::uint32_t& handle) override {
+        return m_inner.PSTGetInterfaceHandle(id, std::move(name), handle);
+    }
+    std::int32_t PSTTestCmdInit(std::uint16_t id, std::int32_t rs232) override {
+        return m_inner.PSTTestCmdInit(id, rs232);
+    }
+    std::int32_t PSTSendCommand(std::uint32_t id, std::uint32_t handle, const char* command,
+                                std::span<const std::uint8_t> request,
+                                std::span<std::uint8_t> reply, std::int32_t& length,
+                                std::uint16_t id16) override {
+        if (request.size() >= 4 &&
+            GetBe32(request, 0) == static_cast<std::uint32_t>(FsacOp::SearchNext)) {
+            std::unique_lock lock(m_mutex);
+            ++m_searchNexts;
+            m_waiting = true;
+            m_cv.wait_for(lock, std::chrono::seconds(20), [&] { return m_open; });
+            m_waiting = false;
+        }
+        return m_inner.PSTSendCommand(id, handle, command, request, reply, length, id16);
+    }
+    void Open() {
+        std::lock_guard lock(m_mutex);
+        m_open = true;
+        m_cv.notify_all();
+    }
+    bool Waiting() {
+        std::lock_guard lock(m_mutex);
+        return m_waiting;
+    }
+    int SearchNexts() {
+        std::lock_guard lock(m_mutex);
+        return m_searchNexts;
+    }
+
+  private:
+    PstLibrary& m_inner;
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    bool m_open = false;
+    bool m_waiting = false;
+    int m_searchNexts = 0;
+};
+
+// Leaving in the middle of a listing, every way: the job is asked to stop at once, the window
+// goes from the screen at once, serves the job's last calls and goes once the job returned.
+TEST_F(PhoneSessionGuiTest, EveryWayOutStopsARunningListingAndWaitsForNothingFrozen) {
+    struct Way {
+        const char* name;
+        std::function<void(MainFrame&)> leave;
+    };
+    const Way ways[] = {
+        {"the close box", [](MainFrame& f) { f.Close(); }},
+        {"File > Exit",
+         [](MainFrame& f) {
+             wxCommandEvent exit(wxEVT_MENU, f.GetMenuBar()->FindMenuItem("File", "Exit"));
+             exit.SetEventObject(&f);
+             f.ProcessWindowEvent(exit);
+         }},
+        {"Escape",
+         [](MainFrame& f) {
+             wxCommandEvent escape(wxEVT_MENU, wxID_CANCEL);
+             f.ProcessWindowEvent(escape);
+         }},
+    };
+    for (const Way& way : ways) {
+        GatedPst gated(*m_pst);
+        m_library = &gated;
+        wxTreeCtrl& tree = OpenOnDefaultPhone();
+        ASSERT_FALSE(HasFatalFailure()) << way.name;
+        tree.SelectItem(ChildNamed(tree, tree.GetRootItem(), "/a"));
+        wxCommandEvent click(wxEVT_BUTTON, kIdGetFileList);
+        click.SetEventObject(m_frame->Control(kIdGetFileList));
+        m_frame->Control(kIdGetFileList)->ProcessWindowEvent(click);
+        ASSERT_TRUE(PumpUntil([&] { return gated.Waiting(); })) << way.name;
+        ASSERT_EQ(StopFlag.load(), kJobRunning) << way.name;
+
+        way.leave(*m_frame);
+        EXPECT_EQ(StopFlag.load(), kStopRequested) << way.name << " did not ask the job to stop";
+        EXPECT_TRUE(wxTopLevelWindows.IsEmpty() || !m_frame->IsShown()) << way.name;
+        m_frame = nullptr;
+
+        // The reader, let go, gets its last calls answered, stops and returns; then the window
+        // goes. It read the reply it was waiting for and no other.
+        gated.Open();
+        EXPECT_TRUE(PumpUntil([] { return !JobBusy() && wxTopLevelWindows.IsEmpty(); }))
+            << way.name;
+        EXPECT_EQ(gated.SearchNexts(), 1) << way.name;
+        m_pst->PSTUninitialize();
+        m_library = nullptr;
     }
 }
 

@@ -417,7 +417,7 @@ TEST_F(ListViewBehaviour, SelectionGoesBothWays) {
     EXPECT_EQ(m_listView->GetSelectedItemCount(), 1);
     EXPECT_NE(m_listView->GetItemState(0, wxLIST_STATE_SELECTED), 0);
     // A sort keeps the selection with its row.
-    m_list.OnSortCommand(kCmdSortBySize);
+    m_list.OnSortCommand(kCmdSortSize);
     const int row = m_list.FindItemData(0);
     EXPECT_NE(m_listView->GetItemState(row, wxLIST_STATE_SELECTED), 0);
     EXPECT_EQ(m_list.SelectedRows(), std::vector<int>{row});
@@ -441,8 +441,8 @@ TEST_F(ListViewBehaviour, ContextMenuFollowsLanguageAndViewAndReportsCommands) {
             }
         };
         walk(*menu);
-        const int table = itemOf[kCmdContextViewTable];
-        const int smallIcons = itemOf[kCmdContextViewSmallIcons];
+        const int table = itemOf[kCmdContextTable];
+        const int smallIcons = itemOf[kCmdContextSmallIcons];
         const int del = itemOf[32786];
         EXPECT_EQ(itemOf.size(), 10u);
         ASSERT_NE(menu->FindItem(table), nullptr);

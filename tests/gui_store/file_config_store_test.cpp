@@ -94,6 +94,31 @@ TEST_F(FileConfigStoreTest, UntaggedOrUnparsableValuesReadAsMissing) {
     EXPECT_EQ(store.ReadDword("Max"), 0xFFFFFFFFu);
 }
 
+// One damaged line costs its own value only: the others, texts in other scripts included,
+// read as they were written, and a write keeps them.
+TEST_F(FileConfigStoreTest, ALineThatIsNotUtf8CostsOnlyItsOwnValue) {
+    const auto path = PathOf("settings.conf");
+    WriteFile(path,
+              "\xEF\xBB\xBFLanguage=dword:1\n"
+              "FileName=sz:/opt/Программа/PST.DLL\n"
+              "View=sz:bad\xFF\xFEvalue\n"
+              "Odd=sz:\xD0\n"
+              "WndLeft=dword:7\n");
+    FileConfigStore store(path);
+    EXPECT_EQ(store.ReadDword("Language"), 1u);
+    EXPECT_EQ(store.ReadText("FileName"), "/opt/Программа/PST.DLL");
+    EXPECT_FALSE(store.Read("View"));
+    EXPECT_FALSE(store.Read("Odd"));
+    EXPECT_EQ(store.ReadDword("WndLeft"), 7u);
+
+    ASSERT_TRUE(store.Write("View", std::uint32_t{2}));
+    const FileConfigStore reopened(path);
+    EXPECT_EQ(reopened.ReadDword("View"), 2u);
+    EXPECT_EQ(reopened.ReadText("FileName"), "/opt/Программа/PST.DLL");
+    EXPECT_EQ(reopened.ReadDword("Language"), 1u);
+    EXPECT_EQ(reopened.ReadDword("WndLeft"), 7u);
+}
+
 TEST_F(FileConfigStoreTest, NamesAreCaseInsensitive) {
     const auto path = PathOf("settings.conf");
     FileConfigStore store(path);

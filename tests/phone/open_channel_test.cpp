@@ -34,6 +34,8 @@ struct Expected {
     const char* sendText;
     const char* sendTitle;
     bool waitCursor;
+    const char* initTitle = "Phone Interface";  // of the 140 box, with Init::Report140
+    int statusPart = kStatusMessagePart;         // where "Operation failed!!!" goes
 };
 
 const Expected kExpected[] = {
@@ -58,6 +60,8 @@ const Expected kExpected[] = {
      "Can't get file information from phone", "Phone interface", false},
     {ChannelCommand::Transfer, "Transfer", nullptr, nullptr, "Phone interface", Init::Ignored,
      nullptr, nullptr, false},
+    {ChannelCommand::AttributeChange, "AttributeChange", nullptr, nullptr, "Phone interface",
+     Init::Report140, "Can't open file", "Phone interface", false, "Phone interface", 3},
 };
 
 class ChannelRowTest : public ::testing::TestWithParam<Expected> {
@@ -80,7 +84,7 @@ class ChannelRowTest : public ::testing::TestWithParam<Expected> {
         EXPECT_EQ(boxes[0].text, text);
         EXPECT_EQ(boxes[0].title, title);
         EXPECT_EQ(boxes[0].icon, PromptIcon::Stop);
-        EXPECT_EQ(window.status.History(kStatusMessagePart), std::vector<std::string>{kFailed});
+        EXPECT_EQ(window.status.History(GetParam().statusPart), std::vector<std::string>{kFailed});
     }
 
     ScriptedPst pst;
@@ -144,7 +148,7 @@ TEST_P(ChannelRowTest, TestCommandInitRefused) {
             EXPECT_FALSE(sent);
             EXPECT_EQ(failure, ChannelFailure::InitFailed);
             EXPECT_TRUE(sends.empty());
-            ExpectOneBox(k140, "Phone Interface");
+            ExpectOneBox(k140, GetParam().initTitle);
             break;
         case Init::Silent:
             EXPECT_FALSE(sent);

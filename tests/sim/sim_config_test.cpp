@@ -100,6 +100,7 @@ TEST(SimPhonesFile, EnvironmentChoosesTheFile) {
     const auto home = tmp.path() / "home";
     const auto configHome = tmp.path() / "config";
     const auto dataHome = tmp.path() / "data";
+    std::filesystem::create_directories(home);
     std::filesystem::create_directories(configHome / "Velmora");
     const auto own = tmp.path() / "own.ini";
     std::ofstream(own) << "[phone 5]\nmodel = A\n";
@@ -123,7 +124,8 @@ TEST(SimPhonesFile, EnvironmentChoosesTheFile) {
 
     SimConfig missingNamed =
         LoadEmulatorConfig(FakeEnv({{"VELMORA_PHONES", (tmp.path() / "absent.ini").string()},
-                                    {"XDG_CONFIG_HOME", configHome.string()}}));
+                                    {"XDG_CONFIG_HOME", configHome.string()},
+                                    {"HOME", home.string()}}));
     ASSERT_EQ(missingNamed.phones.size(), 1u);
     EXPECT_EQ(missingNamed.phones[0].deviceId, 6) << "a named file that is absent is skipped";
 
@@ -143,6 +145,7 @@ TEST(SimPhonesFile, EnvironmentChoosesTheFile) {
 TEST(SimDefaultPhone, SeededOnFirstUseOnly) {
     TempFolder tmp;
     const auto home = tmp.path() / "home";
+    std::filesystem::create_directories(home);
     SimConfig config = LoadEmulatorConfig(FakeEnv({{"HOME", home.string()}}));
     ASSERT_EQ(config.error, "");
     ASSERT_EQ(config.phones.size(), 1u);
@@ -177,6 +180,84 @@ TEST(SimDefaultPhone, SeededOnFirstUseOnly) {
     }
     Rig again(config.phones);
     EXPECT_EQ(again.Search("/a/*").size(), listing.size() - 1);
+}
+
+// Without a home of its own the emulator keeps no image anywhere, least of all in a shared folder.
+TEST(SimDefaultPhone, NoHomeNoImage) {
+    TempFolder tmp;
+    const auto phones = tmp.path() / "phones.ini";
+    std::ofstream(phones) << "[phone 1]\n[phone 2]\nimage = " << (tmp.path() / "two").string()
+                          << "\n";
+    const std::string noHome = "nowhere to keep their images";
+    const std::map<std::string, std::string> environments[] = {
+        {},
+        {{"HOME", (tmp.path() / "missing").string()}},
+        {{"HOME", "relative/home"}},
+        {{"HOME", tmp.path().string()}, {"XDG_DATA_HOME", "relative/data"}, {"USER", "x"}},
+    };
+    for (auto env : environments) {
+        if (env.count("XDG_DATA_HOME")) {
+            // A relative XDG_DATA_HOME is ignored: the existing home serves.
+            const auto dataFolder = EmulatorDataFolder(FakeEnv(env));
+            ASSERT_TRUE(dataFolder);
+            EXPECT_EQ(*dataFolder, tmp.path() / ".local" / "share" / "Velmora");
+            continue;
+        }
+        EXPECT_FALSE(EmulatorDataFolder(FakeEnv(env))) << env.size();
+        SimConfig config = LoadEmulatorConfig(FakeEnv(env));
+        EXPECT_THAT(config.error, HasSubstr(noHome));
+        EXPECT_TRUE(config.phones.empty());
+
+        // A phones file whose phone lacks an image key is refused as well.
+        env["VELMORA_PHONES"] = phones.string();
+        config = LoadEmulatorConfig(FakeEnv(env));
+        EXPECT_THAT(config.error, HasSubstr("phone 1 has no image key"));
+        EXPECT_THAT(config.error, HasSubstr(noHome));
+        EXPECT_TRUE(config.phones.empty());
+    }
+    EXPECT_FALSE(std::filesystem::exists("/tmp/.local/share/Velmora/phone1"));
+}
+
+TEST(SimPhonesFile, TwoPhonesMayNotShareAnImage) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"[phone 1]\nimage = /x/one\n[phone 2]\nimage = /x/one/\n",
+         "phones.ini: phone 1 (/x/one) and phone 2 (/x/one) share one image folder"},
+        {"[phone 1]\nimage = /x/one\n[phone 2]\nimage = /x/one/a/sub\n",
+         "phones.ini: phone 1 (/x/one) and phone 2 (/x/one/a/sub) share one image folder"},
+        {"[phone 3]\nimage = /x/p/../one\n[phone 4]\nimage = /x/one\n",
+         "phones.ini: phone 3 (/x/one) and phone 4 (/x/one) share one image folder"},
+        // The default image of phone 2 is the data folder's phone2.
+        {"[phone 1]\nimage = /data/Velmora/phone2\n[phone 2]\n",
+         "phones.ini: phone 1 (/data/Velmora/phone2) and phone 2 (/data/Velmora/phone2) share one "
+         "image folder"},
+    };
+    for (const auto& [text, error] : cases) {
+        SimConfig config = Parse(text);
+        EXPECT_EQ(config.error, error) << text;
+        EXPECT_TRUE(config.phones.empty());
+    }
+    EXPECT_EQ(Parse("[phone 1]\nimage = /x/phone1\n[phone 2]\nimage = /x/phone10\n").error, "");
+}
+
+TEST(SimPhonesFile, AsEditorsSaveItOrAsAFolder) {
+    const SimConfig marked = Parse("\xEF\xBB\xBF[phone 7]\r\nmodel = V3\r\n");
+    EXPECT_EQ(marked.error, "");
+    ASSERT_EQ(marked.phones.size(), 1u);
+    EXPECT_EQ(marked.phones[0].deviceId, 7);
+    EXPECT_EQ(marked.phones[0].model, "V3");
+
+    TempFolder tmp;
+    const auto folder = tmp.path() / "Velmora" / "phones.ini";
+    std::filesystem::create_directories(folder);
+    const std::map<std::string, std::string> environments[] = {
+        {{"VELMORA_PHONES", folder.string()}, {"XDG_DATA_HOME", tmp.path().string()}},
+        {{"XDG_CONFIG_HOME", tmp.path().string()}, {"XDG_DATA_HOME", tmp.path().string()}},
+    };
+    for (const auto& env : environments) {
+        SimConfig config = LoadEmulatorConfig(FakeEnv(env));
+        EXPECT_EQ(config.error, folder.string() + ": is a folder, not a phones file");
+        EXPECT_TRUE(config.phones.empty());
+    }
 }
 
 TEST(SimSampleContent, WellFormed) {

@@ -6,6 +6,7 @@
 #include <future>
 #include <stdexcept>
 
+#include "fsac/fsac_records.h"
 #include "transfer/job_fakes.h"
 #include "transfer/stop_flag.h"
 #include "transfer/transfer_progress.h"
@@ -18,6 +19,8 @@ using test::RecordingJobWindow;
 using Events = std::vector<std::string>;
 
 constexpr auto kLongWait = std::chrono::seconds(30);
+// One phone read or write, as the meter counts it.
+constexpr auto kBlock = static_cast<std::int32_t>(kFsacBlockSize);
 
 class JobShape : public ::testing::Test {
   protected:
@@ -204,7 +207,7 @@ TEST(JobThreads, InterruptedTransferShowsUpdatesInIssueOrder) {
         meter.Start();
         run.Lock();
         meter.StartFile(kTotal);
-        while (!meter.AddChunk(kChunkSize)) {
+        while (!meter.AddChunk(kBlock)) {
         }
         moved->store(meter.bytesDone());
         proxy->SetStatusText(kStatusMessagePart, "interrupted");
@@ -236,7 +239,7 @@ TEST(JobThreads, InterruptedTransferShowsUpdatesInIssueOrder) {
         if (line.rfind("pos ", 0) != 0 || line == "pos 0") continue;
         const std::int32_t position = std::stoi(line.substr(4));
         ASSERT_GT(position, lastPosition) << line;
-        ASSERT_EQ(position % kChunkSize, 0) << line;
+        ASSERT_EQ(position % kBlock, 0) << line;
         lastPosition = position;
         ++positions;
     }
@@ -255,7 +258,7 @@ TEST(JobThreads, ProgressIsPostedAndCoalesced) {
     auto proxy = std::make_shared<JobWindowProxy>(ui, window);
     auto clock = std::make_shared<test::AtomicClock>();
     constexpr std::int32_t kChunks = 5000;
-    constexpr std::int32_t kTotal = kChunks * kChunkSize;
+    constexpr std::int32_t kTotal = kChunks * kBlock;
     std::promise<void> posted;
     std::promise<void> counted;
     auto countedDone = counted.get_future().share();
@@ -266,7 +269,7 @@ TEST(JobThreads, ProgressIsPostedAndCoalesced) {
         TransferMeter meter(run, *clock, TransferDirection::Reading, kTotal);
         meter.Start();
         clock->now += 2;
-        for (int i = 0; i < kChunks; ++i) meter.AddChunk(kChunkSize);
+        for (int i = 0; i < kChunks; ++i) meter.AddChunk(kBlock);
         posted.set_value();
         countedDone.wait();
         run.Lock();
@@ -315,7 +318,7 @@ TEST(JobThreads, WorkerOutlivingTheWindowLeavesItAlone) {
             JobRun run(*proxy);
             run.Lock();
             TransferMeter meter(run, *clock, TransferDirection::Reading, 1 << 30);
-            while (!meter.AddChunk(kChunkSize)) {
+            while (!meter.AddChunk(kBlock)) {
             }
             EXPECT_EQ(proxy->WindowPrompts().MessageBox(
                           {"gone", "Velmora", PromptIcon::Question, PromptButtons::YesNo}),

@@ -102,7 +102,7 @@ TEST(FileListSortTest, SizesSortAsNumbersAttributesAsText) {
     FileListCtrl list;
     list.FillFlat(std::vector{Entry("/a/ten", 10, 10), Entry("/a/nine", 9, 9),
                               Entry("/a/hundred", 100, 100)});
-    list.OnSortCommand(kCmdSortBySize);
+    list.OnSortCommand(kCmdSortSize);
     EXPECT_EQ(Column(list, 2), (Cells{"9", "10", "100"}));
     list.OnHeadingClick(kColumnAttributes);
     EXPECT_EQ(Column(list, 1), (Cells{"10", "100", "9"}));
@@ -116,7 +116,7 @@ TEST(FileListSortTest, HugeSizesAreNegativeAndSortBelowZero) {
     FileListCtrl list;
     list.FillFlat(std::vector{Entry("/a/zero", 0, 0), Entry("/a/huge", 0, huge)});
     EXPECT_EQ(list.Rows()[1].cells[2], "-2147483648");
-    list.OnSortCommand(kCmdSortBySize);
+    list.OnSortCommand(kCmdSortSize);
     EXPECT_EQ(Column(list, 0), (Cells{"/a/huge", "/a/zero"}));
 }
 
@@ -125,7 +125,7 @@ TEST(FileListSortTest, NamesIgnoreCaseAndRowsMoveWhole) {
     list.FillFolder(
         MatchFolder(std::vector{Entry("/a/b.txt"), Entry("/a/A.txt"), Entry("/a/a.txt")}, "/a/"));
     list.SetRowSelected(0, true);  // b.txt
-    list.OnSortCommand(kCmdSortByName);
+    list.OnSortCommand(kCmdSortName);
     EXPECT_EQ(Column(list, 0), (Cells{"A.txt", "a.txt", "b.txt"}));
     const auto& last = list.Rows()[2];
     EXPECT_EQ(last.itemData, 0);

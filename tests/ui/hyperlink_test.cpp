@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "ui/help.h"
-
 namespace velmora {
 namespace {
 
@@ -263,22 +261,6 @@ TEST(AutoSizeRect, KeepsTheEdgeOrCentreTheAlignmentNames) {
     EXPECT_EQ(AutoSizeRect(old, 40, 10, LinkAlign::Left, true), (LinkRect{100, 55, 40, 10}));
     // Growing works the same way.
     EXPECT_EQ(AutoSizeRect(old, 120, 30, LinkAlign::Right, true), (LinkRect{60, 45, 120, 30}));
-}
-
-TEST(ShowHelp, OpensTheHelpFileInTheProgramsFolder) {
-    ScriptedShell shell;
-    ShowHelp(shell, "/opt/velmora/bin/");
-    EXPECT_EQ(shell.opened, std::vector<std::string>{"/opt/velmora/bin/Help_Velmora.chm"});
-}
-
-TEST(ShowHelp, FailureIsNotReportedAndNothingElseIsTried) {
-    ScriptedShell shell;
-    shell.openResults = {kShellNoAssociation};
-    shell.htmlCommand = "browser %1";
-    ShowHelp(shell, "/opt/velmora/bin/");
-    EXPECT_EQ(shell.opened.size(), 1u);
-    EXPECT_EQ(shell.htmlQueries, 0);
-    EXPECT_TRUE(shell.ran.empty());
 }
 
 }  // namespace

@@ -42,6 +42,10 @@ class FakeMainWindowView : public MainWindowView {
     void StopTimer(int id) override { timerStops.push_back(id); }
     void SetCursor(CursorShape shape) override { cursors.push_back(shape); }
     void ShowAbout() override { ++abouts; }
+    bool ShowHelpBook(const std::string& book, const std::string& project) override {
+        helpShown.push_back({book, project});
+        return helpReadable;
+    }
     void ShowContextMenu(std::int32_t, std::int32_t) override { ++contextMenus; }
     void CloseWindow() override { ++closes; }
 
@@ -61,6 +65,8 @@ class FakeMainWindowView : public MainWindowView {
     int abouts = 0;
     int contextMenus = 0;
     int closes = 0;
+    std::vector<std::pair<std::string, std::string>> helpShown;  // book, project
+    bool helpReadable = true;
 };
 
 // Starts and re-starts; every other operation fails. Counts what the window asked of it.

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -182,6 +184,40 @@ TEST_F(MainWindowListingTest, ASearchShowsItsFindsWhateverTheirCount) {
         EXPECT_EQ(selected == kNoNode ? "" : tree.Node(selected)->text, c.selected) << c.mask;
     }
     EXPECT_TRUE(prompts.Boxes().empty());
+}
+
+// Each of these shows the wait cursor while it works; none may leave it behind.
+TEST_F(MainWindowListingTest, EveryHandlerEndsTheWaitItShowed) {
+    struct Case {
+        const char* what;
+        std::function<void()> run;
+    };
+    const Case cases[] = {
+        {"Get File List",
+         [&] {
+             w.Phone().State().SetCurrentVolumeLetter('a');
+             w.Click(kIdGetFileList);
+         }},
+        {"a volume click", [&] { tree.Select(tree.FindChild(tree.Root(), "/b")); }},
+        {"Search", [&] { w.Click(kIdSearch); }},
+        {"Restart", [&] { w.Click(kIdRestart); }},
+        {"Suspend", [&] { w.Click(kIdSuspend); }},
+        {"a device notification", [&] { w.OnEvent(WindowEvent::DeviceListChanged); }},
+        {"the poll", [&] { w.OnEvent(WindowEvent::Timer, kPollTimer); }},
+        {"an interface switch", [&] { w.Command(kCmdRs232); }},
+    };
+    for (const Case& c : cases) {
+        view.cursors.clear();
+        c.run();
+        pst.AttachPhone(1);  // back at once from a restart
+        ASSERT_FALSE(view.cursors.empty()) << c.what << " showed no wait";
+        EXPECT_EQ(view.cursors.front(), CursorShape::Wait) << c.what;
+        EXPECT_EQ(view.cursors.back(), CursorShape::Arrow) << c.what;
+        EXPECT_EQ(std::count(view.cursors.begin(), view.cursors.end(), CursorShape::Wait),
+                  std::count(view.cursors.begin(), view.cursors.end(), CursorShape::Arrow))
+            << c.what;
+        w.OnEvent(WindowEvent::Timer, kPollTimer);  // no poll stays scheduled
+    }
 }
 
 }  // namespace

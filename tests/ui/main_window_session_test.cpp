@@ -139,5 +139,37 @@ TEST_F(MainWindowSessionTest, PollDuringAJobKeepsTheLock) {
     EXPECT_FALSE(window.MenuEnabled(kCmdUsb));
 }
 
+TEST_F(MainWindowSessionTest, WithSeveralPhonesThePollAsksOnceAndAPickReadsThatPhone) {
+    for (const std::vector<std::uint16_t>& attached :
+         {std::vector<std::uint16_t>{1, 2}, std::vector<std::uint16_t>{3, 4, 5},
+          std::vector<std::uint16_t>{}}) {
+        prompts.Clear();
+        pst.devices = attached;
+        NotifyAndTick();
+        ASSERT_EQ(prompts.Boxes().size(), 1u) << attached.size() << " phones";
+        EXPECT_EQ(prompts.Boxes()[0].text, "Device not selected.");
+        EXPECT_EQ(prompts.Boxes()[0].title, "Velmora");
+        EXPECT_EQ(window.StatusPart(4).text, "Operation failed!!!");
+    }
+
+    // The user picks the second phone: its facts are read at once, nothing more is asked.
+    prompts.Clear();
+    pst.devices = {1, 2};
+    NotifyAndTick();
+    prompts.Clear();
+    ScriptPhone();
+    window.DeviceChosen(1);
+    EXPECT_TRUE(prompts.Boxes().empty());
+    EXPECT_EQ(VolumeNodes(), (std::vector<std::string>{"/a", "/b"}));
+    EXPECT_EQ(tree.RootText(), "E398  (FSAC v.2.1)");
+    EXPECT_EQ(window.StatusPart(3).text, "1.5 kb free");
+    EXPECT_EQ(window.StatusPart(2).text, "path not selected");
+    EXPECT_EQ(view.cursors.back(), CursorShape::Arrow);
+    // Picking the same phone again reads nothing anew.
+    const auto sends = pst.Calls().size();
+    window.DeviceChosen(1);
+    EXPECT_EQ(pst.Calls().size(), sends);
+}
+
 }  // namespace
 }  // namespace velmora

@@ -295,7 +295,8 @@ TEST_F(MainWindowTest, InterfaceSwitchChecksShowsStoresAndPollsOnce) {
     EXPECT_TRUE(w.PollingActive());
     ASSERT_EQ(view.timerStarts.size(), 1u);
     EXPECT_EQ(view.timerStarts[0], (std::pair<int, int>{kPollTimer, 500}));
-    EXPECT_EQ(view.cursors.back(), CursorShape::Wait);
+    // Waiting showed while the handler worked, and ended with it: the poll is not yet due.
+    EXPECT_EQ(view.cursors, (std::vector<CursorShape>{CursorShape::Wait, CursorShape::Arrow}));
 
     // Back to USB while the poll is still scheduled: no second timer.
     w.Command(kCmdUsb);

@@ -3,7 +3,9 @@
 // on searching.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <thread>
 
 #include "base/lang_string.h"
 #include "support/fakes.h"
@@ -86,6 +88,13 @@ TEST_F(WindowStateTest, SearchButtonAndMaskBoxAreEnabledTogether) {
         EXPECT_EQ(w.Control(kIdSearch).enabled, step.search) << step.what;
         EXPECT_EQ(w.Control(kIdSearchMask).enabled, step.mask) << step.what;
     }
+}
+
+TEST_F(WindowStateTest, AWorkerOrAnIdleWindowShowsNoWait) {
+    view.cursors.clear();
+    w.ShowWaitCursor();
+    std::thread([&] { w.ShowWaitCursor(); }).join();
+    EXPECT_TRUE(view.cursors.empty());
 }
 
 }  // namespace

@@ -1,0 +1,45 @@
+// One running copy per user. The lock is an flock on a file in the user's runtime folder: the
+// system releases it with the process however that ends, so a crash or kill -9 leaves nothing
+// stale behind, and only a copy that really runs holds it.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace velmora {
+
+enum class InstanceLockState {
+    Acquired,        // this is the only copy
+    AnotherRunning,  // a running copy holds the lock
+    Unavailable,     // no lock could be made; the copy runs without one
+};
+
+class SingleInstanceLock {
+  public:
+    // Takes the lock at once; an empty path gives Unavailable.
+    explicit SingleInstanceLock(const std::filesystem::path& file);
+    ~SingleInstanceLock();
+    SingleInstanceLock(const SingleInstanceLock&) = delete;
+    SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
+
+    InstanceLockState State() const { return m_state; }
+    // Why the lock is unavailable: the file and the system's reason.
+    const std::string& Problem() const { return m_problem; }
+
+  private:
+    int m_fd = -1;
+    InstanceLockState m_state = InstanceLockState::Unavailable;
+    std::string m_problem;
+};
+
+inline constexpr int kStrNoInstanceLock = 407;
+
+// The line for standard error when the lock is unavailable, in the current language.
+std::string InstanceLockMessage(const SingleInstanceLock& lock);
+
+// $XDG_RUNTIME_DIR/velmora.lock, else $HOME/.velmora.lock; nothing when neither is an absolute
+// path. The arguments are the two variables' values.
+std::optional<std::filesystem::path> InstanceLockPath(const char* runtimeDir, const char* home);
+
+}  // namespace velmora

@@ -1,0 +1,218 @@
+// The real window's help viewer, keys, accessible names and icons under Xvfb: F1 opens the
+// book built beside the program, in the window's language; the list's keys reach the command
+// map; unlabelled controls carry names a screen reader hears.
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Velmora developers
+#include <gtest/gtest.h>
+#include <wx/filesys.h>
+#include <wx/fs_arc.h>
+#include <wx/html/helpctrl.h>
+#include <wx/html/helpfrm.h>
+#include <wx/listctrl.h>
+#include <wx/statbmp.h>
+#include <wx/treectrl.h>
+#include <wx/uiaction.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/lang_string.h"
+#include "gui/accessible_names_gtk.h"
+#include "gui/file_list_view.h"
+#include "gui/icons.h"
+#include "gui/main_frame.h"
+#include "gui_pump.h"
+#include "support/fakes.h"
+#include "ui/accessible_names.h"
+#include "ui/help.h"
+#include "ui/main_window_fakes.h"
+#include "ui/main_window_ids.h"
+
+namespace velmora {
+namespace {
+
+using test::PumpUntil;
+using test::Utf8;
+
+wxTreeCtrl* FindTree(wxWindow* window) {
+    for (wxWindow* child : window->GetChildren()) {
+        if (auto* tree = dynamic_cast<wxTreeCtrl*>(child)) return tree;
+        if (auto* found = FindTree(child)) return found;
+    }
+    return nullptr;
+}
+
+std::vector<std::string> VisibleContents(wxTreeCtrl& tree) {
+    std::vector<std::string> texts;
+    for (wxTreeItemId item = tree.GetFirstVisibleItem(); item.IsOk();
+         item = tree.GetNextVisible(item)) {
+        texts.push_back(Utf8(tree.GetItemText(item)));
+    }
+    return texts;
+}
+
+class HelpWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override { SetLanguageIndex(kLanguageEnglish); }
+    void TearDown() override {
+        if (m_frame) {
+            m_frame->CloseWindow();
+            EXPECT_TRUE(PumpUntil([] { return wxTopLevelWindows.IsEmpty(); }));
+        }
+        SetLanguageIndex(kLanguageEnglish);
+    }
+
+    MainFrame& Open() {
+        m_frame = new MainFrame(pst, user, shell, VELMORA_BUILT_PROGRAM_DIR);
+        m_frame->Show();
+        m_frame->Raise();
+        EXPECT_TRUE(PumpUntil([&] { return m_frame->IsShownOnScreen(); }));
+        return *m_frame;
+    }
+
+    // A real key press where the window has the pointer and the focus.
+    void Press(wxWindow* target, int key, int modifiers = wxMOD_NONE) {
+        wxUIActionSimulator sim;
+        sim.MouseMove(target->GetScreenRect().GetPosition() + wxPoint(20, 40));
+        PumpUntil([] { return false; }, std::chrono::milliseconds(100));
+        target->SetFocus();
+        PumpUntil([&] { return target->HasFocus() || wxWindow::FindFocus() != nullptr; });
+        sim.Char(key, modifiers);
+        PumpUntil([] { return false; }, std::chrono::milliseconds(200));
+    }
+
+    wxHtmlHelpFrame* HelpFrame() {
+        auto* controller = m_frame->Help().Controller();
+        return controller ? controller->GetFrame() : nullptr;
+    }
+
+    test::StartOnlyPst pst;
+    test::MemorySettingsStore user;
+    test::NullShell shell;
+    MainFrame* m_frame = nullptr;
+};
+
+TEST_F(HelpWindowTest, F1OpensTheHelpWindowWithItsContentsInTheWindowsLanguage) {
+    auto& frame = Open();
+    Press(frame.Control(kIdFileList), WXK_F1);
+    ASSERT_TRUE(PumpUntil([&] { return HelpFrame() && HelpFrame()->IsShownOnScreen(); }));
+    EXPECT_EQ(Utf8(HelpFrame()->GetTitle()), "Velmora Help");
+    wxTreeCtrl* contents = FindTree(HelpFrame());
+    ASSERT_NE(contents, nullptr);
+    const auto english = VisibleContents(*contents);
+    ASSERT_GE(english.size(), 20u);
+    EXPECT_EQ(english[0], "Velmora Help");
+    EXPECT_NE(std::find(english.begin(), english.end(), "Attaching a phone"), english.end());
+    EXPECT_NE(std::find(english.begin(), english.end(), "Get File List"), english.end());
+
+    // After a switch, the same key shows the Russian book.
+    frame.Model().SwitchLanguageTo(kLanguageRussian);
+    Press(frame.Control(kIdFileList), WXK_F1);
+    ASSERT_TRUE(PumpUntil([&] { return HelpFrame() && HelpFrame()->IsShownOnScreen(); }));
+    EXPECT_EQ(Utf8(HelpFrame()->GetTitle()), "Справка Velmora");
+    contents = FindTree(HelpFrame());
+    ASSERT_NE(contents, nullptr);
+    const auto russian = VisibleContents(*contents);
+    EXPECT_EQ(russian.size(), english.size());
+    EXPECT_NE(std::find(russian.begin(), russian.end(), "Подключение телефона"), russian.end());
+}
+
+TEST_F(HelpWindowTest, EveryContentsAndIndexEntryOfBothProjectsIsAPageOfTheBook) {
+    const auto book = FindHelpBook(VELMORA_BUILT_PROGRAM_DIR);
+    ASSERT_TRUE(book);
+    static const bool handlerAdded = [] {
+        wxFileSystem::AddHandler(new wxArchiveFSHandler);
+        return true;
+    }();
+    ASSERT_TRUE(handlerAdded);
+    for (const char* project : {"Help_Velmora.hhp", "Help_Velmora_ru.hhp"}) {
+        wxHtmlHelpController controller;
+        const wxString url =
+            wxFileSystem::FileNameToURL(wxFileName(wxString::FromUTF8(*book))) + "#zip:";
+        ASSERT_TRUE(controller.AddBook(url + project)) << project;
+        const auto* data = controller.GetHelpData();
+        ASSERT_GE(data->GetContentsArray().size(), 20u) << project;
+        ASSERT_GE(data->GetIndexArray().size(), 30u) << project;
+        std::set<std::string> missing;
+        wxFileSystem files;
+        for (const auto* items : {&data->GetContentsArray(), &data->GetIndexArray()}) {
+            for (std::size_t i = 0; i < items->size(); ++i) {
+                const wxString page = (*items)[i].GetFullPath().BeforeFirst('#');
+                std::unique_ptr<wxFSFile> file(files.OpenFile(page));
+                if (!file) missing.insert(Utf8(page));
+            }
+        }
+        EXPECT_EQ(missing, std::set<std::string>{}) << project;
+    }
+}
+
+TEST_F(HelpWindowTest, TheListsKeysReachTheCommandMapAndCtrlASelectsEveryRow) {
+    auto& frame = Open();
+    std::vector<int> clicked;
+    for (int id : {kIdDelete, kIdGetFileList}) {
+        frame.Model().Commands().Set({WindowEvent::Clicked, id},
+                                     [&clicked, id](const EventArgs&) { clicked.push_back(id); });
+    }
+    std::vector<int> opened;
+    frame.Model().Commands().Set(
+        {WindowEvent::ListDoubleClick, kIdFileList},
+        [&opened](const EventArgs& args) { opened.push_back(args.param); });
+    auto& rows =
+        const_cast<FileListCtrl&>(dynamic_cast<FileListView&>(*frame.Control(kIdFileList)).Model());
+    rows.FillFolder(std::vector<FolderMatch>(3));
+    rows.SetRowSelected(1, true);
+    wxWindow* list = frame.Control(kIdFileList);
+
+    Press(list, WXK_DELETE);
+    Press(list, WXK_F5);
+    EXPECT_EQ(clicked, (std::vector<int>{kIdDelete, kIdGetFileList}));
+    Press(list, WXK_RETURN);
+    ASSERT_EQ(opened.size(), 1u);  // once, though the list would open it by itself too
+    Press(list, 'A', wxMOD_CONTROL);
+    EXPECT_EQ(rows.SelectedRows(), (std::vector<int>{0, 1, 2}));
+    auto* view = static_cast<wxListCtrl*>(list);
+    EXPECT_EQ(view->GetSelectedItemCount(), 3);
+}
+
+TEST_F(HelpWindowTest, UnlabelledControlsCarryTheirAccessibleNamesInTheWindowsLanguage) {
+    auto& frame = Open();
+    const int ids[] = {kIdDeviceList, kIdUploadPath,   kIdTree,       kIdSearchMask, kIdFileList,
+                       kIdProgress,   kIdFileProgress, kIdLeaveBytes, kIdStatusBar};
+    for (std::int32_t language : {kLanguageEnglish, kLanguageRussian}) {
+        frame.Model().SwitchLanguageTo(language);
+        PumpUntil([] { return false; }, std::chrono::milliseconds(100));
+        for (int id : ids) {
+            EXPECT_EQ(AccessibleName(frame.Control(id)), AccessibleNameOf(id)) << id;
+            EXPECT_FALSE(AccessibleName(frame.Control(id)).empty()) << id;
+        }
+        EXPECT_EQ(AccessibleName(frame.StatusIcon(1)), StatusIconName(1));
+    }
+}
+
+TEST(ProgramIcons, StaySharpAtTwiceTheScaleAndTheWindowGetsEveryThemeSize) {
+    for (const auto& bundle : {ConnectedIcon(), UsbIcon(), RootIcon(), MainArtwork()}) {
+        const wxSize base = bundle.GetDefaultSize();
+        const wxBitmap doubled = bundle.GetBitmap(base * 2);
+        ASSERT_TRUE(doubled.IsOk());
+        // Drawn at the size, not blown up from the small one.
+        EXPECT_EQ(doubled.GetSize(), base * 2);
+        EXPECT_EQ(bundle.GetPreferredBitmapSizeAtScale(2.0), base * 2);
+        const wxImage image = doubled.ConvertToImage();
+        int opaque = 0;
+        for (int y = 0; y < image.GetHeight(); ++y) {
+            for (int x = 0; x < image.GetWidth(); ++x) opaque += image.GetAlpha(x, y) > 128;
+        }
+        EXPECT_GT(opaque, image.GetWidth() * image.GetHeight() / 8);
+    }
+    const wxIconBundle icons = MainIcons();
+    ASSERT_EQ(icons.GetIconCount(), kMainIconSizes.size());
+    for (int size : kMainIconSizes) {
+        EXPECT_EQ(icons.GetIcon(wxSize(size, size), wxIconBundle::FALLBACK_NONE).GetWidth(), size);
+    }
+}
+
+}  // namespace
+}  // namespace velmora

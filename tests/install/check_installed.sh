@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Checks an installed tree (the prefix given, e.g. staging/usr): the program answers without a
+# display, the help book holds both projects, the launcher and the AppStream metadata pass the
+# desktop's validators without a remark, and the icon is there at every theme size.
+# Usage: check_installed.sh <prefix> ; needs desktop-file-validate, appstreamcli, identify.
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Velmora developers
+set -euo pipefail
+prefix="$1"
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+program="$prefix/bin/velmora"
+[ -x "$program" ] || fail "no program at $program"
+version="$("$program" --version 2>&1)" || fail "velmora --version exited $?"
+[[ "$version" == "Velmora Version "* ]] || fail "velmora --version said: $version"
+status=0
+"$program" --no-such-option 2>/dev/null || status=$?
+[ "$status" -eq 2 ] || fail "velmora --no-such-option exited $status, not 2"
+
+book="$prefix/share/velmora/Help_Velmora.htb"
+if [ -f "$book" ]; then
+  listing="$(cmake -E tar tf "$book")"
+  for file in Help_Velmora.hhp Help_Velmora_ru.hhp index.html ru/index.html velmora.css; do
+    grep -qx "$file" <<<"$listing" || fail "the help book lacks $file"
+  done
+else
+  fail "no help book at $book"
+fi
+
+desktop="$prefix/share/applications/velmora.desktop"
+if [ -f "$desktop" ]; then
+  remarks="$(desktop-file-validate "$desktop" 2>&1)" || fail "desktop-file-validate failed"
+  [ -z "$remarks" ] || fail "desktop-file-validate: $remarks"
+  icon="$(sed -n 's/^Icon=//p' "$desktop")"
+  exec_name="$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")"
+  [ -x "$prefix/bin/$exec_name" ] || fail "the launcher starts $exec_name, which is not installed"
+else
+  fail "no launcher at $desktop"
+fi
+
+metainfo="$(ls "$prefix"/share/metainfo/*.metainfo.xml 2>/dev/null | head -n 1)"
+if [ -n "$metainfo" ]; then
+  appstreamcli validate --no-net "$metainfo" >/dev/null || {
+    appstreamcli validate --no-net "$metainfo" >&2
+    fail "appstreamcli validate failed"
+  }
+  grep -q '<launchable type="desktop-id">velmora.desktop</launchable>' "$metainfo" ||
+    fail "the metadata does not launch velmora.desktop"
+  grep -q '<screenshot' "$metainfo" || fail "the metadata has no screenshot"
+  grep -q '<release version="[0-9]' "$metainfo" || fail "the metadata has no release"
+else
+  fail "no AppStream metadata under $prefix/share/metainfo"
+fi
+
+for size in 16 22 24 32 48 64 128 256; do
+  png="$prefix/share/icons/hicolor/${size}x${size}/apps/${icon:-velmora}.png"
+  if [ -f "$png" ]; then
+    actual="$(identify -format '%wx%h' "$png")"
+    [ "$actual" = "${size}x${size}" ] || fail "$png is $actual"
+  else
+    fail "no $png"
+  fi
+done
+[ -f "$prefix/share/icons/hicolor/scalable/apps/${icon:-velmora}.svg" ] || fail "no scalable icon"
+[ -f "$prefix/share/man/man1/velmora.1" ] || fail "no manual page"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures problem(s) in $prefix" >&2
+  exit 1
+fi
+echo "installed tree $prefix: all checks passed"
