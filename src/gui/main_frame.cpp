@@ -22,6 +22,7 @@
 
 #include <algorithm>
 
+#include "base/system_clock.h"
 #include "gui/about_dialog.h"
 #include "gui/accessible_names_gtk.h"
 #include "gui/icons.h"
@@ -126,6 +127,9 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     m_download = std::make_unique<MainWindowDownload>(
         MainWindowDownloadParts{*m_model, *m_library, TheFileList(), m_treeModel, m_fileRows, shell,
                                 std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui)});
+    m_upload = std::make_unique<MainWindowUpload>(MainWindowUploadParts{
+        *m_model, *m_library, TheFileList(), m_treeModel, m_fileRows, *m_icons, TheSystemClock(),
+        std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui)});
     for (const auto& control : m_model->Controls()) ControlChanged(control.id);
     RebuildMenuBar();
     BindInput();
@@ -143,6 +147,7 @@ MainFrame::~MainFrame() {
     DestroyChildren();
     m_files.reset();
     m_download.reset();
+    m_upload.reset();
     m_listing.reset();
     m_model.reset();
 }
@@ -275,6 +280,11 @@ void MainFrame::BindInput() {
     });
     m_list->SetHeadingClickHandler([this](int column) {
         if (!m_closing) m_model->OnEvent(WindowEvent::ListColumnClick, kIdFileList, {column});
+    });
+    // A file manager's drop arrives as local paths; the window decides what happens.
+    m_list->SetDropHandler([this](const std::vector<std::string>& paths) {
+        if (!m_closing)
+            m_model->OnEvent(WindowEvent::FilesDropped, kIdFileList, EventArgs{.paths = paths});
     });
     m_list->SetActivateHandler([this](int row) {
         if (!m_closing) m_model->OnEvent(WindowEvent::ListDoubleClick, kIdFileList, {row});

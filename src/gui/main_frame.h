@@ -27,6 +27,7 @@
 #include "ui/main_window_download.h"
 #include "ui/main_window_files.h"
 #include "ui/main_window_listing.h"
+#include "ui/main_window_upload.h"
 #include "ui/session_tree.h"
 #include "ui/volume_tree.h"
 
@@ -55,6 +56,8 @@ class MainFrame : public wxFrame, public MainWindowView {
 
     MainWindow& Model() { return *m_model; }
     Prompts& WindowPrompts() { return m_windowPrompts; }
+    // Boxes and dialogs answered by standIn instead of the user (null: shown again).
+    void AnswerPromptsFrom(Prompts* standIn) { m_prompts.SetStandIn(standIn); }
     // The control with that dialog id (the status bar is 123), or null.
     wxWindow* Control(int id) const;
     wxStatusBar* Status() const { return m_status; }
@@ -132,6 +135,8 @@ class MainFrame : public wxFrame, public MainWindowView {
     std::unique_ptr<MainWindowFiles> m_files;
     HelpViewer m_help;
     std::unique_ptr<MainWindowDownload> m_download;
+    // Upload, dropped files and Fill space on the same models.
+    std::unique_ptr<MainWindowUpload> m_upload;
 
     wxPanel* m_panel = nullptr;
     wxChoice* m_devices = nullptr;

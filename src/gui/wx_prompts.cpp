@@ -68,6 +68,10 @@ bool WxPrompts::OnWindowThread(const std::function<void()>& task) {
 PromptAnswer WxPrompts::MessageBox(const MessageBoxRequest& request) {
     PromptAnswer answer = UnshownAnswer(request.buttons);
     OnWindowThread([&] {
+        if (m_standIn) {
+            answer = m_standIn->MessageBox(request);
+            return;
+        }
         wxMessageDialog box(m_parent, FromUtf8(request.text), FromUtf8(request.title),
                             ButtonStyle(request.buttons) | IconStyle(request.icon));
         answer = Answer(box.ShowModal());
@@ -78,6 +82,10 @@ PromptAnswer WxPrompts::MessageBox(const MessageBoxRequest& request) {
 std::optional<std::string> WxPrompts::SaveFile(const SaveFileRequest& request) {
     std::optional<std::string> chosen;
     OnWindowThread([&] {
+        if (m_standIn) {
+            chosen = m_standIn->SaveFile(request);
+            return;
+        }
         wxFileDialog dialog(m_parent, FromUtf8(request.title), FromUtf8(request.initialFolder),
                             FromUtf8(request.fileName), wxFileSelectorDefaultWildcardStr,
                             wxFD_SAVE | (request.overwritePrompt ? wxFD_OVERWRITE_PROMPT : 0));
@@ -89,6 +97,10 @@ std::optional<std::string> WxPrompts::SaveFile(const SaveFileRequest& request) {
 std::vector<std::string> WxPrompts::OpenFiles(const OpenFilesRequest& request) {
     std::vector<std::string> chosen;
     OnWindowThread([&] {
+        if (m_standIn) {
+            chosen = m_standIn->OpenFiles(request);
+            return;
+        }
         wxFileDialog dialog(m_parent, FromUtf8(request.title), FromUtf8(request.initialFolder),
                             wxEmptyString, wxFileSelectorDefaultWildcardStr,
                             wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);

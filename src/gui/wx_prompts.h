@@ -21,6 +21,9 @@ class WxPrompts : public Prompts {
     // The owner is closing: from now on nothing is shown and every call gets the answer of a
     // box that could not be shown. Any thread.
     void Close() { m_closed.store(true); }
+    // Answers every call from standIn, still on the window's thread, instead of showing a
+    // box or dialog: for runs that script the user's answers. Null shows them again.
+    void SetStandIn(Prompts* standIn) { m_standIn = standIn; }
 
     PromptAnswer MessageBox(const MessageBoxRequest& request) override;
     std::optional<std::string> SaveFile(const SaveFileRequest& request) override;
@@ -33,6 +36,7 @@ class WxPrompts : public Prompts {
     UiThread* m_ui;
     wxWindow* m_parent = nullptr;
     std::atomic<bool> m_closed{false};
+    Prompts* m_standIn = nullptr;
 };
 
 }  // namespace velmora

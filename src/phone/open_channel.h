@@ -23,6 +23,8 @@ inline constexpr const char* kTitleInterfaceError = "Interface error";
 
 inline constexpr int kStrCantGetPhoneInterface = 109;
 inline constexpr int kStrCantOpenFile = 110;
+inline constexpr int kStrCantWriteFile = 112;
+inline constexpr int kStrCantCloseFile = 116;
 inline constexpr int kStrOperationFailed = 111;
 inline constexpr int kStrCantDeleteFile = 128;
 inline constexpr int kStrDeviceNotSelected = 117;

@@ -525,7 +525,9 @@ SimReply SimPhone::Fsac(std::span<const std::uint8_t> request, std::size_t maxRe
 }
 
 SimReply SimPhone::Open(std::span<const std::uint8_t> request) {
-    if (request.size() < 8) return Fail();
+    // One file at a time: a phone with a file open refuses to open another until it is
+    // closed.
+    if (request.size() < 8 || m_openPath) return Fail();
     auto phonePath = PathAt(request, kPathOffsetOpen);
     if (!phonePath) return Fail();
     auto host = HostPath(*phonePath);
@@ -546,6 +548,8 @@ SimReply SimPhone::Open(std::span<const std::uint8_t> request) {
         indexChanged = true;
     }
     if (indexChanged) SaveIndex();
+    const Volume* volume = VolumeOf(*phonePath);
+    m_freeAtOpen = volume ? volume->capacity - UsedBytes(*volume) : 0;
     m_openPath = *phonePath;
     m_written = false;
     m_position = 0;
@@ -582,21 +586,19 @@ SimReply SimPhone::Write(std::span<const std::uint8_t> request) {
     if (request.size() - 8 < count) return Fail();
     auto host = HostPath(*m_openPath);
     if (!host) return Fail();
-    const Volume* volume = VolumeOf(*m_openPath);
-    std::uint64_t oldSize = 0;
-    {
+    if (!m_written) {
+        // The first write replaces the old contents, so their room is free for it.
         const HostFile file(*host, O_RDONLY);
         if (!file.Ok()) return Fail();
-        oldSize = file.Size();
+        m_freeAtOpen += static_cast<std::int64_t>(file.Size());
     }
-    // The first write replaces the old contents, so their room is free for it.
-    std::int64_t free = volume->capacity - UsedBytes(*volume);
-    if (!m_written) free += static_cast<std::int64_t>(oldSize);
-    if (static_cast<std::int64_t>(count) > free) return Fail();
+    // A full phone takes nothing of a write that does not fit.
+    if (static_cast<std::int64_t>(count) > m_freeAtOpen) return Fail();
     if (!WriteHostFile(*host, request.subspan(8, static_cast<std::size_t>(count)), m_written)) {
         return Fail();
     }
     m_written = true;
+    m_freeAtOpen -= static_cast<std::int64_t>(count);
     return Ok();
 }
 

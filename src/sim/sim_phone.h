@@ -126,6 +126,9 @@ class SimPhone {
     std::optional<std::string> m_openPath;  // phone path of the open file
     bool m_written = false;                 // a write since the open: later ones append
     std::uint64_t m_position = 0;
+    // The room the open file's volume had at the open, beside the file's own old contents,
+    // less what was written since: a write need not walk the image.
+    std::int64_t m_freeAtOpen = 0;
 
     std::vector<SearchEntry> m_results;
     std::size_t m_nextResult = 0;

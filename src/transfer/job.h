@@ -94,6 +94,8 @@ class JobRun {
     // Per-file bar range 0..size at position 0 / at a position; nothing when it is hidden.
     void StartFileBar(std::int32_t size);
     void SetFileBar(std::int32_t position);
+    // Hides the per-file bar if it is shown: a job that still has work after its files.
+    void HideFileBar();
 
     // EnableControls(0, 0); may be called once per file.
     void Lock();
@@ -120,8 +122,6 @@ class JobRun {
     void End() noexcept;
 
   private:
-    void HideFileBar();
-
     JobWindow& m_window;
     int m_exceptionsAtStart;
     bool m_fileBarShown = false;

@@ -18,7 +18,6 @@ namespace velmora {
 // How often a read that delivers nothing is asked again before the read counts as refused.
 inline constexpr int kEmptyReadRetries = 3;
 
-inline constexpr int kStrCantCloseFile = 116;
 inline constexpr int kStrCantReadFile = 123;
 inline constexpr int kStrDownloadInterrupted = 125;
 

@@ -17,6 +17,7 @@ constexpr int kKbPerSecString = 135;
 constexpr int kWritingString = 108;
 constexpr int kBytesReadString = 124;
 constexpr int kBytesWroteString = 114;
+constexpr int kWritingDataString = 133;
 
 // Counts stay signed 32-bit as the bars take them; a phone that delivers more than announced
 // must not wrap them.
@@ -77,7 +78,10 @@ void ShowTransferRate(std::int64_t startTime, std::int32_t bytesDone, JobWindow&
 std::string ProgressMessage(TransferDirection direction, std::int32_t bytesDone,
                             std::int32_t bytesTotal) {
     const bool reading = direction == TransferDirection::Reading;
-    return LoadLangString(reading ? kStrReadingFromPhone : kWritingString) + " " +
+    const int action = reading                                     ? kStrReadingFromPhone
+                       : direction == TransferDirection::Filling ? kWritingDataString
+                                                                   : kWritingString;
+    return LoadLangString(action) + " " +
            std::to_string(bytesDone) + " " + LoadLangString(kStrFrom) + " " +
            std::to_string(bytesTotal) + " " +
            LoadLangString(reading ? kBytesReadString : kBytesWroteString);

@@ -33,9 +33,10 @@ std::optional<TransferRateTexts> TransferRate(std::int64_t startTime, std::int64
 void ShowTransferRate(std::int64_t startTime, std::int32_t bytesDone, JobWindow& window,
                       std::int32_t bytesTotal, Clock& clock);
 
-enum class TransferDirection { Reading, Writing };
+// Filling writes filler data, and says so.
+enum class TransferDirection { Reading, Writing, Filling };
 
-// "Reading file from phone... 3072 from 10240 bytes read" and its writing counterpart.
+// "Reading file from phone... 3072 from 10240 bytes read" and its writing counterparts.
 std::string ProgressMessage(TransferDirection direction, std::int32_t bytesDone,
                             std::int32_t bytesTotal);
 

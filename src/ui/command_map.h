@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace velmora {
@@ -18,6 +19,7 @@ enum class WindowEvent {
     ListDoubleClick,    // id = the list
     Timer,              // id = the timer
     DeviceListChanged,  // the phone library's refresh notification
+    FilesDropped,       // id = the list; paths = the dropped local paths
     HelpRequest,        // F1
     Cancel,             // Escape or the close box
 };
@@ -26,6 +28,7 @@ struct EventArgs {
     std::int32_t param = 0;
     std::int32_t x = 0;
     std::int32_t y = 0;
+    std::vector<std::string> paths = {};
 };
 
 struct EventKey {

@@ -30,7 +30,6 @@ inline constexpr int kStrDeletingCanceled = 154;
 inline constexpr int kStrDeletingFiles = 127;
 inline constexpr int kStrDeletingInterrupted = 129;
 inline constexpr int kStrFilesDeleted = 130;
-inline constexpr int kStrCantCloseFile = 116;
 inline constexpr int kStrSettingAttributes = 167;
 inline constexpr int kStrAttributesChanged = 168;
 inline constexpr int kStrSettingAttributesInterrupted = 169;

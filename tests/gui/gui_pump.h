@@ -3,6 +3,7 @@
 
 #include <wx/app.h>
 #include <wx/string.h>
+#include <wx/treectrl.h>
 
 #include <chrono>
 #include <string>
@@ -26,6 +27,17 @@ bool PumpUntil(Pred done, std::chrono::milliseconds limit = std::chrono::seconds
 
 inline std::string Utf8(const wxString& s) {
     return s.utf8_string();
+}
+
+// The child of parent with that text, or an invalid item.
+inline wxTreeItemId ChildNamed(wxTreeCtrl& tree, const wxTreeItemId& parent,
+                               const std::string& text) {
+    wxTreeItemIdValue cookie;
+    for (auto item = tree.GetFirstChild(parent, cookie); item.IsOk();
+         item = tree.GetNextChild(parent, cookie)) {
+        if (Utf8(tree.GetItemText(item)) == text) return item;
+    }
+    return {};
 }
 
 }  // namespace velmora::test

@@ -49,6 +49,7 @@ namespace {
 
 constexpr auto kSearchNext = static_cast<std::uint32_t>(FsacOp::SearchNext);
 
+using test::ChildNamed;
 using test::PumpUntil;
 using test::Utf8;
 
@@ -136,15 +137,6 @@ std::vector<std::string> ChildTexts(wxTreeCtrl& tree, const wxTreeItemId& parent
         texts.push_back(Utf8(tree.GetItemText(item)));
     }
     return texts;
-}
-
-wxTreeItemId ChildNamed(wxTreeCtrl& tree, const wxTreeItemId& parent, const std::string& text) {
-    wxTreeItemIdValue cookie;
-    for (auto item = tree.GetFirstChild(parent, cookie); item.IsOk();
-         item = tree.GetNextChild(parent, cookie)) {
-        if (Utf8(tree.GetItemText(item)) == text) return item;
-    }
-    return {};
 }
 
 // The colour GTK draws at a fraction of a widget's width: the middle one of the opaque pixels

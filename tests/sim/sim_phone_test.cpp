@@ -98,6 +98,10 @@ TEST(SimFiles, AttributesKeptOrSet) {
     ASSERT_EQ(rig.Send(CloseRequest(), 2).rc, 0);
     EXPECT_EQ(Attributes(rig, "/a/x.dat"), 0x03);
     EXPECT_EQ(rig.Download("/a/x.dat"), "5678");
+    ASSERT_EQ(rig.Upload("/a/x.dat", "fill", 0), 0);
+    EXPECT_EQ(Attributes(rig, "/a/x.dat"), 0) << "an open with 0 clears them";
+    ASSERT_EQ(rig.Send(change, 2).rc, 0);
+    ASSERT_EQ(rig.Send(CloseRequest(), 2).rc, 0);
 
     ASSERT_EQ(rig.Send(SearchStartRequest("/a/x.dat"), 2).rc, 0);
     SendResult entry = rig.Send(SearchNextRequest(true));
@@ -105,6 +109,22 @@ TEST(SimFiles, AttributesKeptOrSet) {
     EXPECT_EQ(TextAt(entry.reply, 4, 260), "/a/x.dat");
     EXPECT_EQ(Be16At(entry.reply, 264), 0x03);
     EXPECT_EQ(Be32At(entry.reply, 268), 4u);
+}
+
+TEST(SimFiles, OneFileOpenAtATimeAndAFullPhoneTakesNothingOfARefusedWrite) {
+    TempFolder tmp;
+    SimPhoneConfig phone = TestPhone(tmp.path());
+    phone.volumes = {{'a', 1500}};
+    Rig rig({phone});
+    ASSERT_EQ(rig.Send(OpenRequest("/a/first.bin"), 2).rc, 0);
+    EXPECT_NE(rig.Send(OpenRequest("/a/second.bin"), 2).rc, 0) << "first.bin is still open";
+    ASSERT_EQ(rig.Send(WriteRequest(std::string(1024, 'a')), 2).rc, 0);
+    EXPECT_NE(rig.Send(WriteRequest(std::string(1024, 'b')), 2).rc, 0) << "476 bytes left";
+    EXPECT_EQ(std::filesystem::file_size(tmp.path() / "a" / "first.bin"), 1024u);
+    ASSERT_EQ(rig.Send(CloseRequest(), 2).rc, 0);
+    EXPECT_EQ(Be32At(rig.Send(FreeSpaceRequest('a'), 4).reply, 0), 476u);
+    EXPECT_EQ(rig.Upload("/a/second.bin", std::string(476, 'c')), 0) << "closed: opens again";
+    EXPECT_EQ(Be32At(rig.Send(FreeSpaceRequest('a'), 4).reply, 0), 0u);
 }
 
 TEST(SimFiles, DeleteRemovesFileAndEndsItsOpen) {

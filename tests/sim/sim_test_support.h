@@ -177,7 +177,10 @@ class Rig {
                         std::uint32_t attributes = 0xFFFFFFFF) {
         if (std::int32_t rc = Send(OpenRequest(path, attributes), 2).rc) return rc;
         for (std::size_t at = 0; at < data.size(); at += 1024) {
-            if (std::int32_t rc = Send(WriteRequest(data.substr(at, 1024)), 2).rc) return rc;
+            if (std::int32_t rc = Send(WriteRequest(data.substr(at, 1024)), 2).rc) {
+                Send(CloseRequest(), 2);  // a refused write still closes, as the jobs do
+                return rc;
+            }
         }
         return Send(CloseRequest(), 2).rc;
     }

@@ -1,0 +1,373 @@
+#include "ui/upload_commands.h"
+
+#include <array>
+#include <limits>
+#include <random>
+#include <utility>
+
+#include "base/lang_string.h"
+#include "base/status_sink.h"
+#include "fsac/file_search.h"
+#include "phone/open_channel.h"
+#include "transfer/job.h"
+#include "transfer/local_files.h"
+#include "transfer/phone_write.h"
+#include "transfer/transfer_progress.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr int kStrPathNotChosen = 102;
+constexpr int kStrWritingFile = 108;
+constexpr int kStrUploadInterrupted = 115;
+constexpr int kStrUploadCanceled = 126;
+constexpr int kStrNothingToLeave = 132;
+constexpr int kStrWritingData = 133;
+constexpr int kStrFillInterrupted = 134;
+constexpr int kStrNoFillName = 489;
+
+constexpr std::size_t kLeaveBytesChars = 19;  // a 20-character buffer with its terminator
+constexpr int kFillNumbers = 32768;           // rand() gives 0 to 32767
+
+}  // namespace
+
+// What a worker takes along to its thread. The commands object is reached only through the
+// proxy's Call, which does not run once the window is gone.
+struct WriteJob {
+    std::shared_ptr<JobWindowProxy> window;
+    PstLibrary* library = nullptr;
+    Clock* clock = nullptr;
+    UploadCommands* commands = nullptr;
+    std::vector<std::string> dropped;
+    bool fromDrop = false;
+};
+
+namespace {
+
+// The window's state a job reads when it starts.
+struct StartState {
+    NodeId startItem = kNoNode;
+    bool rootOrNone = true;
+    std::string startPath;  // NodePath of the start item, "/" as tail
+    std::string field;
+    std::string leaveBytes;
+    bool fileSystemFlag = false;
+    int volumeCount = 0;
+    char commandLetter = 'a';
+    std::int32_t freeSpace = 0;
+};
+
+StartState ReadStart(WriteJob& job) {
+    StartState s;
+    job.window->Call([&] {
+        auto& ports = job.commands->Ports();
+        s.startItem = ports.tree.Selection();
+        s.rootOrNone = s.startItem == kNoNode || s.startItem == ports.tree.Root();
+        s.startPath = s.startItem == kNoNode ? "" : ports.tree.NodePath(s.startItem, "/");
+        s.field = ports.window.UploadPathText();
+        s.leaveBytes = ports.window.LeaveBytesText();
+        const VolumeState& volumes = ports.window.Volumes();
+        s.fileSystemFlag = volumes.FileSystemFlag() != 0;
+        s.volumeCount = volumes.VolumeCount();
+        s.commandLetter = volumes.CommandVolumeLetter();
+        s.freeSpace = volumes.CachedFreeSpace();
+    });
+    return s;
+}
+
+// Phone paths are checked to fit before the request is built.
+FsacRequest OpenRequest(const std::string& path, std::uint32_t attributes) {
+    return BuildOpenRequest(path, attributes).Value();
+}
+
+void Status(JobRun& run, int stringId) {
+    run.window().SetStatusText(kStatusMessagePart, LoadLangString(stringId));
+}
+
+void RefreshFreeSpace(WriteJob& job) {
+    job.window->Call([&] { job.commands->Ports().window.RefreshFreeSpace(); });
+}
+
+// The entry a listing would give the file: on a phone without folders the list holds names
+// under the single volume.
+std::string ListedPath(const std::string& phonePath, bool fileSystemFlag) {
+    return fileSystemFlag ? std::string(kFlashVolume) + "/" + phonePath : phonePath;
+}
+
+void ListFile(WriteJob& job, const std::string& phonePath, std::int64_t size, bool replaced,
+              bool fileSystemFlag, bool showRow) {
+    UploadedFile file;
+    file.phonePath = ListedPath(phonePath, fileSystemFlag);
+    file.name = phonePath.substr(phonePath.rfind('/') + 1);
+    file.size = static_cast<std::int32_t>(size);
+    file.contentsReplaced = replaced;
+    // The icon source is the window's: reached only while the window is there.
+    job.window->Call([&] {
+        const std::string type = TypeText(file.phonePath);
+        IconSource& source = job.commands->Ports().icons;
+        job.commands->ListUploaded(
+            file, {source.FileTypeIcon(type, false), source.FileTypeIcon(type, true)}, showRow);
+    });
+}
+
+void RunUpload(WriteJob& job) {
+    JobRun run(*job.window);
+    const StartState start = ReadStart(job);
+    std::vector<std::string> paths;
+    if (job.fromDrop) {
+        if (start.rootOrNone) return run.RejectInput(kStrPathNotChosen);
+        paths = std::move(job.dropped);
+    } else {
+        if (start.field.empty()) return run.RejectInput(kStrPathNotChosen);
+        paths = job.window->WindowPrompts().OpenFiles({});
+        if (paths.empty()) return Status(run, kStrUploadCanceled);
+    }
+
+    const SizePass pass = MeasureLocalFiles(paths);
+    if (!pass.refused.empty()) run.RejectInput(RefusalMessage(pass.refused));
+    if (pass.files.empty()) return;
+    if (pass.total > start.freeSpace) {
+        return run.RejectInput(InsufficientSpaceMessage(pass.total, start.freeSpace));
+    }
+    // Within the free space, so within 32 bits.
+    const auto total = static_cast<std::int32_t>(pass.total);
+    const auto count = static_cast<std::int32_t>(pass.files.size());
+    run.StartProgress(total, LoadLangString(kStrWritingFile));
+    run.ShowFileBarFor(count);
+    job.window->Call([&] { job.commands->Ports().files.Grow(count); });
+    TransferMeter meter(run, *job.clock, TransferDirection::Writing, total);
+    meter.Start();
+
+    bool sent = false;
+    for (const UploadSource& local : pass.files) {
+        LocalRead read = ReadLocalFile(local.path);
+        if (read.why != FileRefusal::None) {
+            run.RejectInput(RefusalMessage({{local.path, read.why, {}}}));
+            continue;
+        }
+        // The dialog's destination is read again for every file; a drop keeps its folder.
+        std::string folder = start.startPath;
+        if (!job.fromDrop) {
+            job.window->Call([&] { folder = job.commands->Ports().window.UploadPathText(); });
+        }
+        RefusedFile refused{local.path, FileRefusal::None, {}};
+        const auto phonePath = BuildPhonePath(folder, local.name, start.fileSystemFlag, &refused);
+        if (!phonePath) {
+            run.RejectInput(RefusalMessage({refused}));
+            continue;
+        }
+        const FsacRequest open = OpenRequest(*phonePath, kOpenKeepAttributes);
+
+        run.Lock();
+        ChannelFailure why{};
+        auto channel = OpenChannel(ChannelCommand::Transfer, *job.library,
+                                   job.window->WindowPhone(), job.window->WindowPrompts(), &why);
+        if (!channel) {
+            if (why == ChannelFailure::NoDevice) continue;
+            return;  // reported; the job ends as every failure does
+        }
+        sent = true;
+        const std::int64_t size = static_cast<std::int64_t>(read.bytes.size());
+        meter.StartFile(static_cast<std::int32_t>(size));
+        const auto& bytes = read.bytes;
+        const PhoneWriteResult result = WritePhoneFile(
+            *channel, open, size,
+            [&](std::int64_t offset, std::size_t n) {
+                return std::span(bytes).subspan(static_cast<std::size_t>(offset), n);
+            },
+            meter);
+        read.bytes = {};
+
+        // The list shows what the phone holds: the bytes it accepted.
+        const bool replaced = result.bytesWritten > 0 || result.end == PhoneWriteEnd::Written;
+        const bool showRow = job.fromDrop || [&] {
+            bool same = false;
+            job.window->Call([&] {
+                auto& ports = job.commands->Ports();
+                const std::string y =
+                    start.startItem == kNoNode ? "" : ports.tree.NodePath(start.startItem, "/");
+                same = ports.window.UploadPathText() == y;
+            });
+            return same;
+        }();
+        if (const int failure = PhoneWriteFailureString(result.end)) {
+            run.Fail(failure);
+            if (result.end != PhoneWriteEnd::OpenRefused) {
+                ListFile(job, *phonePath, result.bytesWritten, replaced, start.fileSystemFlag,
+                         showRow);
+            }
+            return;
+        }
+        ListFile(job, *phonePath, result.bytesWritten, replaced, start.fileSystemFlag, showRow);
+        if (result.end == PhoneWriteEnd::Interrupted) {
+            Status(run, kStrUploadInterrupted);
+            break;
+        }
+    }
+    run.HideFileBar();
+    run.Unlock();
+    if (sent) RefreshFreeSpace(job);
+}
+
+// Decimal digits from the start of the field, at most what its buffer holds; saturated
+// rather than wrapped.
+std::int64_t LeaveBytes(std::string_view text) {
+    text = text.substr(0, kLeaveBytesChars);
+    std::int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') break;
+        if (value > (std::numeric_limits<std::int64_t>::max() - (c - '0')) / 10) {
+            return std::numeric_limits<std::int64_t>::max();
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+std::string FillPath(const StartState& start, int number) {
+    const std::string name = "fillspace_" + std::to_string(number) + ".rnd";
+    if (start.fileSystemFlag) return name;
+    const char letter = start.volumeCount > 1 ? start.commandLetter : 'a';
+    return std::string("/") + letter + "/" + name;
+}
+
+// A name no listed file has: drawn from the generator, drawn again while taken.
+std::optional<std::string> DrawFillPath(WriteJob& job, const StartState& start) {
+    auto taken = [&](const std::string& path) {
+        bool isTaken = true;
+        job.window->Call(
+            [&] { isTaken = job.commands->FillNameTaken(ListedPath(path, start.fileSystemFlag)); });
+        return isTaken;
+    };
+    job.clock->Seed(static_cast<unsigned>(job.clock->NowSeconds()));
+    for (int draw = 0; draw < 4 * kFillNumbers; ++draw) {
+        std::string path = FillPath(start, job.clock->Rand() % kFillNumbers);
+        if (!taken(path)) return path;
+    }
+    for (int number = 0; number < kFillNumbers; ++number) {
+        std::string path = FillPath(start, number);
+        if (!taken(path)) return path;
+    }
+    return std::nullopt;
+}
+
+void RunFill(WriteJob& job) {
+    JobRun run(*job.window);
+    const StartState start = ReadStart(job);
+    if (start.volumeCount > 1 && start.rootOrNone) return run.RejectInput(kStrVolumeNotSelected);
+    const std::int64_t amount = std::int64_t{start.freeSpace} - LeaveBytes(start.leaveBytes);
+    if (amount <= 0) return run.RejectInput(kStrNothingToLeave);
+    const auto total = static_cast<std::int32_t>(amount);  // at most the free space
+    run.StartProgress(total, LoadLangString(kStrWritingData));
+
+    std::array<std::uint8_t, kFsacBlockSize> filler{};
+    std::mt19937 generator{std::random_device{}()};
+    for (auto& byte : filler) byte = static_cast<std::uint8_t>(generator());
+    const auto path = DrawFillPath(job, start);
+    if (!path) return run.RejectInput(kStrNoFillName);
+    const FsacRequest open = OpenRequest(*path, kOpenFillFile);
+
+    run.Lock();
+    ChannelFailure why{};
+    auto channel = OpenChannel(ChannelCommand::Transfer, *job.library, job.window->WindowPhone(),
+                               job.window->WindowPrompts(), &why);
+    if (!channel) {
+        if (why == ChannelFailure::NoDevice) run.Unlock();
+        return;
+    }
+    job.window->Call(
+        [&] { job.commands->RememberFillName(ListedPath(*path, start.fileSystemFlag)); });
+    TransferMeter meter(run, *job.clock, TransferDirection::Filling, total);
+    meter.Start();
+    const PhoneWriteResult result = WritePhoneFile(
+        *channel, open, amount,
+        [&](std::int64_t, std::size_t n) { return std::span<const std::uint8_t>(filler).first(n); },
+        meter);
+    if (const int failure = PhoneWriteFailureString(result.end)) return run.Fail(failure);
+    if (result.end == PhoneWriteEnd::Interrupted) Status(run, kStrFillInterrupted);
+    run.Unlock();
+    RefreshFreeSpace(job);
+}
+
+}  // namespace
+
+UploadCommands::UploadCommands(UploadPorts ports) : m_ports(std::move(ports)) {}
+
+void UploadCommands::Upload() {
+    StartUpload({}, false);
+}
+
+void UploadCommands::Drop(std::vector<std::string> paths) {
+    // A drop during a job is refused without a word, and the running job is left alone.
+    if (paths.empty() || (m_ports.jobBusy && m_ports.jobBusy())) return;
+    StartUpload(std::move(paths), true);
+}
+
+std::shared_ptr<WriteJob> UploadCommands::NewJob() {
+    auto job = std::make_shared<WriteJob>();
+    job->window = m_ports.jobWindow;
+    job->library = &m_ports.library;
+    job->clock = &m_ports.clock;
+    job->commands = this;
+    return job;
+}
+
+void UploadCommands::StartUpload(std::vector<std::string> dropped, bool fromDrop) {
+    auto job = NewJob();
+    job->dropped = std::move(dropped);
+    job->fromDrop = fromDrop;
+    m_ports.startJob([job] { RunUpload(*job); });
+}
+
+void UploadCommands::FillSpace() {
+    auto job = NewJob();
+    m_ports.startJob([job] { RunFill(*job); });
+}
+
+bool UploadCommands::FillNameTaken(const std::string& path) const {
+    return m_fillNames.contains(path) || m_ports.files.Find(path) >= 0;
+}
+
+void UploadCommands::ListUploaded(const UploadedFile& file, const RowIcons& icons, bool showRow) {
+    FileList& files = m_ports.files;
+    FileListCtrl& list = m_ports.list;
+    const std::int32_t found = files.Find(file.phonePath);
+    if (found >= 0) {
+        FileEntry entry;
+        files.Update(found, [&](FileEntry& e) {
+            if (file.contentsReplaced) e.size = file.size;
+            entry = e;
+        });
+        if (!showRow) return;
+        for (int row = 0; row < list.RowCount(); ++row) {
+            if (list.Rows()[static_cast<std::size_t>(row)].cells[kColumnName] != file.name)
+                continue;
+            list.SetCell(row, kColumnAttributes, std::to_string(entry.attributes));
+            list.SetCell(row, kColumnSize, std::to_string(entry.size));
+        }
+        return;
+    }
+
+    const std::int32_t index = files.Count();
+    if (files.StorageSize() <= index) files.Grow(1);
+    FileEntry entry = MakeFileEntry(file.phonePath, file.phonePath, 0, 0, file.size);
+    entry.smallIcon = icons.smallIcon;
+    entry.largeIcon = icons.largeIcon;
+    files.SetEntry(index, entry);
+    files.SetCount(index + 1);
+    m_ports.tree.SetEntryCount(index + 1);
+    if (!showRow) return;
+    ListRow row;
+    row.cells[kColumnName] = file.name;
+    row.cells[kColumnAttributes].assign(1, '0');  // "0"; a literal trips g++ 12's -Wrestrict at -O3
+    row.cells[kColumnSize] = std::to_string(entry.size);
+    row.cells[kColumnType] = entry.type;
+    // The commands on rows find their entry through this cell.
+    row.cells[kColumnEntryIndex] = std::to_string(index);
+    row.itemData = list.RowCount();
+    list.AppendRow(std::move(row), icons);
+    m_ports.window.RowsChanged();
+}
+
+}  // namespace velmora

@@ -1,0 +1,95 @@
+// Upload (1010), files dropped on the list (1000) and Fill space (1014): the jobs that write
+// files to the phone, and what the window shows of each uploaded file at once (the entry, its
+// icons and its row), without reading the phone's listing again.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/clock.h"
+#include "base/icon_image.h"
+#include "fsac/file_list.h"
+#include "fsac/volume_queries.h"
+#include "phone/pst_library.h"
+#include "transfer/job_window.h"
+#include "ui/file_list_ctrl.h"
+#include "ui/listing_commands.h"
+#include "ui/volume_tree.h"
+
+namespace velmora {
+
+struct WriteJob;
+
+// What the jobs need of the main window beyond the job side. Window's thread only.
+class UploadWindow {
+  public:
+    virtual ~UploadWindow() = default;
+    // The upload path field 1028 and the "leave bytes free" field 1026.
+    virtual std::string UploadPathText() const = 0;
+    virtual std::string LeaveBytesText() const = 0;
+    // File-system flag, volumes, current letter, cached free space.
+    virtual const VolumeState& Volumes() const = 0;
+    // The free-space query after a job: the current volume with several, else "a".
+    virtual void RefreshFreeSpace() = 0;
+    // Rows were added: the name column's width follows their count.
+    virtual void RowsChanged() {}
+};
+
+struct UploadPorts {
+    PstLibrary& library;
+    UploadWindow& window;
+    FileList& files;
+    VolumeTree& tree;
+    FileListCtrl& list;
+    IconSource& icons;
+    Clock& clock;
+    // The workers' way to the window; detached with the window.
+    std::shared_ptr<JobWindowProxy> jobWindow;
+    JobStarter startJob;
+    std::function<bool()> jobBusy;
+};
+
+// One file as it reached the phone, for the in-place update.
+struct UploadedFile {
+    std::string phonePath;
+    std::string name;  // phone bytes, as the row shows it
+    std::int32_t size = 0;
+    // Nothing reached the phone's copy: a file that was there keeps what it had.
+    bool contentsReplaced = true;
+};
+
+class UploadCommands {
+  public:
+    explicit UploadCommands(UploadPorts ports);
+    UploadCommands(const UploadCommands&) = delete;
+    UploadCommands& operator=(const UploadCommands&) = delete;
+
+    // Button 1010: the files chosen in the open-files dialog, into the upload path.
+    void Upload();
+    // Files dropped on the list, into the folder selected now. Nothing while a job runs.
+    void Drop(std::vector<std::string> paths);
+    // Button 1014: one file of filler data on the current volume.
+    void FillSpace();
+
+    // Window's thread, from the workers. The entry (added or resized) and, when showRow, its
+    // row.
+    void ListUploaded(const UploadedFile& file, const RowIcons& icons, bool showRow);
+    // Whether a fill file of this path would replace a file.
+    bool FillNameTaken(const std::string& path) const;
+    void RememberFillName(const std::string& path) { m_fillNames.insert(path); }
+
+    UploadPorts& Ports() { return m_ports; }
+
+  private:
+    std::shared_ptr<WriteJob> NewJob();
+    void StartUpload(std::vector<std::string> dropped, bool fromDrop);
+
+    UploadPorts m_ports;
+    std::set<std::string> m_fillNames;  // written this session, never in the list
+};
+
+}  // namespace velmora
