@@ -12,13 +12,12 @@
 #include "transfer/phone_file_reader.h"
 #include "transfer/temp_open_file.h"
 #include "transfer/transfer_progress.h"
+#include "ui/main_window_ids.h"
 
 namespace velmora {
 
 namespace {
 
-constexpr int kStrFileNotSelected = 120;
-constexpr int kStrSelectTreeFolder = 102;
 constexpr int kStrDownloadCanceled = 122;
 constexpr int kStrLargeFile = 161;
 constexpr int kStrTakesLong = 162;
@@ -95,7 +94,7 @@ void RunDownload(ReadJob& job) {
     });
     if (!reached) return;
     if (selection.rows.empty()) return run.RejectInput(kStrFileNotSelected);
-    if (!selection.flat && !selection.haveFolder) return run.RejectInput(kStrSelectTreeFolder);
+    if (!selection.flat && !selection.haveFolder) return run.RejectInput(kStrPathNotSelectedOnTree);
     // Sizes and counts are signed 32-bit on the wire and on the bars: refused before anything
     // is sent rather than read wrong.
     if (selection.negative) {

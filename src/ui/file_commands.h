@@ -18,13 +18,12 @@
 #include "transfer/job_window.h"
 #include "ui/file_list_ctrl.h"
 #include "ui/listing_commands.h"
+#include "ui/main_window_ids.h"
 #include "ui/properties_model.h"
 #include "ui/volume_tree.h"
 
 namespace velmora {
 
-inline constexpr int kStrFileNotSelected = 120;
-inline constexpr int kStrPathNotSelectedOnTree = 102;
 inline constexpr int kStrConfirmDelete = 153;
 inline constexpr int kStrDeletingCanceled = 154;
 inline constexpr int kStrDeletingFiles = 127;

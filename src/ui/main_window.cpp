@@ -239,10 +239,10 @@ void MainWindow::OpenHelp() {
     // Found from the executable's folder, never the current directory.
     const auto book = FindHelpBook(m_ports.programFolder);
     if (!book) {
-        m_ports.prompts.Message(MissingHelpBookText(m_ports.programFolder), "Velmora",
+        m_ports.prompts.Message(MissingHelpBookText(m_ports.programFolder), kTitleVelmora,
                                 PromptIcon::Stop);
     } else if (!m_view.ShowHelpBook(*book, HelpProject(LanguageIndex()))) {
-        m_ports.prompts.Message(UnreadableHelpBookText(*book), "Velmora", PromptIcon::Stop);
+        m_ports.prompts.Message(UnreadableHelpBookText(*book), kTitleVelmora, PromptIcon::Stop);
     }
 }
 

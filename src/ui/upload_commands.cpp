@@ -13,12 +13,12 @@
 #include "transfer/local_files.h"
 #include "transfer/phone_write.h"
 #include "transfer/transfer_progress.h"
+#include "ui/main_window_ids.h"
 
 namespace velmora {
 
 namespace {
 
-constexpr int kStrPathNotChosen = 102;
 constexpr int kStrWritingFile = 108;
 constexpr int kStrUploadInterrupted = 115;
 constexpr int kStrUploadCanceled = 126;
@@ -116,10 +116,10 @@ void RunUpload(WriteJob& job) {
     const StartState start = ReadStart(job);
     std::vector<std::string> paths;
     if (job.fromDrop) {
-        if (start.rootOrNone) return run.RejectInput(kStrPathNotChosen);
+        if (start.rootOrNone) return run.RejectInput(kStrPathNotSelectedOnTree);
         paths = std::move(job.dropped);
     } else {
-        if (start.field.empty()) return run.RejectInput(kStrPathNotChosen);
+        if (start.field.empty()) return run.RejectInput(kStrPathNotSelectedOnTree);
         paths = job.window->WindowPrompts().OpenFiles({});
         if (paths.empty()) return Status(run, kStrUploadCanceled);
     }
