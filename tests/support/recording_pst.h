@@ -9,27 +9,14 @@
 
 #include "base/byte_order.h"
 #include "phone/pst_library.h"
+#include "support/forwarding_pst.h"
 
 namespace velmora::test {
 
-class RecordingPst : public PstLibrary {
+class RecordingPst : public ForwardingPst {
   public:
-    explicit RecordingPst(PstLibrary& inner) : m_inner(inner) {}
+    using ForwardingPst::ForwardingPst;
 
-    std::int32_t PSTInitializeEx(std::int32_t mode, PstNotificationSink* window) override {
-        return m_inner.PSTInitializeEx(mode, window);
-    }
-    std::int32_t PSTUninitialize() override { return m_inner.PSTUninitialize(); }
-    std::int32_t PSTGetDeviceList(std::vector<std::uint16_t>& devices) override {
-        return m_inner.PSTGetDeviceList(devices);
-    }
-    std::int32_t PSTGetInterfaceHandle(std::uint32_t deviceId, std::string name,
-                                       std::uint32_t& handle) override {
-        return m_inner.PSTGetInterfaceHandle(deviceId, std::move(name), handle);
-    }
-    std::int32_t PSTTestCmdInit(std::uint16_t deviceId, std::int32_t rs232) override {
-        return m_inner.PSTTestCmdInit(deviceId, rs232);
-    }
     std::int32_t PSTSendCommand(std::uint32_t deviceId, std::uint32_t handle, const char* command,
                                 std::span<const std::uint8_t> request,
                                 std::span<std::uint8_t> reply, std::int32_t& replyLength,
@@ -38,8 +25,8 @@ class RecordingPst : public PstLibrary {
             std::lock_guard lock(m_mutex);
             m_requests.emplace_back(request.begin(), request.end());
         }
-        return m_inner.PSTSendCommand(deviceId, handle, command, request, reply, replyLength,
-                                      deviceId16);
+        return ForwardingPst::PSTSendCommand(deviceId, handle, command, request, reply,
+                                             replyLength, deviceId16);
     }
 
     // The file requests (open, read, close) in a short form: "open /a/x", "read 1024", "close".
@@ -74,7 +61,6 @@ class RecordingPst : public PstLibrary {
     }
 
   private:
-    PstLibrary& m_inner;
     mutable std::mutex m_mutex;
     std::vector<std::vector<std::uint8_t>> m_requests;
 };
