@@ -801,10 +801,25 @@ std::vector<Case> OpenRows() {
     return JobRows(shape);
 }
 
-// Delete of the three pictures after Yes: one delete request a file.
-std::vector<Case> DeleteRows() {
+// Delete and attribute change go file by file over the three pictures, all selected; an
+// interrupt finishes the file in hand.
+JobShape FileByFileShape(std::string job, FsacOp unit) {
     JobShape shape;
-    shape.job = "delete";
+    shape.job = std::move(job);
+    shape.unit = unit;
+    shape.interruptAfter = {1, 2, 3};
+    shape.all = kPictures;
+    shape.finished = {{Fault::DataMiddle, {"logo.bin"}},
+                      {Fault::DetachMidFile, {"logo.bin"}},
+                      {Fault::InterruptFirst, {"logo.bin"}},
+                      {Fault::InterruptMiddle, {"logo.bin", "tiny.bin"}},
+                      {Fault::InterruptLast, kPictures}};
+    return shape;
+}
+
+// Delete after Yes: one delete request a file.
+std::vector<Case> DeleteRows() {
+    JobShape shape = FileByFileShape("delete", FsacOp::Delete);
     shape.prepare = [](World& w) {
         ShowPictures(w, kPictures);
         w.prompts.answers = {PromptAnswer::Yes};
@@ -815,17 +830,9 @@ std::vector<Case> DeleteRows() {
     // Each file asks for its own handle.
     shape.detachBox = shape.texts.handle;
     shape.open = FsacOp::Delete;
-    shape.unit = FsacOp::Delete;
-    shape.interruptAfter = {1, 2, 3};
     shape.texts.open = StringBox(kStrCantDeleteFile, "Phone interface");
     shape.texts.interrupted = "Deleting was interrupted by user";
     shape.texts.done = "File(s) deleted";
-    shape.all = kPictures;
-    shape.finished = {{Fault::DataMiddle, {"logo.bin"}},
-                      {Fault::DetachMidFile, {"logo.bin"}},
-                      {Fault::InterruptFirst, {"logo.bin"}},
-                      {Fault::InterruptMiddle, {"logo.bin", "tiny.bin"}},
-                      {Fault::InterruptLast, kPictures}};
     shape.check = [](World& w, const std::vector<std::string>& deleted) {
         const auto image = w.ImageFiles();
         for (const auto& name : kPictures) {
@@ -839,11 +846,9 @@ std::vector<Case> DeleteRows() {
     return JobRows(shape);
 }
 
-// Properties over the three pictures, read only set, OK: an open that sets the word and a
-// close for each file.
+// Properties, read only set, OK: an open that sets the word and a close for each file.
 std::vector<Case> AttributeRows() {
-    JobShape shape;
-    shape.job = "attributes";
+    JobShape shape = FileByFileShape("attributes", FsacOp::Close);
     shape.prepare = [](World& w) {
         ShowPictures(w, kPictures);
         w.properties = [](PropertiesModel& model) {
@@ -854,8 +859,6 @@ std::vector<Case> AttributeRows() {
         w.window->Command(kCmdProperties);
         w.PumpUntilIdle();
     };
-    shape.unit = FsacOp::Close;
-    shape.interruptAfter = {1, 2, 3};
     shape.statusPart = kAttributeStatusPart;
     shape.texts.interrupted = "Setting attributes was interrupted by user";
     shape.texts.done = "Attributes were changed";
@@ -863,13 +866,8 @@ std::vector<Case> AttributeRows() {
     shape.testCmdChecked = true;
     shape.testCmdBoxes = {StringBox(kStrCantInitPhoneInterface, "Phone interface")};
     shape.libraryStartBoxes = {StringBox(kStrFileNotSelected, "Velmora", PromptIcon::Information)};
-    shape.all = kPictures;
-    shape.finished = {{Fault::DataMiddle, {"logo.bin"}},
-                      {Fault::CloseRefused, {"logo.bin"}},
-                      {Fault::DetachMidFile, {"logo.bin"}},
-                      {Fault::InterruptFirst, {"logo.bin"}},
-                      {Fault::InterruptMiddle, {"logo.bin", "tiny.bin"}},
-                      {Fault::InterruptLast, kPictures}};
+    // The word is set by the open; a refused close comes after it.
+    shape.finished[Fault::CloseRefused] = {"logo.bin"};
     shape.check = [](World& w, const std::vector<std::string>& changed) {
         for (const auto& name : kPictures) {
             const bool set = std::ranges::find(changed, name) != changed.end();
