@@ -6,8 +6,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -26,25 +24,6 @@
 
 namespace velmora {
 namespace {
-
-namespace fs = std::filesystem;
-
-// The phone image is made once in the temporary folder and kept for later runs.
-fs::path PhoneImage(const VolumeShape& shape) {
-    const fs::path image = fs::temp_directory_path() / shape.name;
-    const fs::path done = image / "complete";
-    if (fs::exists(done)) return image;
-    fs::remove_all(image);
-    const fs::path volume = image / "a";
-    fs::create_directories(volume);
-    for (int folder = 0; folder < FolderCount(shape); ++folder) {
-        fs::create_directories(volume / FolderOf(shape, shape.rootFiles + folder));
-    }
-    for (int n = 0; n < kEntries; ++n)
-        std::ofstream(volume / FolderOf(shape, n) / FileName(n)).flush();
-    std::ofstream(done).flush();
-    return image;
-}
 
 class NoSink : public PstNotificationSink {
   public:
@@ -148,7 +127,7 @@ void ListLargestVolume(benchmark::State& state, const VolumeShape& shape, bool o
         return true;
     };
     ListingCommands commands(ListingPorts{pst, window, window.m_prompts, files, tree, list, icons,
-                                          history, user, proxy,
+                                          history, user, proxy, ui,
                                           onWorker ? JobStarter(StartJob) : inlineJob, JobBusy});
 
     std::size_t folders = 0;
