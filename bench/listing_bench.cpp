@@ -11,6 +11,7 @@
 #include <string>
 
 #include "fsac/file_list.h"
+#include "listing_ports.h"
 #include "sim/simulated_pst.h"
 #include "support/pumped_ui_thread.h"
 #include "transfer/job.h"
@@ -28,25 +29,6 @@ namespace {
 class NoSink : public PstNotificationSink {
   public:
     void OnDeviceListChanged() override {}
-};
-
-// Any box means the listing went wrong.
-class FailingPrompts : public Prompts {
-  public:
-    PromptAnswer MessageBox(const MessageBoxRequest& request) override {
-        std::fprintf(stderr, "unexpected box: %s\n", request.text.c_str());
-        std::abort();
-    }
-    std::optional<std::string> SaveFile(const SaveFileRequest&) override { return std::nullopt; }
-    std::vector<std::string> OpenFiles(const OpenFilesRequest&) override { return {}; }
-};
-
-class NoSettings : public SettingsStore {
-  public:
-    bool KeyExists() const override { return false; }
-    bool CreateKey() override { return false; }
-    std::optional<SettingValue> Read(std::string_view) const override { return std::nullopt; }
-    bool Write(std::string_view, const SettingValue&) override { return false; }
 };
 
 // One shared pair of icons, as a per-type cache would hand out.
@@ -101,13 +83,7 @@ class BenchWindow : public ListingWindow, public JobWindow, public TreeSelection
 // onWorker: the reader on a job thread of its own, every window call carried over to the
 // bench thread as in the program; otherwise the reader runs on the bench thread too.
 void ListLargestVolume(benchmark::State& state, const VolumeShape& shape, bool onWorker) {
-    SimPhoneConfig phone;
-    phone.deviceId = 1;
-    phone.image = PhoneImage(shape);
-    phone.volumes = {{'a', 1 << 30}};
-    SimConfig config;
-    config.phones = {phone};
-    SimulatedPst pst(std::move(config));
+    SimulatedPst pst(PhoneOfShape(shape));
     NoSink sink;
     pst.PSTInitializeEx(kInterfaceUsb, &sink);
 

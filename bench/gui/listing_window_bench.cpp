@@ -17,6 +17,7 @@
 
 #include "fsac/file_list.h"
 #include "gui/main_frame.h"
+#include "listing_ports.h"
 #include "sim/simulated_pst.h"
 #include "transfer/job.h"
 #include "ui/main_window_fakes.h"
@@ -25,25 +26,6 @@
 
 namespace velmora {
 namespace {
-
-// Any box means the listing went wrong.
-class FailingPrompts : public Prompts {
-  public:
-    PromptAnswer MessageBox(const MessageBoxRequest& request) override {
-        std::fprintf(stderr, "unexpected box: %s\n", request.text.c_str());
-        std::abort();
-    }
-    std::optional<std::string> SaveFile(const SaveFileRequest&) override { return std::nullopt; }
-    std::vector<std::string> OpenFiles(const OpenFilesRequest&) override { return {}; }
-};
-
-class NoSettings : public SettingsStore {
-  public:
-    bool KeyExists() const override { return false; }
-    bool CreateKey() override { return false; }
-    std::optional<SettingValue> Read(std::string_view) const override { return std::nullopt; }
-    bool Write(std::string_view, const SettingValue&) override { return false; }
-};
 
 // The window's event loop as the program runs it, until done holds; false after limit.
 bool PumpUntil(const std::function<bool()>& done,
@@ -60,13 +42,7 @@ bool PumpUntil(const std::function<bool()>& done,
 }
 
 void GetFileListInWindow(benchmark::State& state, const VolumeShape& shape) {
-    SimPhoneConfig phone;
-    phone.deviceId = 1;
-    phone.image = PhoneImage(shape);
-    phone.volumes = {{'a', 1 << 30}};
-    SimConfig config;
-    config.phones = {phone};
-    SimulatedPst pst(std::move(config));
+    SimulatedPst pst(PhoneOfShape(shape));
     NoSettings user;
     test::NullShell shell;
     FailingPrompts prompts;
