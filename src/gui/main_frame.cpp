@@ -101,10 +101,10 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
       m_shell(shell),
       m_ui(*this),
       m_prompts(&m_ui),
-      m_windowPrompts(prompts ? *prompts : m_prompts),
-      m_treeModel(m_windowPrompts, TheFileList()) {
+      m_treeModel(m_prompts, TheFileList()) {
     UseCompactControls();
     m_prompts.SetParent(this);
+    m_prompts.SetStandIn(prompts);
     m_timer.SetOwner(this, kPollTimer);
     m_closeTimer.SetOwner(this, kCloseTimer);
     SetIcons(MainIcons());
@@ -112,8 +112,7 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     m_library = std::make_unique<ResponsiveLibrary>(
         library, [this] { return m_ui.IsUiThread(); }, LetTheWindowPaint);
     m_model = std::make_unique<MainWindow>(
-        MainWindowPorts{*m_library, user, m_windowPrompts, m_ui, shell, std::move(programFolder)},
-        *this);
+        MainWindowPorts{*m_library, user, m_prompts, m_ui, shell, std::move(programFolder)}, *this);
     m_model->AttachSessionTree(&m_sessionTree);
     m_icons = std::make_unique<DesktopIconSource>(m_ui);
     // The frame outlives the listing, so the proxy's thread is the frame's own, not owned.
@@ -608,7 +607,7 @@ void MainFrame::SetCursor(CursorShape shape) {
 }
 
 void MainFrame::ShowAbout() {
-    ShowAboutDialog(this, m_shell, m_windowPrompts);
+    ShowAboutDialog(this, m_shell, m_prompts);
 }
 
 bool MainFrame::ShowHelpBook(const std::string& book, const std::string& project) {

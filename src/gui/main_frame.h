@@ -48,14 +48,13 @@ inline constexpr int kCloseTimer = 2;  // beside the poll's timer 1
 
 class MainFrame : public wxFrame, public MainWindowView {
   public:
-    // prompts: the boxes and dialogs the window and its jobs use; the toolkit's own when null
-    // (tests answer them through the port).
+    // prompts: answers the window's boxes and dialogs from the start, start-up ones included,
+    // as AnswerPromptsFrom does; null shows the toolkit's own.
     MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell, std::string programFolder,
               Prompts* prompts = nullptr);
     ~MainFrame() override;
 
     MainWindow& Model() { return *m_model; }
-    Prompts& WindowPrompts() { return m_windowPrompts; }
     // Boxes and dialogs answered by standIn instead of the user (null: shown again).
     void AnswerPromptsFrom(Prompts* standIn) { m_prompts.SetStandIn(standIn); }
     // The control with that dialog id (the status bar is 123), or null.
@@ -122,7 +121,6 @@ class MainFrame : public wxFrame, public MainWindowView {
     // The library as the window's commands use it: a slow answer lets the window paint.
     std::unique_ptr<ResponsiveLibrary> m_library;
     WxPrompts m_prompts;
-    Prompts& m_windowPrompts;
     // The browsing models the phone session rebuilds; m_tree and m_list draw them.
     VolumeTree m_treeModel;
     FileListCtrl m_fileRows;

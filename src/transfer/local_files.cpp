@@ -18,7 +18,6 @@ namespace {
 
 constexpr int kStrInsufficientSpace = 103;
 constexpr int kStrFilesSize = 104;
-constexpr int kStrBytes = 105;
 constexpr int kStrFreeSpace = 106;
 constexpr int kStrLack = 107;
 
@@ -194,7 +193,7 @@ std::string RefusalMessage(const std::vector<RefusedFile>& refused) {
 }
 
 std::string InsufficientSpaceMessage(std::int64_t total, std::int32_t freeSpace) {
-    const std::string bytes = LoadLangString(kStrBytes);
+    const std::string bytes = LoadLangString(kStrBytesWord);
     return LoadLangString(kStrInsufficientSpace) + "\n" + LoadLangString(kStrFilesSize) + " " +
            std::to_string(total) + " " + bytes + "\n" + LoadLangString(kStrFreeSpace) + " " +
            std::to_string(freeSpace) + " " + bytes + "\n" + LoadLangString(kStrLack) + " " +

@@ -14,10 +14,8 @@ namespace {
 constexpr int kElapsedString = 190;
 constexpr int kTotalString = 191;
 constexpr int kKbPerSecString = 135;
-constexpr int kWritingString = 108;
 constexpr int kBytesReadString = 124;
 constexpr int kBytesWroteString = 114;
-constexpr int kWritingDataString = 133;
 
 // Counts stay signed 32-bit as the bars take them; a phone that delivers more than announced
 // must not wrap them.
@@ -78,12 +76,11 @@ void ShowTransferRate(std::int64_t startTime, std::int32_t bytesDone, JobWindow&
 std::string ProgressMessage(TransferDirection direction, std::int32_t bytesDone,
                             std::int32_t bytesTotal) {
     const bool reading = direction == TransferDirection::Reading;
-    const int action = reading                                     ? kStrReadingFromPhone
-                       : direction == TransferDirection::Filling ? kWritingDataString
-                                                                   : kWritingString;
-    return LoadLangString(action) + " " +
-           std::to_string(bytesDone) + " " + LoadLangString(kStrFrom) + " " +
-           std::to_string(bytesTotal) + " " +
+    const int action = reading                                   ? kStrReadingFromPhone
+                       : direction == TransferDirection::Filling ? kStrWritingData
+                                                                 : kStrWritingFile;
+    return LoadLangString(action) + " " + std::to_string(bytesDone) + " " +
+           LoadLangString(kStrFrom) + " " + std::to_string(bytesTotal) + " " +
            LoadLangString(reading ? kBytesReadString : kBytesWroteString);
 }
 

@@ -13,6 +13,8 @@
 namespace velmora {
 
 inline constexpr int kStrReadingFromPhone = 121;
+inline constexpr int kStrWritingFile = 108;  // "Writing file to phone..."
+inline constexpr int kStrWritingData = 133;  // "Writing data to phone..."
 
 // "%M:%S" of a time span: minutes within the hour and seconds, two digits each; "--:--" for
 // a span that is not known (negative).

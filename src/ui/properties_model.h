@@ -12,6 +12,7 @@
 #include "base/icon_image.h"
 #include "fsac/file_list.h"
 #include "fsac/volume_queries.h"
+#include "transfer/local_files.h"
 #include "ui/file_list_ctrl.h"
 
 namespace velmora {
@@ -39,7 +40,6 @@ inline constexpr int kStrLocation = 173;
 inline constexpr int kStrSize = 174;
 inline constexpr int kStrAttributes = 175;
 inline constexpr int kStrCancel = 176;
-inline constexpr int kStrBytesWord = 105;  // "bytes"; 156 is the short "b"
 
 enum class CheckState { Clear = 0, Set = 1, Mixed = 2 };
 

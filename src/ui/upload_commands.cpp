@@ -19,11 +19,9 @@ namespace velmora {
 
 namespace {
 
-constexpr int kStrWritingFile = 108;
 constexpr int kStrUploadInterrupted = 115;
 constexpr int kStrUploadCanceled = 126;
 constexpr int kStrNothingToLeave = 132;
-constexpr int kStrWritingData = 133;
 constexpr int kStrFillInterrupted = 134;
 constexpr int kStrNoFillName = 489;
 
