@@ -118,10 +118,15 @@ TEST_F(TransferInputGuiTest, WindowTakesInputDuringADownloadAndInterruptEndsItAt
         return tree->GetRootItem().IsOk() && !m_frame->Model().PollingActive() &&
                ChildNamed(*tree, tree->GetRootItem(), "/a").IsOk();
     }));
-    const wxTreeItemId volume = ChildNamed(*tree, tree->GetRootItem(), "/a");
-    tree->SelectItem(volume);
+    tree->SelectItem(ChildNamed(*tree, tree->GetRootItem(), "/a"));
     Click(kIdGetFileList);
     Settle();
+    // The listing builds the volume's node anew.
+    wxTreeItemId volume;
+    ASSERT_TRUE(PumpUntil([&] {
+        volume = ChildNamed(*tree, tree->GetRootItem(), "/a");
+        return volume.IsOk() && ChildNamed(*tree, volume, "music").IsOk();
+    }));
     tree->SelectItem(ChildNamed(*tree, volume, "music"));
     ASSERT_TRUE(PumpUntil([&] { return list->GetItemCount() == 1; }));
     Settle();  // what the selection started
