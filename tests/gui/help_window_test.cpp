@@ -14,7 +14,10 @@
 #include <wx/treectrl.h>
 #include <wx/uiaction.h>
 
+#include <map>
 #include <memory>
+#include <optional>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -120,7 +123,44 @@ TEST_F(HelpWindowTest, F1OpensTheHelpWindowWithItsContentsInTheWindowsLanguage) 
     EXPECT_NE(std::find(russian.begin(), russian.end(), "Подключение телефона"), russian.end());
 }
 
-TEST_F(HelpWindowTest, EveryContentsAndIndexEntryOfBothProjectsIsAPageOfTheBook) {
+// The whole text of a page of the book, or nothing when the book has no such page.
+std::optional<std::string> ReadPage(wxFileSystem& files, const wxString& bookUrl,
+                                    const std::string& page) {
+    std::unique_ptr<wxFSFile> file(files.OpenFile(bookUrl + wxString::FromUTF8(page)));
+    if (!file || !file->GetStream()) return std::nullopt;
+    std::string text;
+    char buffer[4096];
+    wxInputStream& in = *file->GetStream();
+    while (in.Read(buffer, sizeof buffer).LastRead() > 0) text.append(buffer, in.LastRead());
+    return text;
+}
+
+std::vector<std::string> Captures(const std::string& text, const std::regex& pattern) {
+    std::vector<std::string> found;
+    for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it) {
+        found.push_back((*it)[1].str());
+    }
+    return found;
+}
+
+// href relative to the folder of page, with "../" taken off; empty when it leaves the book.
+std::string Resolve(const std::string& page, const std::string& href) {
+    std::string folder = page.substr(0, page.rfind('/') + 1);
+    std::string rest = href;
+    while (rest.rfind("../", 0) == 0) {
+        if (folder.empty()) return {};
+        folder.erase(folder.rfind('/', folder.size() - 2) + 1);
+        rest.erase(0, 3);
+    }
+    return folder + rest;
+}
+
+struct HelpProjectRow {
+    const char* project;
+    const char* folder;  // where the project's pages are; no page of it lies elsewhere
+};
+
+TEST_F(HelpWindowTest, EveryEntryAndLinkOfBothProjectsReachesAPageAndAnchorOfItsOwnLanguage) {
     const auto book = FindHelpBook(VELMORA_BUILT_PROGRAM_DIR);
     ASSERT_TRUE(book);
     static const bool handlerAdded = [] {
@@ -128,24 +168,65 @@ TEST_F(HelpWindowTest, EveryContentsAndIndexEntryOfBothProjectsIsAPageOfTheBook)
         return true;
     }();
     ASSERT_TRUE(handlerAdded);
-    for (const char* project : {"Help_Velmora.hhp", "Help_Velmora_ru.hhp"}) {
+    const wxString bookUrl =
+        wxFileSystem::FileNameToURL(wxFileName(wxString::FromUTF8(*book))) + "#zip:";
+    const std::regex hrefPattern(R"re(href="([^"]*)")re");
+    const std::regex anchorPattern(R"re(<a name="([^"]*)")re");
+    for (const HelpProjectRow& row :
+         {HelpProjectRow{"Help_Velmora.hhp", ""}, HelpProjectRow{"Help_Velmora_ru.hhp", "ru/"}}) {
+        SCOPED_TRACE(row.project);
         wxHtmlHelpController controller;
-        const wxString url =
-            wxFileSystem::FileNameToURL(wxFileName(wxString::FromUTF8(*book))) + "#zip:";
-        ASSERT_TRUE(controller.AddBook(url + project)) << project;
+        ASSERT_TRUE(controller.AddBook(bookUrl + row.project));
         const auto* data = controller.GetHelpData();
-        ASSERT_GE(data->GetContentsArray().size(), 20u) << project;
-        ASSERT_GE(data->GetIndexArray().size(), 30u) << project;
-        std::set<std::string> missing;
-        wxFileSystem files;
+        ASSERT_GE(data->GetContentsArray().size(), 20u);
+        ASSERT_GE(data->GetIndexArray().size(), 30u);
+        const std::string folder = row.folder;
+        const auto inFolder = [&](const std::string& page) {
+            return page.rfind(folder, 0) == 0 && page.find('/', folder.size()) == std::string::npos;
+        };
+        // Every target: the entries of contents and index, then the links of every page reached.
+        std::vector<std::pair<std::string, std::string>> targets;  // (from, page#anchor)
         for (const auto* items : {&data->GetContentsArray(), &data->GetIndexArray()}) {
             for (std::size_t i = 0; i < items->size(); ++i) {
-                const wxString page = (*items)[i].GetFullPath().BeforeFirst('#');
-                std::unique_ptr<wxFSFile> file(files.OpenFile(page));
-                if (!file) missing.insert(Utf8(page));
+                targets.emplace_back(row.project, Utf8((*items)[i].page));
             }
         }
-        EXPECT_EQ(missing, std::set<std::string>{}) << project;
+        wxFileSystem files;
+        std::map<std::string, std::set<std::string>> anchorsOf;  // the pages read so far
+        std::set<std::string> broken;
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            const auto [from, target] = targets[i];
+            const std::string page = target.substr(0, target.find('#'));
+            const std::string anchor =
+                page.size() < target.size() ? target.substr(page.size() + 1) : "";
+            if (!inFolder(page)) {
+                broken.insert(from + " -> " + target + " (another language)");
+                continue;
+            }
+            if (!anchorsOf.count(page)) {
+                const auto text = ReadPage(files, bookUrl, page);
+                if (!text) {
+                    broken.insert(from + " -> " + target + " (no page)");
+                    continue;
+                }
+                const auto names = Captures(*text, anchorPattern);
+                anchorsOf[page] = std::set<std::string>(names.begin(), names.end());
+                for (const std::string& href : Captures(*text, hrefPattern)) {
+                    const std::string resolved = Resolve(page, href);
+                    if (href.size() > 4 && href.substr(href.size() - 4) == ".css") {
+                        if (resolved != "velmora.css") broken.insert(page + " -> " + href);
+                    } else {
+                        targets.emplace_back(page, resolved.empty() ? href : resolved);
+                    }
+                }
+            }
+            if (!anchor.empty() && !anchorsOf[page].count(anchor)) {
+                broken.insert(from + " -> " + target + " (no anchor)");
+            }
+        }
+        EXPECT_EQ(broken, std::set<std::string>{});
+        // All eleven pages, each reached from the contents or a page of its language.
+        EXPECT_EQ(anchorsOf.size(), 11u);
     }
 }
 
