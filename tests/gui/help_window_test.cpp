@@ -10,6 +10,7 @@
 #include <wx/html/helpctrl.h>
 #include <wx/html/helpfrm.h>
 #include <wx/listctrl.h>
+#include <wx/notebook.h>
 #include <wx/statbmp.h>
 #include <wx/treectrl.h>
 #include <wx/uiaction.h>
@@ -46,6 +47,25 @@ wxTreeCtrl* FindTree(wxWindow* window) {
         if (auto* found = FindTree(child)) return found;
     }
     return nullptr;
+}
+
+wxNotebook* FindNotebook(wxWindow* window) {
+    for (wxWindow* child : window->GetChildren()) {
+        if (auto* notebook = dynamic_cast<wxNotebook*>(child)) return notebook;
+        if (auto* found = FindNotebook(child)) return found;
+    }
+    return nullptr;
+}
+
+// wx's own labels of the help window: its notebook's pages.
+std::vector<std::string> PageLabels(wxWindow* frame) {
+    std::vector<std::string> labels;
+    if (wxNotebook* notebook = FindNotebook(frame)) {
+        for (std::size_t i = 0; i < notebook->GetPageCount(); ++i) {
+            labels.push_back(Utf8(notebook->GetPageText(i)));
+        }
+    }
+    return labels;
 }
 
 std::vector<std::string> VisibleContents(wxTreeCtrl& tree) {
@@ -110,6 +130,8 @@ TEST_F(HelpWindowTest, F1OpensTheHelpWindowWithItsContentsInTheWindowsLanguage) 
     EXPECT_EQ(english[0], "Velmora Help");
     EXPECT_NE(std::find(english.begin(), english.end(), "Attaching a phone"), english.end());
     EXPECT_NE(std::find(english.begin(), english.end(), "Get File List"), english.end());
+    const std::vector<std::string> englishLabels{"Contents", "Index", "Search"};
+    EXPECT_EQ(PageLabels(HelpFrame()), englishLabels);
 
     // After a switch, the same key shows the Russian book.
     frame.Model().SwitchLanguageTo(kLanguageRussian);
@@ -121,6 +143,31 @@ TEST_F(HelpWindowTest, F1OpensTheHelpWindowWithItsContentsInTheWindowsLanguage) 
     const auto russian = VisibleContents(*contents);
     EXPECT_EQ(russian.size(), english.size());
     EXPECT_NE(std::find(russian.begin(), russian.end(), "Подключение телефона"), russian.end());
+    // wx's own labels too, from wx's Russian catalog (package wx3.2-i18n).
+    EXPECT_EQ(PageLabels(HelpFrame()), (std::vector<std::string>{"Содержание", "Индекс", "Поиск"}));
+
+    // The catalog leaves with the Russian window: back in English, wx speaks English again.
+    frame.Model().SwitchLanguageTo(kLanguageEnglish);
+    Press(frame.Control(kIdFileList), WXK_F1);
+    ASSERT_TRUE(PumpUntil([&] { return HelpFrame() && HelpFrame()->IsShownOnScreen(); }));
+    EXPECT_EQ(PageLabels(HelpFrame()), englishLabels);
+    EXPECT_EQ(Utf8(wxGetTranslation("Contents")), "Contents");
+}
+
+TEST_F(HelpWindowTest, ClosingTheRussianHelpWindowTakesWxsRussianLabelsAway) {
+    auto& frame = Open();
+    frame.Model().SwitchLanguageTo(kLanguageRussian);
+    Press(frame.Control(kIdFileList), WXK_F1);
+    ASSERT_TRUE(PumpUntil([&] { return HelpFrame() && HelpFrame()->IsShownOnScreen(); }));
+    EXPECT_EQ(Utf8(wxGetTranslation("Contents")), "Содержание");
+    // As the user does, with the window's own close button.
+    HelpFrame()->Close();
+    EXPECT_TRUE(PumpUntil([&] { return HelpFrame() == nullptr; }));
+    EXPECT_EQ(Utf8(wxGetTranslation("Contents")), "Contents");
+    // Opened again, it has them back.
+    Press(frame.Control(kIdFileList), WXK_F1);
+    ASSERT_TRUE(PumpUntil([&] { return HelpFrame() && HelpFrame()->IsShownOnScreen(); }));
+    EXPECT_EQ(PageLabels(HelpFrame()), (std::vector<std::string>{"Содержание", "Индекс", "Поиск"}));
 }
 
 // The whole text of a page of the book, or nothing when the book has no such page.
