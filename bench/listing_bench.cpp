@@ -6,13 +6,12 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "fsac/file_list.h"
+#include "listing_ports.h"
 #include "sim/simulated_pst.h"
 #include "support/pumped_ui_thread.h"
 #include "transfer/job.h"
@@ -27,47 +26,9 @@
 namespace velmora {
 namespace {
 
-namespace fs = std::filesystem;
-
-// The phone image is made once in the temporary folder and kept for later runs.
-fs::path PhoneImage(const VolumeShape& shape) {
-    const fs::path image = fs::temp_directory_path() / shape.name;
-    const fs::path done = image / "complete";
-    if (fs::exists(done)) return image;
-    fs::remove_all(image);
-    const fs::path volume = image / "a";
-    fs::create_directories(volume);
-    for (int folder = 0; folder < FolderCount(shape); ++folder) {
-        fs::create_directories(volume / FolderOf(shape, shape.rootFiles + folder));
-    }
-    for (int n = 0; n < kEntries; ++n)
-        std::ofstream(volume / FolderOf(shape, n) / FileName(n)).flush();
-    std::ofstream(done).flush();
-    return image;
-}
-
 class NoSink : public PstNotificationSink {
   public:
     void OnDeviceListChanged() override {}
-};
-
-// Any box means the listing went wrong.
-class FailingPrompts : public Prompts {
-  public:
-    PromptAnswer MessageBox(const MessageBoxRequest& request) override {
-        std::fprintf(stderr, "unexpected box: %s\n", request.text.c_str());
-        std::abort();
-    }
-    std::optional<std::string> SaveFile(const SaveFileRequest&) override { return std::nullopt; }
-    std::vector<std::string> OpenFiles(const OpenFilesRequest&) override { return {}; }
-};
-
-class NoSettings : public SettingsStore {
-  public:
-    bool KeyExists() const override { return false; }
-    bool CreateKey() override { return false; }
-    std::optional<SettingValue> Read(std::string_view) const override { return std::nullopt; }
-    bool Write(std::string_view, const SettingValue&) override { return false; }
 };
 
 // One shared pair of icons, as a per-type cache would hand out.
@@ -122,13 +83,7 @@ class BenchWindow : public ListingWindow, public JobWindow, public TreeSelection
 // onWorker: the reader on a job thread of its own, every window call carried over to the
 // bench thread as in the program; otherwise the reader runs on the bench thread too.
 void ListLargestVolume(benchmark::State& state, const VolumeShape& shape, bool onWorker) {
-    SimPhoneConfig phone;
-    phone.deviceId = 1;
-    phone.image = PhoneImage(shape);
-    phone.volumes = {{'a', 1 << 30}};
-    SimConfig config;
-    config.phones = {phone};
-    SimulatedPst pst(std::move(config));
+    SimulatedPst pst(PhoneOfShape(shape));
     NoSink sink;
     pst.PSTInitializeEx(kInterfaceUsb, &sink);
 
@@ -148,7 +103,7 @@ void ListLargestVolume(benchmark::State& state, const VolumeShape& shape, bool o
         return true;
     };
     ListingCommands commands(ListingPorts{pst, window, window.m_prompts, files, tree, list, icons,
-                                          history, user, proxy,
+                                          history, user, proxy, ui,
                                           onWorker ? JobStarter(StartJob) : inlineJob, JobBusy});
 
     std::size_t folders = 0;

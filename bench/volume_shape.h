@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace velmora {
@@ -53,6 +55,24 @@ inline std::string FileName(int n) {
     char name[32];
     std::snprintf(name, sizeof name, "file%05d.%s", n, kTypes[n % 8]);
     return name;
+}
+
+// The phone image of shape, made once in the temporary folder and kept for later runs.
+inline std::filesystem::path PhoneImage(const VolumeShape& shape) {
+    namespace fs = std::filesystem;
+    const fs::path image = fs::temp_directory_path() / shape.name;
+    const fs::path done = image / "complete";
+    if (fs::exists(done)) return image;
+    fs::remove_all(image);
+    const fs::path volume = image / "a";
+    fs::create_directories(volume);
+    for (int folder = 0; folder < FolderCount(shape); ++folder) {
+        fs::create_directories(volume / FolderOf(shape, shape.rootFiles + folder));
+    }
+    for (int n = 0; n < kEntries; ++n)
+        std::ofstream(volume / FolderOf(shape, n) / FileName(n)).flush();
+    std::ofstream(done).flush();
+    return image;
 }
 
 }  // namespace velmora

@@ -17,20 +17,6 @@ bool FillEntry(FileList& files, std::int32_t index, const FsacEntryRecord& recor
     return files.SetEntry(index, EntryFromRecord(record, fileSystemFlag));
 }
 
-// Looked up outside the list's lock: the icon source may wait for another thread.
-void GiveIcons(FileList& files, IconSource& icons, std::int32_t first, std::int32_t end) {
-    for (std::int32_t index = first; index < end; ++index) {
-        const auto entry = files.Entry(index);
-        if (!entry) continue;
-        IconHandle large = icons.FileTypeIcon(entry->type, true);
-        IconHandle small = icons.FileTypeIcon(entry->type, false);
-        files.Update(index, [&](FileEntry& e) {
-            e.largeIcon = std::move(large);
-            e.smallIcon = std::move(small);
-        });
-    }
-}
-
 }  // namespace
 
 std::optional<std::uint16_t> SendSearchStart(CommandChannel& channel,
@@ -46,8 +32,8 @@ std::optional<std::uint16_t> SendSearchStart(CommandChannel& channel,
     return count.Value();
 }
 
-EntryReadResult ReadEntries(CommandChannel& channel, FileList& files, IconSource& icons,
-                            bool fileSystemFlag, std::int32_t count, EntryReaderHost& host) {
+EntryReadResult ReadEntries(CommandChannel& channel, FileList& files, bool fileSystemFlag,
+                            std::int32_t count, EntryReaderHost& host) {
     const FsacRequest request = BuildSearchNextRequest(fileSystemFlag);
     std::vector<std::uint8_t> reply(kSearchNextReplySize);
     std::int32_t filled = 0;
@@ -66,7 +52,6 @@ EntryReadResult ReadEntries(CommandChannel& channel, FileList& files, IconSource
         if (!channel.Send(kFsacCommand, request, reply, &length)) {
             return endEarly(EntryReadEnd::SendFailed);
         }
-        const std::int32_t first = filled;
         if (!fileSystemFlag) {
             auto entry = ParseSearchNextEntry(reply, length);
             if (!entry) return badReply();
@@ -84,11 +69,24 @@ EntryReadResult ReadEntries(CommandChannel& channel, FileList& files, IconSource
                 ++filled;
             }
         }
-        GiveIcons(files, icons, first, filled);
         host.EntriesFilled(filled);
         if (host.StopRequested()) return endEarly(EntryReadEnd::Interrupted);
     }
     return EntryReadResult{EntryReadEnd::Complete, filled};
+}
+
+void GiveIcons(FileList& files, IconSource& icons, std::int32_t first, std::int32_t end) {
+    for (std::int32_t index = first; index < end; ++index) {
+        const auto entry = files.Entry(index);
+        if (!entry) continue;
+        // Looked up outside the list's lock: the icon source may wait for another thread.
+        IconHandle large = icons.FileTypeIcon(entry->type, true);
+        IconHandle small = icons.FileTypeIcon(entry->type, false);
+        files.Update(index, [&](FileEntry& e) {
+            e.largeIcon = std::move(large);
+            e.smallIcon = std::move(small);
+        });
+    }
 }
 
 std::string ReadingProgressText(std::int32_t done, std::int32_t count) {

@@ -57,11 +57,15 @@ struct EntryReadResult {
 };
 
 // Reads the entries that search start announced into files, whose storage holds them
-// already: one entry per reply, or with the file-system flag several "FLASH/" records. Every
-// entry gets its icons from icons. When the reading ends early the list's count becomes the
-// number of entries read, so no zero-filled entry is announced.
-EntryReadResult ReadEntries(CommandChannel& channel, FileList& files, IconSource& icons,
-                            bool fileSystemFlag, std::int32_t count, EntryReaderHost& host);
+// already: one entry per reply, or with the file-system flag several "FLASH/" records. The
+// entries come without icons (GiveIcons). When the reading ends early the list's count
+// becomes the number of entries read, so no zero-filled entry is announced.
+EntryReadResult ReadEntries(CommandChannel& channel, FileList& files, bool fileSystemFlag,
+                            std::int32_t count, EntryReaderHost& host);
+
+// Gives the entries first to end - 1 the large and the small icon of their type; indexes
+// beyond the storage are left out.
+void GiveIcons(FileList& files, IconSource& icons, std::int32_t first, std::int32_t end);
 
 // Status part 4 while reading: "Reading file list from phone... 3 from 40 read".
 std::string ReadingProgressText(std::int32_t done, std::int32_t count);

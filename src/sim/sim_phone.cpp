@@ -332,9 +332,8 @@ void SimPhone::Skip(const fs::path& host, const std::string& why) const {
 }
 
 bool SimPhone::Presentable(const fs::directory_entry& entry, const PhoneTextEncoding& name,
-                           const std::string& phonePath) const {
+                           const std::string& phonePath, struct stat& status) const {
     const fs::path& host = entry.path();
-    struct stat status {};
     if (::lstat(host.c_str(), &status) != 0) {
         Skip(host, std::strerror(errno));
         return false;
@@ -382,9 +381,9 @@ void SimPhone::WalkFolder(const fs::path& folder, const std::string& phoneFolder
         if (m_config.IsFlash() && IsIndexFile(name)) continue;
         const PhoneTextEncoding phoneName = EncodePhoneText(name);
         const std::string phonePath = phoneFolder + phoneName.bytes;
-        if (!Presentable(entry, phoneName, phonePath)) continue;
-        std::error_code typeError;
-        if (entry.is_directory(typeError)) {
+        struct stat status {};
+        if (!Presentable(entry, phoneName, phonePath, status)) continue;
+        if (S_ISDIR(status.st_mode)) {
             if (m_config.IsFlash()) {
                 Skip(entry.path(), "a folder, which a FLASH file system has not");
             } else {
@@ -396,9 +395,8 @@ void SimPhone::WalkFolder(const fs::path& folder, const std::string& phoneFolder
             Skip(entry.path(), "the name is longer than 35 characters");
             continue;
         }
-        std::error_code sizeError;
-        const std::uintmax_t size = entry.file_size(sizeError);
-        visit(entry.path(), phonePath, sizeError ? 0 : size);
+        // The size from the check's own lstat: a walk of a full card is a stat per file less.
+        visit(entry.path(), phonePath, static_cast<std::uintmax_t>(status.st_size));
     }
     if (ec) Skip(folder, "cannot be read to the end: " + ec.message());
 }

@@ -7,6 +7,8 @@
 // followed, so nothing outside the image is ever read or written.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -107,9 +109,10 @@ class SimPhone {
     void ForEachFile(const Volume& volume, const FileVisitor& visit) const;
     void WalkFolder(const std::filesystem::path& folder, const std::string& phoneFolder,
                     const FileVisitor& visit) const;
-    // Whether entry can be presented as phone path; says why not, once per host path.
+    // Whether entry can be presented as phone path; says why not, once per host path. status
+    // receives what the check found out about the entry, its size among it.
     bool Presentable(const std::filesystem::directory_entry& entry, const PhoneTextEncoding& name,
-                     const std::string& phonePath) const;
+                     const std::string& phonePath, struct stat& status) const;
     void Skip(const std::filesystem::path& host, const std::string& why) const;
 
     const Volume* VolumeOf(std::string_view phonePath) const;

@@ -1,5 +1,7 @@
 #include "ui/listing_commands.h"
 
+#include <algorithm>
+#include <mutex>
 #include <utility>
 
 #include "base/lang_string.h"
@@ -13,45 +15,86 @@ namespace velmora {
 
 namespace {
 
-// What the reader takes along to its thread. The commands object is reached only through the
-// proxy's Call, which does not run once the window is gone.
+// The reader's count of filled entries on its way to the window. The worker stores the
+// latest count and at most one posted update waits on the window's thread, where it shows
+// whatever count has arrived by then: the reader runs at link speed, not at the window's
+// pace, and the queue stays bounded. Posted behind everything the reader sent before, and
+// ahead of everything it sends after, so the window still sees the calls in order.
+class PostedEntryCount {
+  public:
+    PostedEntryCount(std::shared_ptr<UiThread> ui, std::shared_ptr<JobWindowProxy> window,
+                     ListingCommands* commands, std::int32_t total)
+        : m_ui(std::move(ui)), m_shared(std::make_shared<Shared>()) {
+        m_shared->window = std::move(window);
+        m_shared->commands = commands;
+        m_shared->total = total;
+    }
+
+    void Store(std::int32_t filled) {
+        if (!m_shared->window->Attached()) return;
+        if (m_ui->IsUiThread()) {
+            m_shared->commands->OnEntriesRead(filled, m_shared->total);
+            return;
+        }
+        bool post = false;
+        {
+            std::lock_guard lock(m_shared->mutex);
+            m_shared->filled = filled;
+            post = !std::exchange(m_shared->queued, true);
+        }
+        if (post) m_ui->Post([shared = m_shared] { Show(*shared); });
+    }
+
+  private:
+    struct Shared {
+        std::shared_ptr<JobWindowProxy> window;
+        ListingCommands* commands = nullptr;  // reached only while the window is attached
+        std::int32_t total = 0;
+        std::mutex mutex;
+        std::int32_t filled = 0;
+        bool queued = false;
+    };
+
+    // On the window's thread, where the window cannot go away meanwhile.
+    static void Show(Shared& shared) {
+        std::int32_t filled = 0;
+        {
+            std::lock_guard lock(shared.mutex);
+            shared.queued = false;
+            filled = shared.filled;
+        }
+        if (shared.window->Attached()) shared.commands->OnEntriesRead(filled, shared.total);
+    }
+
+    std::shared_ptr<UiThread> m_ui;
+    std::shared_ptr<Shared> m_shared;
+};
+
+// What the reader takes along to its thread. The commands object is reached only on the
+// window's thread while the window is there (the proxy's Call, the posted count).
 struct ReaderJob {
     std::shared_ptr<JobWindowProxy> window;
+    std::shared_ptr<UiThread> ui;
     PstLibrary* library = nullptr;
     FileList* files = nullptr;
-    IconSource* icons = nullptr;
-    VolumeTree* tree = nullptr;
     ListingCommands* commands = nullptr;
-    std::function<void()> showReadEntries;
     bool fileSystemFlag = false;
     std::int32_t count = 0;
 };
 
-// Hands each reply's entries to the window in one trip: the per-entry messages in order,
-// then the tree's new entry count.
+// Passes each reply's count of filled entries on to the window, posted.
 class ReaderHost final : public EntryReaderHost {
   public:
-    ReaderHost(ReaderJob& job, JobRun& run) : m_job(job), m_run(run) {}
+    ReaderHost(PostedEntryCount& filled, JobRun& run) : m_filled(filled), m_run(run) {}
 
-    void EntryRead(std::int32_t index) override { m_pending.push_back(index); }
-    void EntriesFilled(std::int32_t count) override {
-        m_job.window->Call([&] {
-            for (std::int32_t index : m_pending) m_job.commands->OnGetFileInfo(index);
-            m_job.tree->SetEntryCount(count);
-        });
-        m_pending.clear();
-    }
+    void EntryRead(std::int32_t) override {}
+    void EntriesFilled(std::int32_t count) override { m_filled.Store(count); }
     bool StopRequested() override { return m_run.StopRequested(); }
 
   private:
-    ReaderJob& m_job;
+    PostedEntryCount& m_filled;
     JobRun& m_run;
-    std::vector<std::int32_t> m_pending;
 };
-
-void SetTreeEntryCount(ReaderJob& job, std::int32_t count) {
-    job.window->Call([&] { job.tree->SetEntryCount(count); });
-}
 
 void RunEntryReader(ReaderJob& job) {
     JobRun run(*job.window);
@@ -60,20 +103,21 @@ void RunEntryReader(ReaderJob& job) {
     if (!channel) {
         // Reported; nothing was read, so nothing stays announced.
         job.files->SetCount(0);
-        SetTreeEntryCount(job, 0);
+        job.window->Call([&] { job.commands->ReadingEnded(0, false); });
         return;
     }
     run.Lock();
 
-    ReaderHost host(job, run);
+    PostedEntryCount filled(job.ui, job.window, job.commands, job.count);
+    ReaderHost host(filled, run);
     const EntryReadResult result =
-        ReadEntries(*channel, *job.files, *job.icons, job.fileSystemFlag, job.count, host);
+        ReadEntries(*channel, *job.files, job.fileSystemFlag, job.count, host);
     switch (result.end) {
         case EntryReadEnd::SendFailed:
         case EntryReadEnd::BadReply:
             // Reported by the channel; the entries read stay, and only they are announced.
             run.Unlock();
-            SetTreeEntryCount(job, result.entriesRead);
+            job.window->Call([&] { job.commands->ReadingEnded(result.entriesRead, false); });
             return;
         case EntryReadEnd::Interrupted:
             job.window->SetStatusText(kStatusMessagePart, LoadLangString(kStrReadingInterrupted));
@@ -82,7 +126,7 @@ void RunEntryReader(ReaderJob& job) {
             break;
     }
     run.Unlock();
-    job.window->Call(job.showReadEntries);
+    job.window->Call([&] { job.commands->ReadingEnded(result.entriesRead, true); });
 }
 
 }  // namespace
@@ -176,14 +220,13 @@ void ListingCommands::Search() {
 void ListingCommands::StartReader() {
     auto job = std::make_shared<ReaderJob>();
     job->window = m_ports.jobWindow;
+    job->ui = m_ports.ui;
     job->library = &m_ports.library;
     job->files = &m_ports.files;
-    job->icons = &m_ports.icons;
-    job->tree = &m_ports.tree;
     job->commands = this;
-    job->showReadEntries = [this] { ShowReadEntries(); };
     job->fileSystemFlag = m_ports.window.FileSystemFlag();
     job->count = m_ports.files.Count();
+    m_iconsGiven = 0;
     if (!m_ports.startJob([job] { RunEntryReader(*job); })) {
         // No reader: nothing will arrive, so nothing is announced.
         m_ports.files.SetCount(0);
@@ -191,13 +234,39 @@ void ListingCommands::StartReader() {
     }
 }
 
+void ListingCommands::ShowReadingProgress(std::int32_t done, std::int32_t count) {
+    m_ports.window.SetOverallPosition(done);
+    m_ports.window.SetStatusText(kStatusMessagePart, ReadingProgressText(done, count));
+}
+
 void ListingCommands::OnGetFileInfo(std::int32_t n) {
-    m_ports.window.SetOverallPosition(n + 1);
-    m_ports.window.SetStatusText(kStatusMessagePart,
-                                 ReadingProgressText(n + 1, m_ports.files.Count()));
+    ShowReadingProgress(n + 1, m_ports.files.Count());
     if (n < m_ports.list.RowCount()) {
         if (auto entry = m_ports.files.Entry(n)) m_ports.list.UpdateRow(n, *entry);
     }
+}
+
+void ListingCommands::CatchUp(std::int32_t filled) {
+    const std::int32_t first = m_iconsGiven;
+    if (filled > first) {
+        // The icon source belongs to the window: asked on its thread, never the reader's.
+        GiveIcons(m_ports.files, m_ports.icons, first, filled);
+        m_iconsGiven = filled;
+        for (std::int32_t n = first; n < std::min(filled, m_ports.list.RowCount()); ++n) {
+            if (auto entry = m_ports.files.Entry(n)) m_ports.list.UpdateRow(n, *entry);
+        }
+    }
+    m_ports.tree.SetEntryCount(filled);
+}
+
+void ListingCommands::OnEntriesRead(std::int32_t filled, std::int32_t count) {
+    ShowReadingProgress(filled, count);
+    CatchUp(filled);
+}
+
+void ListingCommands::ReadingEnded(std::int32_t entriesRead, bool show) {
+    CatchUp(entriesRead);
+    if (show) ShowReadEntries();
 }
 
 void ListingCommands::ShowReadEntries() {

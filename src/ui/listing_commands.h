@@ -13,6 +13,7 @@
 #include "base/icon_image.h"
 #include "base/prompts.h"
 #include "base/settings_store.h"
+#include "base/ui_thread.h"
 #include "fsac/file_list.h"
 #include "phone/phone_window.h"
 #include "phone/pst_library.h"
@@ -59,6 +60,8 @@ struct ListingPorts {
     SettingsStore& user;
     // The workers' way to the window; it must outlive nothing, being detached with the window.
     std::shared_ptr<JobWindowProxy> jobWindow;
+    // The window's thread, for the reader's posted progress; the same one jobWindow uses.
+    std::shared_ptr<UiThread> ui;
     JobStarter startJob;
     // Whether a job still runs: a new search must not mix its requests with the old ones.
     std::function<bool()> jobBusy;
@@ -76,6 +79,12 @@ class ListingCommands {
     void Search();
     // "WM_GET_FILE_INFO" for entry index n: bar, status part 4, row n if there is one.
     void OnGetFileInfo(std::int32_t n);
+    // The reader's posted progress, the messages of every entry up to filled at once: bar and
+    // status part 4 at filled of count, and the new entries' icons, rows and tree count.
+    void OnEntriesRead(std::int32_t filled, std::int32_t count);
+    // The reader's end, the first entriesRead entries read: their icons and tree count, then,
+    // unless it failed (show false), the tree and the list show them.
+    void ReadingEnded(std::int32_t entriesRead, bool show);
 
   private:
     // The steps both commands share before search start: the clear and the root's text.
@@ -84,11 +93,15 @@ class ListingCommands {
     std::int32_t SearchStart(const std::vector<std::uint8_t>& request);
     void PrepareReading(std::int32_t count);
     void StartReader();
+    void ShowReadingProgress(std::int32_t done, std::int32_t count);
+    // The entries read up to filled get their icons and rows, and the tree may use them.
+    void CatchUp(std::int32_t filled);
     // The reader's end on the window's thread: the tree and the list show what was read.
     void ShowReadEntries();
 
     ListingPorts m_ports;
     std::uint8_t m_listedLetter = 0;  // the volume the last Get File List read
+    std::int32_t m_iconsGiven = 0;    // the leading entries of this reading that have icons
 };
 
 }  // namespace velmora

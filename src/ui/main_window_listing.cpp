@@ -9,11 +9,11 @@ namespace velmora {
 MainWindowListing::MainWindowListing(MainWindowListingParts parts)
     : m_window(parts.window),
       m_browsing(parts.window, parts.tree, parts.list),
-      m_proxy(std::make_shared<JobWindowProxy>(std::move(parts.ui), parts.window)) {
-    m_commands = std::make_unique<ListingCommands>(ListingPorts{
-        parts.library, *this, m_window.WindowPrompts(), parts.files, parts.tree, parts.list,
-        parts.icons, m_window.History(), parts.user, m_proxy, std::move(parts.startJob),
-        std::move(parts.jobBusy)});
+      m_proxy(std::make_shared<JobWindowProxy>(parts.ui, parts.window)) {
+    m_commands = std::make_unique<ListingCommands>(
+        ListingPorts{parts.library, *this, m_window.WindowPrompts(), parts.files, parts.tree,
+                     parts.list, parts.icons, m_window.History(), parts.user, m_proxy,
+                     std::move(parts.ui), std::move(parts.startJob), std::move(parts.jobBusy)});
     auto& map = m_window.Commands();
     map.Set({WindowEvent::Clicked, kIdGetFileList},
             [this](const EventArgs&) { m_commands->GetFileList(); });

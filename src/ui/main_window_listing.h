@@ -26,7 +26,8 @@ struct MainWindowListingParts {
     VolumeTree& tree;
     FileListCtrl& list;
     IconSource& icons;
-    // The window's thread, for the proxy the reader reaches the window through.
+    // The window's thread, for the proxy the reader reaches the window through and for its
+    // posted progress.
     std::shared_ptr<UiThread> ui;
     JobStarter startJob = [](std::function<void()> worker) { return StartJob(std::move(worker)); };
     std::function<bool()> jobBusy = [] { return JobBusy(); };

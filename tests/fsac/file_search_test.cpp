@@ -40,7 +40,7 @@ class FileSearchTest : public ::testing::Test {
         files.Allocate(count);
         CommandChannel channel(ChannelVariationFor(ChannelCommand::EntryReader), pst, window,
                                prompts, 7, 0x100);
-        return ReadEntries(channel, files, icons, flag, count, host);
+        return ReadEntries(channel, files, flag, count, host);
     }
     std::size_t Sends() const { return pst.Calls("PSTSendCommand").size(); }
 
@@ -52,7 +52,7 @@ class FileSearchTest : public ::testing::Test {
     LoggingHost host;
 };
 
-TEST_F(FileSearchTest, FlashRepliesFillSeveralEntriesEachWithItsIcons) {
+TEST_F(FileSearchTest, FlashRepliesFillSeveralEntriesEach) {
     pst.QueueReply("FSAC", ScriptedReply::Bytes(RecordsReply(
                                3, {{"a.mid", 1, 2, 30}, {"b.jpg"}, {"noext", 0, 0, 0x80000000u}})));
     pst.QueueReply("FSAC", ScriptedReply::Bytes(RecordsReply(2, {{"c.gif"}, {"d.txt"}})));
@@ -69,12 +69,8 @@ TEST_F(FileSearchTest, FlashRepliesFillSeveralEntriesEachWithItsIcons) {
     EXPECT_EQ(first.secondValue, 2);
     EXPECT_EQ(first.size, 30);
     EXPECT_LT(files.Entry(2)->size, 0);  // the signed size field
-    for (std::int32_t i = 0; i < 5; ++i) {
-        const auto entry = *files.Entry(i);
-        ASSERT_TRUE(entry.largeIcon && entry.smallIcon) << i;
-        EXPECT_EQ(entry.largeIcon->name, "large:" + entry.type);
-        EXPECT_EQ(entry.smallIcon->name, "small:" + entry.type);
-    }
+    // The icons are the window's to give.
+    EXPECT_FALSE(first.largeIcon || first.smallIcon);
     ASSERT_EQ(Sends(), 2u);
     EXPECT_EQ(pst.Calls("PSTSendCommand")[0].request,
               (std::vector<std::uint8_t>{0, 0, 0, 8, 0, 0, 0}));
@@ -92,10 +88,26 @@ TEST_F(FileSearchTest, InterruptKeepsTheEntriesOfTheRepliesRead) {
     EXPECT_EQ(result.end, EntryReadEnd::Interrupted);
     EXPECT_EQ(result.entriesRead, 7);
     EXPECT_EQ(files.Count(), 7);
-    EXPECT_TRUE(files.Entry(6)->largeIcon);
     EXPECT_EQ(host.log.back(), "filled 7");
     EXPECT_EQ(Sends(), 7u);
     EXPECT_TRUE(prompts.Boxes().empty());
+}
+
+TEST_F(FileSearchTest, GiveIconsGivesEachEntryTheIconsOfItsType) {
+    files.Allocate(4);
+    files.SetEntry(0, MakeFileEntry("/a/x.mid", "/a/x.mid", 0, 0, 1));
+    files.SetEntry(1, MakeFileEntry("/a/noext", "/a/noext", 0, 0, 1));
+    files.SetEntry(2, MakeFileEntry("/a/y.JPG", "/a/y.JPG", 0, 0, 1));
+
+    GiveIcons(files, icons, 1, 6);  // beyond the storage nothing happens
+
+    EXPECT_FALSE(files.Entry(0)->largeIcon);
+    for (std::int32_t i = 1; i < 4; ++i) {
+        const auto entry = *files.Entry(i);
+        ASSERT_TRUE(entry.largeIcon && entry.smallIcon) << i;
+        EXPECT_EQ(entry.largeIcon->name, "large:" + entry.type);
+        EXPECT_EQ(entry.smallIcon->name, "small:" + entry.type);
+    }
 }
 
 // A failed send, or a reply that cannot be right, ends the reading after the entries already

@@ -5,7 +5,10 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/byte_order.h"
@@ -55,17 +58,30 @@ inline std::vector<std::uint8_t> RecordsReply(std::uint16_t declared,
     return reply;
 }
 
-// Icons named "large:jpg" or "small:"; counts its lookups. Any thread.
+// Icons named "large:jpg" or "small:"; counts its lookups and notes the threads that asked.
+// Any thread.
 class NamingIconSource : public IconSource {
   public:
     IconHandle FileTypeIcon(const std::string& typeText, bool large) override {
         ++lookups;
+        {
+            std::lock_guard lock(m_mutex);
+            m_askers.insert(std::this_thread::get_id());
+        }
         auto icon = std::make_shared<IconImage>();
         icon->width = icon->height = large ? 32 : 16;
         icon->name = (large ? "large:" : "small:") + typeText;
         return icon;
     }
+    std::set<std::thread::id> Askers() const {
+        std::lock_guard lock(m_mutex);
+        return m_askers;
+    }
     std::atomic<int> lookups{0};
+
+  private:
+    mutable std::mutex m_mutex;
+    std::set<std::thread::id> m_askers;
 };
 
 }  // namespace velmora::test

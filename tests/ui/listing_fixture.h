@@ -100,7 +100,7 @@ struct ListingRig {
           proxy(std::make_shared<JobWindowProxy>(ui, window)),
           tree(window.prompts, files),
           commands(ListingPorts{
-              pst, window, window.prompts, files, tree, list, icons, history, user, proxy,
+              pst, window, window.prompts, files, tree, list, icons, history, user, proxy, ui,
               [this](std::function<void()> worker) { return startJob(std::move(worker)); },
               [this] { return jobBusy(); }}) {
         tree.SetVolumeTable({"/a", "/b"});

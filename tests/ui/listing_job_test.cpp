@@ -2,10 +2,16 @@
 // Run under the tsan preset these are the race checks of the listing.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <future>
 #include <memory>
 #include <string>
+#include <thread>
 
+#include "fsac/file_search.h"
+#include "fsac/fsac_records.h"
+#include "support/hooked_pst.h"
 #include "support/pumped_ui_thread.h"
 #include "support/scripted_pst.h"
 #include "transfer/job.h"
@@ -18,10 +24,13 @@ namespace {
 
 using test::CountReply;
 using test::EntryReply;
+using test::HookedPst;
 using test::ListingRig;
 using test::PumpedUiThread;
 using test::ScriptedPst;
 using test::ScriptedReply;
+
+constexpr auto kSearchNext = static_cast<std::uint32_t>(FsacOp::SearchNext);
 
 class ListingJobTest : public ::testing::Test {
   protected:
@@ -39,17 +48,22 @@ class ListingJobTest : public ::testing::Test {
     }
     void TearDown() override { ASSERT_TRUE(Jobs().WaitUntilIdle(std::chrono::seconds(30))); }
 
+    // Only the window's thread, the test's, asked for icons: the source is the window's.
+    void ExpectIconsFromTheWindowOnly() {
+        for (const auto asker : rig.icons.Askers()) EXPECT_EQ(asker, std::this_thread::get_id());
+    }
+
     ScriptedPst pst;
+    HookedPst phone{pst};
     std::shared_ptr<PumpedUiThread> queue = std::make_shared<PumpedUiThread>();
-    ListingRig rig{pst, queue};
+    ListingRig rig{phone, queue};
 };
 
 TEST_F(ListingJobTest, AListingInterruptedFromTheWindowKeepsWhatArrived) {
-    // Interrupt pressed on the window's thread while it shows entry 4 arriving; the reader
+    // Interrupt pressed on the window's thread while entry 4 is being read; the reader
     // notices it after that reply.
-    rig.window.onPosition = [](std::int32_t position) {
-        if (position == 5) StopFlag.store(kStopRequested);
-    };
+    phone.AfterRequest(kSearchNext, 5,
+                       [&] { queue->Invoke([] { StopFlag.store(kStopRequested); }); });
 
     rig.commands.GetFileList();
     ASSERT_TRUE(queue->PumpUntilIdle());
@@ -57,31 +71,68 @@ TEST_F(ListingJobTest, AListingInterruptedFromTheWindowKeepsWhatArrived) {
     EXPECT_EQ(rig.files.Count(), 5);
     EXPECT_EQ(rig.tree.EntryCount(), 5);
     EXPECT_EQ(rig.files.Entry(4)->path, "/a/f4.txt");
-    EXPECT_TRUE(rig.files.Entry(4)->smallIcon);
+    for (std::int32_t i = 0; i < 5; ++i) EXPECT_TRUE(rig.files.Entry(i)->smallIcon) << i;
+    EXPECT_EQ(rig.window.position, 5);
     EXPECT_EQ(rig.window.status.Text(kStatusMessagePart),
               "Getting file's information was interrupted by user");
     EXPECT_EQ(rig.window.LogLines(), (std::vector<std::string>{"enable 0 0", "enable 1 1"}));
     EXPECT_EQ(rig.tree.Node(rig.tree.Selection())->text, "/a");
     EXPECT_EQ(StopFlag.load(), kStopRequested);
+    ExpectIconsFromTheWindowOnly();
+}
+
+TEST_F(ListingJobTest, TheReaderDoesNotWaitForTheWindowWhileItReads) {
+    rig.commands.GetFileList();
+    // Past the control lock the window's thread stops pumping, as a busy window does.
+    ASSERT_TRUE(queue->PumpUntil([&] { return !rig.window.LogLines().empty(); }));
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (phone.Count(kSearchNext) < 40 && std::chrono::steady_clock::now() < limit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(phone.Count(kSearchNext), 40) << "the reader waited for the window";
+    // The progress of all 40 entries waits as one update, beside at most the unlock.
+    EXPECT_LE(queue->Queued(), 2u);
+
+    ASSERT_TRUE(queue->PumpUntilIdle());
+    EXPECT_EQ(rig.window.position, 40);
+    EXPECT_EQ(rig.window.status.Text(kStatusMessagePart), ReadingProgressText(40, 40));
+    EXPECT_EQ(rig.tree.EntryCount(), 40);
+    for (std::int32_t i = 0; i < 40; ++i) {
+        const auto entry = *rig.files.Entry(i);
+        ASSERT_TRUE(entry.largeIcon && entry.smallIcon) << i;
+        EXPECT_EQ(entry.largeIcon->name, "large:txt");
+    }
+    EXPECT_EQ(rig.window.LogLines(), (std::vector<std::string>{"enable 0 0", "enable 1 1"}));
+    EXPECT_EQ(rig.tree.Node(rig.tree.Selection())->text, "/a");
+    ExpectIconsFromTheWindowOnly();
 }
 
 TEST_F(ListingJobTest, AReaderOutlivingItsWindowEndsWithoutReachingIt) {
-    bool closing = false;
-    rig.window.onPosition = [&](std::int32_t position) { closing = closing || position == 3; };
+    // The window goes while entry 2 is being read.
+    std::promise<void> gone;
+    std::shared_future<void> windowGone = gone.get_future().share();
+    std::atomic<bool> reading{false};
+    phone.AfterRequest(kSearchNext, 3, [&] {
+        reading = true;
+        windowGone.wait();
+    });
 
     rig.commands.GetFileList();
-    ASSERT_TRUE(queue->PumpUntil([&] { return closing; }));
+    const bool reached = queue->PumpUntil([&] { return reading.load(); });
+    const std::int32_t shown = rig.window.position;
     // The window goes away as at exit: the flag goes up, the job side is detached and the
     // queue stops.
     StopFlag.store(kStopRequested);
     rig.proxy->Detach();
     queue->Close();
+    gone.set_value();
+    ASSERT_TRUE(reached);
     ASSERT_TRUE(Jobs().WaitUntilIdle(std::chrono::seconds(30)));
 
-    EXPECT_EQ(rig.window.position, 3);
+    EXPECT_EQ(rig.window.position, shown);
     EXPECT_EQ(rig.window.LogLines(), (std::vector<std::string>{"enable 0 0"}));
-    EXPECT_GE(rig.files.Count(), 3);
-    EXPECT_LE(rig.files.Count(), 4);  // at most the reply under way when the flag rose
+    EXPECT_EQ(rig.files.Count(), 3);  // the reply under way when the flag rose ends it
+    ExpectIconsFromTheWindowOnly();
 }
 
 }  // namespace
