@@ -1,101 +1,27 @@
 // A transfer as the program runs one, for timing: the emulated phone (its link capped or not),
-// a worker started by StartJob, and a window thread of its own that shows every update the
-// job posts. Jobs of every direction are timed with it; the rig counts what the window shows
-// and how long the window's thread took to take each batch, so a benchmark can report both.
+// a worker started by StartJob, and the window's thread, played by the thread that builds the
+// rig, pumping every update the job posts while the job runs. The rig counts what the window
+// shows and how many updates waited at most, so a benchmark can report both.
 #pragma once
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "base/prompts.h"
-#include "base/ui_thread.h"
 #include "sim/simulated_pst.h"
+#include "support/pumped_ui_thread.h"
 #include "transfer/job.h"
 #include "transfer/job_window.h"
 
 namespace velmora::bench {
-
-// The window's thread: runs what workers post and invoke, in order, until destroyed.
-class WindowThread final : public UiThread {
-  public:
-    WindowThread() : m_thread([this] { Run(); }) {}
-    ~WindowThread() override {
-        {
-            std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_wake.notify_all();
-        m_thread.join();
-    }
-
-    bool Invoke(std::function<void()> task) override {
-        if (IsUiThread()) {
-            task();
-            return true;
-        }
-        std::mutex doneMutex;
-        std::condition_variable doneWake;
-        bool done = false;
-        Post([&] {
-            task();
-            std::lock_guard lock(doneMutex);
-            done = true;
-            doneWake.notify_all();
-        });
-        std::unique_lock lock(doneMutex);
-        doneWake.wait(lock, [&] { return done; });
-        return true;
-    }
-    void Post(std::function<void()> task) override {
-        {
-            std::lock_guard lock(m_mutex);
-            m_tasks.push_back(std::move(task));
-            m_mostQueued = std::max(m_mostQueued, m_tasks.size());
-        }
-        m_wake.notify_all();
-    }
-    bool IsUiThread() const override { return std::this_thread::get_id() == m_thread.get_id(); }
-
-    std::size_t MostQueued() const {
-        std::lock_guard lock(m_mutex);
-        return m_mostQueued;
-    }
-
-  private:
-    void Run() {
-        for (;;) {
-            std::function<void()> task;
-            {
-                std::unique_lock lock(m_mutex);
-                m_wake.wait(lock, [&] { return m_stop || !m_tasks.empty(); });
-                if (m_tasks.empty()) return;
-                task = std::move(m_tasks.front());
-                m_tasks.pop_front();
-            }
-            task();
-        }
-    }
-
-    mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<std::function<void()>> m_tasks;
-    std::size_t m_mostQueued = 0;
-    bool m_stop = false;
-    std::thread m_thread;  // last: runs on the members above
-};
 
 // The window as a job sees it, counting what it is shown. Window's thread only, except the
 // counters, which are read once the job is over.
@@ -170,17 +96,17 @@ class TransferRig {
     }
     std::filesystem::path LocalFolder() const { return m_folder / "local"; }
 
-    // Starts job with StartJob and waits for its end; the job's wall time.
-    std::chrono::duration<double> RunJob(std::function<void()> job) {
+    // Runs command (which starts a job) as the window does, then pumps the window's thread
+    // until the job has ended and what it posted last is shown; the wall time, or a negative
+    // one when the job never ended.
+    std::chrono::duration<double> RunOnWindow(const std::function<void()>& command) {
         const auto start = std::chrono::steady_clock::now();
-        if (!StartJob(std::move(job))) return std::chrono::duration<double>(-1);
-        Jobs().WaitUntilIdle(std::chrono::hours(1));
-        // The updates posted last are shown behind the job's end.
-        ui->Invoke([] {});
+        command();
+        if (!ui->PumpUntilIdle(std::chrono::hours(1))) return std::chrono::duration<double>(-1);
         return std::chrono::steady_clock::now() - start;
     }
 
-    std::shared_ptr<WindowThread> ui = std::make_shared<WindowThread>();
+    std::shared_ptr<test::PumpedUiThread> ui = std::make_shared<test::PumpedUiThread>();
     CountingWindow window;
     std::shared_ptr<JobWindowProxy> proxy;
     std::unique_ptr<SimulatedPst> pst;

@@ -6,9 +6,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <functional>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,26 +16,11 @@
 #include "base/system_clock.h"
 #include "fsac/file_list.h"
 #include "sim/simulated_pst.h"
+#include "support/pumped_ui_thread.h"
 #include "transfer/job_window.h"
 #include "transfer/stop_flag.h"
 #include "ui/upload_commands.h"
 #include "ui/volume_tree.h"
-
-namespace velmora {
-namespace {
-// The bench plays the window's thread itself: every call to it runs inline, posts included,
-// so the window's counts cover every update.
-class CallingThread : public UiThread {
-  public:
-    bool Invoke(std::function<void()> task) override {
-        task();
-        return true;
-    }
-    void Post(std::function<void()> task) override { task(); }
-    bool IsUiThread() const override { return true; }
-};
-}  // namespace
-}  // namespace velmora
 
 namespace velmora {
 namespace {
@@ -120,7 +105,10 @@ struct Rig {
     fs::path image;
     std::unique_ptr<SimulatedPst> pst;
     CountingWindow window;
-    std::shared_ptr<UiThread> ui = std::make_shared<CallingThread>();
+    // The bench plays the window's thread and runs each job on it, so its calls to the window
+    // run inline, and what it posts runs once the command returns: the counts cover every
+    // update.
+    std::shared_ptr<test::PumpedUiThread> ui = std::make_shared<test::PumpedUiThread>();
     std::shared_ptr<JobWindowProxy> proxy;
     NoPrompts prompts;
     FileList files;
@@ -155,6 +143,7 @@ void Upload(benchmark::State& state, std::int64_t rate, std::int64_t bytes) {
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         rig.commands->Upload();
+        rig.ui->Drain();
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         ++runs;
     }
@@ -173,6 +162,7 @@ void Fill(benchmark::State& state, std::int64_t rate, std::int64_t bytes) {
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
         last->commands->FillSpace();
+        last->ui->Drain();
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         ++runs;
     }

@@ -22,6 +22,7 @@
 
 #include <algorithm>
 
+#include "base/lang_string.h"
 #include "base/system_clock.h"
 #include "gui/about_dialog.h"
 #include "gui/accessible_names_gtk.h"
@@ -77,6 +78,20 @@ void LetTheWindowPaint() {
     if (!loop || loop->IsYielding()) return;
     loop->YieldFor(wxEVT_CATEGORY_UI);
 }
+
+// wx paints a field at once whenever its text changes, for programs that block their thread
+// right after; ours never does, and a running job changes the texts at every turn of the
+// loop: the field is painted with the window's next frame instead.
+class StatusBar final : public wxStatusBar {
+  public:
+    using wxStatusBar::wxStatusBar;
+
+  protected:
+    void DoUpdateStatusText(int part) override {
+        wxRect field;
+        if (GetFieldRect(part, field)) RefreshRect(field);
+    }
+};
 
 wxBitmapBundle StatusIconBitmap(int iconId) {
     switch (iconId) {
@@ -182,8 +197,8 @@ void MainFrame::CreateControls() {
     for (int id : kButtons) button(id, "");
     m_controls[kIdLeaveBytesLabel] = new wxStaticText(m_panel, kIdLeaveBytesLabel, "");
 
-    m_status = new wxStatusBar(m_panel, kIdStatusBar,
-                               wxSTB_SHOW_TIPS | wxSTB_ELLIPSIZE_END | wxFULL_REPAINT_ON_RESIZE);
+    m_status = new StatusBar(m_panel, kIdStatusBar,
+                             wxSTB_SHOW_TIPS | wxSTB_ELLIPSIZE_END | wxFULL_REPAINT_ON_RESIZE);
     m_controls[kIdStatusBar] = m_status;
     for (int i = 0; i < 2; ++i) {
         m_statusIcons[i] = new wxStaticBitmap(m_status, wxID_ANY, StatusIconBitmap(0));
@@ -611,7 +626,7 @@ void MainFrame::ShowAbout() {
 }
 
 bool MainFrame::ShowHelpBook(const std::string& book, const std::string& project) {
-    return m_help.Show(book, project);
+    return m_help.Show(book, project, LanguageIndex() == kLanguageRussian);
 }
 
 void MainFrame::CloseWindow() {

@@ -33,7 +33,7 @@ class PumpedUiThread : public UiThread {
             return true;
         }
         ++m_handovers;
-        m_tasks.push_back([this, state, task = std::move(task)] {
+        Queue([this, state, task = std::move(task)] {
             {
                 std::lock_guard startLock(m_mutex);
                 if (m_closed) return;
@@ -44,7 +44,6 @@ class PumpedUiThread : public UiThread {
             state->done = true;
             m_changed.notify_all();
         });
-        m_changed.notify_all();
         // As the window's own: a task that has started runs to its end even if the thread
         // closes inside it, so the caller's variables it writes stay alive until then.
         m_changed.wait(lock, [&] { return state->done || (m_closed && !state->started); });
@@ -55,8 +54,7 @@ class PumpedUiThread : public UiThread {
     void Post(std::function<void()> task) override {
         std::lock_guard lock(m_mutex);
         if (m_closed) return;
-        m_tasks.push_back(std::move(task));
-        m_changed.notify_all();
+        Queue(std::move(task));
     }
 
     bool IsUiThread() const override { return std::this_thread::get_id() == m_owner; }
@@ -100,6 +98,12 @@ class PumpedUiThread : public UiThread {
         return true;
     }
 
+    // The most closures that waited at once: how far the window's pace fell behind.
+    std::size_t MostQueued() const {
+        std::lock_guard lock(m_mutex);
+        return m_mostQueued;
+    }
+
     // Calls from other threads handed over so far.
     int Handovers() const {
         std::lock_guard lock(m_mutex);
@@ -115,6 +119,13 @@ class PumpedUiThread : public UiThread {
     }
 
   private:
+    // Under m_mutex.
+    void Queue(std::function<void()> task) {
+        m_tasks.push_back(std::move(task));
+        m_mostQueued = std::max(m_mostQueued, m_tasks.size());
+        m_changed.notify_all();
+    }
+
     // Runs the next closure, waiting for one until `deadline` at most; false when none came.
     bool RunOne(std::chrono::steady_clock::time_point deadline) {
         std::function<void()> task;
@@ -135,6 +146,7 @@ class PumpedUiThread : public UiThread {
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<std::function<void()>> m_tasks;
+    std::size_t m_mostQueued = 0;
     int m_handovers = 0;
     bool m_closed = false;
 };
