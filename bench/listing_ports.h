@@ -1,5 +1,7 @@
 // What a listing benchmark runs on: one emulated phone holding a volume of the given shape,
 // boxes that must not come, and a settings key that is not there.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Velmora developers
 #pragma once
 
 #include <cstdio>

@@ -35,8 +35,9 @@ emulated one whose files live in a folder of the computer.
 
 Every text is in English and in Russian; the help is built in.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Opening a phone file with its program, the file-type icons and their names.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "shared-mime-info, hicolor-icon-theme")
+# Opening a phone file with its program, the file-type icons and their names, the help
+# window's own labels in Russian.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "shared-mime-info, hicolor-icon-theme, wx3.2-i18n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, adwaita-icon-theme, fonts-liberation2")
 
 include(CPack)

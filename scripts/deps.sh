@@ -4,7 +4,8 @@
 set -euo pipefail
 run_packages=(build-essential cmake ninja-build pkg-config
   libwxgtk3.2-dev libgtk-3-dev librsvg2-bin
-  xdg-utils shared-mime-info adwaita-icon-theme hicolor-icon-theme fonts-liberation2)
+  xdg-utils shared-mime-info adwaita-icon-theme hicolor-icon-theme fonts-liberation2
+  wx3.2-i18n)
 test_packages=(git libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
   desktop-file-utils appstream dpkg-dev)
 case "${1:-test}" in

@@ -1,6 +1,8 @@
 // Get File List on the program's own window, from the click to the folder view: the largest
 // volume read on the reader's worker from the emulated phone at full speed, every window call
 // carried over by wx's event queue, the tree and the file list drawn by the real controls.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Velmora developers
 #include <benchmark/benchmark.h>
 #include <wx/app.h>
 #include <wx/button.h>

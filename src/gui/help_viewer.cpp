@@ -7,7 +7,9 @@
 #include <wx/fs_arc.h>
 #include <wx/html/helpctrl.h>
 #include <wx/html/helpfrm.h>
+#include <wx/intl.h>
 #include <wx/log.h>
+#include <wx/translation.h>
 #include <wx/treectrl.h>
 
 #include "gui/wx_text.h"
@@ -50,9 +52,30 @@ void HelpViewer::Close() {
     }
     m_controller.reset();
     m_loaded.clear();
+    UseWxRussian(false);
 }
 
-bool HelpViewer::Show(const std::string& book, const std::string& project) {
+void HelpViewer::UseWxRussian(bool use) {
+    const bool inPlace = m_wxRussian && wxTranslations::Get() == m_wxRussian;
+    if (!use) {
+        if (inPlace) wxTranslations::Set(nullptr);  // wx deletes it
+        m_wxRussian = nullptr;
+        return;
+    }
+    // Translations someone else put in place are theirs to keep.
+    if (inPlace || wxTranslations::Get()) return;
+    auto translations = std::make_unique<wxTranslations>();
+    translations->SetLanguage(wxLANGUAGE_RUSSIAN);
+    {
+        // Without the catalog wx's labels stay English, as they are without this viewer.
+        wxLogNull quiet;
+        translations->AddStdCatalog();
+    }
+    m_wxRussian = translations.release();
+    wxTranslations::Set(m_wxRussian);
+}
+
+bool HelpViewer::Show(const std::string& book, const std::string& project, bool russian) {
     const std::string key = book + '\n' + project;
     if (!m_controller || m_loaded != key) {
         AddArchiveHandler();
@@ -74,14 +97,23 @@ bool HelpViewer::Show(const std::string& book, const std::string& project) {
         }
         m_controller = std::move(controller);
         m_loaded = key;
-        if (!m_controller->DisplayContents()) return false;
-        if (wxFrame* frame = m_controller->GetFrame()) {
-            frame->SetSize(frame->FromDIP(wxSize(820, 580)));
-            ExpandContents(frame);
-        }
-        return true;
     }
-    return m_controller->DisplayContents();
+    // Before the window exists: it takes its labels as it builds itself.
+    UseWxRussian(russian);
+    const bool opening = m_controller->GetFrame() == nullptr;
+    const bool shown = m_controller->DisplayContents();
+    wxFrame* frame = m_controller->GetFrame();
+    if (!frame) UseWxRussian(false);
+    if (opening && frame) {
+        frame->SetSize(frame->FromDIP(wxSize(820, 580)));
+        ExpandContents(frame);
+        // The user closing the window ends its use of the catalog too.
+        frame->Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
+            UseWxRussian(false);
+            event.Skip();
+        });
+    }
+    return shown;
 }
 
 }  // namespace velmora

@@ -22,6 +22,7 @@
 
 #include <algorithm>
 
+#include "base/lang_string.h"
 #include "base/system_clock.h"
 #include "gui/about_dialog.h"
 #include "gui/accessible_names_gtk.h"
@@ -625,7 +626,7 @@ void MainFrame::ShowAbout() {
 }
 
 bool MainFrame::ShowHelpBook(const std::string& book, const std::string& project) {
-    return m_help.Show(book, project);
+    return m_help.Show(book, project, LanguageIndex() == kLanguageRussian);
 }
 
 void MainFrame::CloseWindow() {

@@ -10,11 +10,15 @@
 #include <wx/html/helpctrl.h>
 #include <wx/html/helpfrm.h>
 #include <wx/listctrl.h>
+#include <wx/notebook.h>
 #include <wx/statbmp.h>
 #include <wx/treectrl.h>
 #include <wx/uiaction.h>
 
+#include <map>
 #include <memory>
+#include <optional>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -43,6 +47,25 @@ wxTreeCtrl* FindTree(wxWindow* window) {
         if (auto* found = FindTree(child)) return found;
     }
     return nullptr;
+}
+
+wxNotebook* FindNotebook(wxWindow* window) {
+    for (wxWindow* child : window->GetChildren()) {
+        if (auto* notebook = dynamic_cast<wxNotebook*>(child)) return notebook;
+        if (auto* found = FindNotebook(child)) return found;
+    }
+    return nullptr;
+}
+
+// wx's own labels of the help window: its notebook's pages.
+std::vector<std::string> PageLabels(wxWindow* frame) {
+    std::vector<std::string> labels;
+    if (wxNotebook* notebook = FindNotebook(frame)) {
+        for (std::size_t i = 0; i < notebook->GetPageCount(); ++i) {
+            labels.push_back(Utf8(notebook->GetPageText(i)));
+        }
+    }
+    return labels;
 }
 
 std::vector<std::string> VisibleContents(wxTreeCtrl& tree) {
@@ -107,6 +130,8 @@ TEST_F(HelpWindowTest, F1OpensTheHelpWindowWithItsContentsInTheWindowsLanguage) 
     EXPECT_EQ(english[0], "Velmora Help");
     EXPECT_NE(std::find(english.begin(), english.end(), "Attaching a phone"), english.end());
     EXPECT_NE(std::find(english.begin(), english.end(), "Get File List"), english.end());
+    const std::vector<std::string> englishLabels{"Contents", "Index", "Search"};
+    EXPECT_EQ(PageLabels(HelpFrame()), englishLabels);
 
     // After a switch, the same key shows the Russian book.
     frame.Model().SwitchLanguageTo(kLanguageRussian);
@@ -118,9 +143,71 @@ TEST_F(HelpWindowTest, F1OpensTheHelpWindowWithItsContentsInTheWindowsLanguage) 
     const auto russian = VisibleContents(*contents);
     EXPECT_EQ(russian.size(), english.size());
     EXPECT_NE(std::find(russian.begin(), russian.end(), "Подключение телефона"), russian.end());
+    // wx's own labels too, from wx's Russian catalog (package wx3.2-i18n).
+    EXPECT_EQ(PageLabels(HelpFrame()), (std::vector<std::string>{"Содержание", "Индекс", "Поиск"}));
+
+    // The catalog leaves with the Russian window: back in English, wx speaks English again.
+    frame.Model().SwitchLanguageTo(kLanguageEnglish);
+    Press(frame.Control(kIdFileList), WXK_F1);
+    ASSERT_TRUE(PumpUntil([&] { return HelpFrame() && HelpFrame()->IsShownOnScreen(); }));
+    EXPECT_EQ(PageLabels(HelpFrame()), englishLabels);
+    EXPECT_EQ(Utf8(wxGetTranslation("Contents")), "Contents");
 }
 
-TEST_F(HelpWindowTest, EveryContentsAndIndexEntryOfBothProjectsIsAPageOfTheBook) {
+TEST_F(HelpWindowTest, ClosingTheRussianHelpWindowTakesWxsRussianLabelsAway) {
+    auto& frame = Open();
+    frame.Model().SwitchLanguageTo(kLanguageRussian);
+    Press(frame.Control(kIdFileList), WXK_F1);
+    ASSERT_TRUE(PumpUntil([&] { return HelpFrame() && HelpFrame()->IsShownOnScreen(); }));
+    EXPECT_EQ(Utf8(wxGetTranslation("Contents")), "Содержание");
+    // As the user does, with the window's own close button.
+    HelpFrame()->Close();
+    EXPECT_TRUE(PumpUntil([&] { return HelpFrame() == nullptr; }));
+    EXPECT_EQ(Utf8(wxGetTranslation("Contents")), "Contents");
+    // Opened again, it has them back.
+    Press(frame.Control(kIdFileList), WXK_F1);
+    ASSERT_TRUE(PumpUntil([&] { return HelpFrame() && HelpFrame()->IsShownOnScreen(); }));
+    EXPECT_EQ(PageLabels(HelpFrame()), (std::vector<std::string>{"Содержание", "Индекс", "Поиск"}));
+}
+
+// The whole text of a page of the book, or nothing when the book has no such page.
+std::optional<std::string> ReadPage(wxFileSystem& files, const wxString& bookUrl,
+                                    const std::string& page) {
+    std::unique_ptr<wxFSFile> file(files.OpenFile(bookUrl + wxString::FromUTF8(page)));
+    if (!file || !file->GetStream()) return std::nullopt;
+    std::string text;
+    char buffer[4096];
+    wxInputStream& in = *file->GetStream();
+    while (in.Read(buffer, sizeof buffer).LastRead() > 0) text.append(buffer, in.LastRead());
+    return text;
+}
+
+std::vector<std::string> Captures(const std::string& text, const std::regex& pattern) {
+    std::vector<std::string> found;
+    for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it) {
+        found.push_back((*it)[1].str());
+    }
+    return found;
+}
+
+// href relative to the folder of page, with "../" taken off; empty when it leaves the book.
+std::string Resolve(const std::string& page, const std::string& href) {
+    std::string folder = page.substr(0, page.rfind('/') + 1);
+    std::string rest = href;
+    while (rest.rfind("../", 0) == 0) {
+        if (folder.empty()) return {};
+        folder.erase(folder.rfind('/', folder.size() - 2) + 1);
+        rest.erase(0, 3);
+    }
+    return folder + rest;
+}
+
+struct HelpProjectRow {
+    const char* project;
+    const char* folder;  // where the project's pages are; no page of it lies elsewhere
+};
+
+TEST_F(HelpWindowTest, EveryEntryAndLinkOfBothProjectsReachesAPageAndAnchorOfItsOwnLanguage) {
     const auto book = FindHelpBook(VELMORA_BUILT_PROGRAM_DIR);
     ASSERT_TRUE(book);
     static const bool handlerAdded = [] {
@@ -128,24 +215,65 @@ TEST_F(HelpWindowTest, EveryContentsAndIndexEntryOfBothProjectsIsAPageOfTheBook)
         return true;
     }();
     ASSERT_TRUE(handlerAdded);
-    for (const char* project : {"Help_Velmora.hhp", "Help_Velmora_ru.hhp"}) {
+    const wxString bookUrl =
+        wxFileSystem::FileNameToURL(wxFileName(wxString::FromUTF8(*book))) + "#zip:";
+    const std::regex hrefPattern(R"re(href="([^"]*)")re");
+    const std::regex anchorPattern(R"re(<a name="([^"]*)")re");
+    for (const HelpProjectRow& row :
+         {HelpProjectRow{"Help_Velmora.hhp", ""}, HelpProjectRow{"Help_Velmora_ru.hhp", "ru/"}}) {
+        SCOPED_TRACE(row.project);
         wxHtmlHelpController controller;
-        const wxString url =
-            wxFileSystem::FileNameToURL(wxFileName(wxString::FromUTF8(*book))) + "#zip:";
-        ASSERT_TRUE(controller.AddBook(url + project)) << project;
+        ASSERT_TRUE(controller.AddBook(bookUrl + row.project));
         const auto* data = controller.GetHelpData();
-        ASSERT_GE(data->GetContentsArray().size(), 20u) << project;
-        ASSERT_GE(data->GetIndexArray().size(), 30u) << project;
-        std::set<std::string> missing;
-        wxFileSystem files;
+        ASSERT_GE(data->GetContentsArray().size(), 20u);
+        ASSERT_GE(data->GetIndexArray().size(), 30u);
+        const std::string folder = row.folder;
+        const auto inFolder = [&](const std::string& page) {
+            return page.rfind(folder, 0) == 0 && page.find('/', folder.size()) == std::string::npos;
+        };
+        // Every target: the entries of contents and index, then the links of every page reached.
+        std::vector<std::pair<std::string, std::string>> targets;  // (from, page#anchor)
         for (const auto* items : {&data->GetContentsArray(), &data->GetIndexArray()}) {
             for (std::size_t i = 0; i < items->size(); ++i) {
-                const wxString page = (*items)[i].GetFullPath().BeforeFirst('#');
-                std::unique_ptr<wxFSFile> file(files.OpenFile(page));
-                if (!file) missing.insert(Utf8(page));
+                targets.emplace_back(row.project, Utf8((*items)[i].page));
             }
         }
-        EXPECT_EQ(missing, std::set<std::string>{}) << project;
+        wxFileSystem files;
+        std::map<std::string, std::set<std::string>> anchorsOf;  // the pages read so far
+        std::set<std::string> broken;
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            const auto [from, target] = targets[i];
+            const std::string page = target.substr(0, target.find('#'));
+            const std::string anchor =
+                page.size() < target.size() ? target.substr(page.size() + 1) : "";
+            if (!inFolder(page)) {
+                broken.insert(from + " -> " + target + " (another language)");
+                continue;
+            }
+            if (!anchorsOf.count(page)) {
+                const auto text = ReadPage(files, bookUrl, page);
+                if (!text) {
+                    broken.insert(from + " -> " + target + " (no page)");
+                    continue;
+                }
+                const auto names = Captures(*text, anchorPattern);
+                anchorsOf[page] = std::set<std::string>(names.begin(), names.end());
+                for (const std::string& href : Captures(*text, hrefPattern)) {
+                    const std::string resolved = Resolve(page, href);
+                    if (href.size() > 4 && href.substr(href.size() - 4) == ".css") {
+                        if (resolved != "velmora.css") broken.insert(page + " -> " + href);
+                    } else {
+                        targets.emplace_back(page, resolved.empty() ? href : resolved);
+                    }
+                }
+            }
+            if (!anchor.empty() && !anchorsOf[page].count(anchor)) {
+                broken.insert(from + " -> " + target + " (no anchor)");
+            }
+        }
+        EXPECT_EQ(broken, std::set<std::string>{});
+        // All eleven pages, each reached from the contents or a page of its language.
+        EXPECT_EQ(anchorsOf.size(), 11u);
     }
 }
 
