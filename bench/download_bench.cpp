@@ -1,6 +1,8 @@
 // Download of a 16 MiB file from the emulated phone through the Download command, every chunk
 // updating the window: with the link uncapped (what the program itself costs) and with the
 // link at 1 MiB/s (how close the job stays to the link's own time: "ratio").
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Velmora developers
 #include <benchmark/benchmark.h>
 
 #include <algorithm>

@@ -2,6 +2,8 @@
 // a worker started by StartJob, and the window's thread, played by the thread that builds the
 // rig, pumping every update the job posts while the job runs. The rig counts what the window
 // shows and how many updates waited at most, so a benchmark can report both.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Velmora developers
 #pragma once
 
 #include <unistd.h>

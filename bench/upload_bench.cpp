@@ -2,6 +2,8 @@
 // each with every per-chunk update (rate texts, progress message, bars) delivered to a
 // window, uncapped and on a link capped at 1 MiB/s. `ratio` is the time taken over the time
 // the capped link needs for the data bytes; `updates` counts the per-chunk progress messages.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Velmora developers
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 

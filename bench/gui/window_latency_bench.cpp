@@ -4,6 +4,8 @@
 // as the program runs it. A one-shot wx timer re-armed on every tick measures how late the
 // loop serves it; p50, p99 and the worst lateness over both transfers are the figures, beside
 // each transfer's bytes per second.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Velmora developers
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 #include <wx/evtloop.h>

@@ -1,6 +1,8 @@
 // The real window while a download runs on the emulated phone, its link held after a few
 // chunks: the tree, the list and the text fields still take the user's input, and Interrupt
 // ends the job with no chunk read after the one in flight.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Velmora developers
 #include <gtest/gtest.h>
 #include <wx/combobox.h>
 #include <wx/listctrl.h>
