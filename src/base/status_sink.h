@@ -12,9 +12,10 @@ inline constexpr int kInterfaceStatusPart = 1;   // the interface's icon
 inline constexpr int kPathStatusPart = 2;        // the selected path; a transfer's times
 inline constexpr int kFreeSpaceStatusPart = 3;   // the volume's free space; a transfer's rate
 inline constexpr int kStatusMessagePart = 4;     // every command's progress, result or error
+inline constexpr int kStatusParts = 5;
 
 class StatusSink {
-public:
+  public:
     virtual ~StatusSink() = default;
     virtual void SetStatusText(int part, const std::string& text) = 0;
     virtual void ShowWaitCursor() = 0;

@@ -17,7 +17,7 @@
 namespace velmora {
 
 // A phone path fits a 260-byte field with its terminating NUL.
-inline constexpr std::size_t kMaxPhonePathChars = 259;
+inline constexpr std::size_t kMaxPhonePathChars = kMaxPhonePath - 1;
 
 // Attribute bits that together mark an entry as a folder of its own (the tree reads them).
 inline constexpr std::uint16_t kFolderEntryBits = 0x0A;

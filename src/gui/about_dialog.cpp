@@ -8,6 +8,7 @@
 #include "base/lang_string.h"
 #include "gui/hyperlink_ctrl.h"
 #include "gui/icons.h"
+#include "ui/command_line.h"
 
 namespace velmora {
 namespace {
@@ -48,8 +49,9 @@ AboutDialog::AboutDialog(wxWindow* parent, Shell& shell, Prompts& prompts)
     };
 
     auto* icon = passClicks(new wxStaticBitmap(this, kAboutIconId, MainArtwork()));
-    auto* version = passClicks(new wxStaticText(this, kAboutVersionId, Lang(186), wxDefaultPosition,
-                                                wxDefaultSize, wxST_NO_AUTORESIZE));
+    auto* version =
+        passClicks(new wxStaticText(this, kAboutVersionId, Lang(kStrVersion), wxDefaultPosition,
+                                    wxDefaultSize, wxST_NO_AUTORESIZE));
     version->SetFont(GetFont().Bold());
     auto* line = passClicks(new wxStaticText(
         this, wxID_ANY, "File manager for Motorola P2K phones over USB and RS232"));

@@ -5,16 +5,17 @@
 #include <mutex>
 #include <utility>
 
+#include "base/status_sink.h"
+
 namespace velmora {
 
 namespace {
 
 // Status parts 0 to 4 take posted texts; others (none today) go through synchronously.
-constexpr int kPostedStatusParts = 5;
 
 // The controls a flush sets, numbered after the status parts.
 enum BarSlot { kOverallRange, kOverallPosition, kFileRange, kFilePosition, kBarSlots };
-constexpr int kSlots = kPostedStatusParts + kBarSlots;
+constexpr int kSlots = kStatusParts + kBarSlots;
 
 }  // namespace
 
@@ -22,7 +23,7 @@ struct JobWindowProxy::Pending {
     std::mutex mutex;
     JobWindow* window = nullptr;  // null once detached; used on the window's thread only
     bool queued = false;          // a flush waits on the window's thread
-    std::array<std::string, kPostedStatusParts> status;
+    std::array<std::string, kStatusParts> status;
     std::array<std::int32_t, kBarSlots> bars{};
     // The slots set since the last flush, in the order of their latest update: the calls as
     // issued with every superseded one left out.
@@ -44,13 +45,13 @@ struct JobWindowProxy::Pending {
     }
     void SetBar(BarSlot slot, std::int32_t value) {
         bars[slot] = value;
-        Store(kPostedStatusParts + slot);
+        Store(kStatusParts + slot);
     }
 
     // Window's thread: the latest value of each control set since the last flush. Only the
     // queued flush clears `queued`, so that no second one is queued beside it.
     static void Flush(const std::shared_ptr<Pending>& pending, bool queuedFlush) {
-        std::array<std::string, kPostedStatusParts> texts;
+        std::array<std::string, kStatusParts> texts;
         std::array<std::int32_t, kBarSlots> values{};
         std::array<int, kSlots> slots{};
         int n = 0;
@@ -63,7 +64,7 @@ struct JobWindowProxy::Pending {
             slots = pending->order;
             for (int i = 0; i < n; ++i) {
                 const int slot = slots[i];
-                if (slot < kPostedStatusParts) texts[slot].swap(pending->status[slot]);
+                if (slot < kStatusParts) texts[slot].swap(pending->status[slot]);
             }
             values = pending->bars;
             pending->count = 0;
@@ -72,11 +73,11 @@ struct JobWindowProxy::Pending {
         if (target == nullptr) return;
         for (int i = 0; i < n; ++i) {
             const int slot = slots[i];
-            if (slot < kPostedStatusParts) {
+            if (slot < kStatusParts) {
                 target->SetStatusText(slot, texts[slot]);
                 continue;
             }
-            const auto bar = static_cast<BarSlot>(slot - kPostedStatusParts);
+            const auto bar = static_cast<BarSlot>(slot - kStatusParts);
             const std::int32_t value = values[bar];
             switch (bar) {
                 case kOverallRange:
@@ -163,7 +164,7 @@ void JobWindowProxy::EnableControls(bool enable, bool enableMenus) {
 }
 
 void JobWindowProxy::SetStatusText(int part, const std::string& text) {
-    if (part < 0 || part >= kPostedStatusParts) {
+    if (part < 0 || part >= kStatusParts) {
         Call([&] { m_window.load()->SetStatusText(part, text); });
         return;
     }

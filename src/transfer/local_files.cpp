@@ -29,7 +29,7 @@ constexpr int kStrNotRegular = 484;
 constexpr int kStrTooLarge = 485;
 constexpr int kStrBadCharacter = 486;
 constexpr int kStrControlCharacter = 487;
-constexpr int kStrPathTooLong = 488;
+constexpr int kStrUploadPathTooLong = 488;
 
 int ReasonString(FileRefusal why) {
     switch (why) {
@@ -48,7 +48,7 @@ int ReasonString(FileRefusal why) {
         case FileRefusal::ControlCharacter:
             return kStrControlCharacter;
         case FileRefusal::PathTooLong:
-            return kStrPathTooLong;
+            return kStrUploadPathTooLong;
         case FileRefusal::None:
             break;
     }

@@ -9,7 +9,6 @@
 namespace velmora {
 namespace {
 
-constexpr int kStrVersion = 186;
 constexpr int kStrUsage = 549;
 constexpr int kStrPurpose = 550;
 constexpr int kStrUnknownArgument = 551;

@@ -11,6 +11,8 @@
 
 namespace velmora {
 
+inline constexpr int kStrVersion = 186;  // the program's name and version
+
 enum class StartAction { OpenWindow, PrintHelp, PrintVersion, Refuse };
 
 struct StartRequest {

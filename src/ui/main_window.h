@@ -16,6 +16,7 @@
 #include "base/prompts.h"
 #include "base/settings_store.h"
 #include "base/shell.h"
+#include "base/status_sink.h"
 #include "base/ui_thread.h"
 #include "fsac/phone_session.h"
 #include "phone/library_session.h"
@@ -80,8 +81,6 @@ struct DeviceEntry {
 };
 
 enum class CursorShape { Arrow, Wait };
-
-inline constexpr int kStatusParts = 5;
 
 // The toolkit's side. The model tells it what changed (it then reads the new state from the
 // model) and asks it for what only the toolkit can do. Called on the window's thread only.

@@ -255,7 +255,7 @@ TEST_F(MainWindowTest, RowsOfLaterOperationsRunWithoutEffect) {
 
 TEST_F(MainWindowTest, InterruptSetsTheStopFlag) {
     auto& w = Started();
-    StopFlag = 0;
+    StopFlag = kJobRunning;
     EXPECT_TRUE(w.Click(kIdInterrupt));
     EXPECT_EQ(StopFlag.load(), 1);
 }
