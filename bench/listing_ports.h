@@ -38,6 +38,9 @@ class FailingPrompts : public Prompts {
     }
     std::optional<std::string> SaveFile(const SaveFileRequest&) override { return std::nullopt; }
     std::vector<std::string> OpenFiles(const OpenFilesRequest&) override { return {}; }
+    ConflictAnswer AskConflict(const ConflictRequest&) override {
+        return {ConflictChoice::Replace, true};
+    }
 };
 
 class NoSettings : public SettingsStore {

@@ -54,6 +54,9 @@ class CountingWindow final : public JobWindow, public PhoneWindow, public Prompt
     }
     std::optional<std::string> SaveFile(const SaveFileRequest&) override { return saveAnswer; }
     std::vector<std::string> OpenFiles(const OpenFilesRequest&) override { return openAnswer; }
+    ConflictAnswer AskConflict(const ConflictRequest&) override {
+        return {ConflictChoice::Replace, true};
+    }
 
     std::int64_t updates = 0;
     std::int32_t lastPosition = 0;

@@ -38,6 +38,9 @@ class NoPrompts : public Prompts {
     PromptAnswer MessageBox(const MessageBoxRequest&) override { return PromptAnswer::Ok; }
     std::optional<std::string> SaveFile(const SaveFileRequest&) override { return {}; }
     std::vector<std::string> OpenFiles(const OpenFilesRequest&) override { return files; }
+    ConflictAnswer AskConflict(const ConflictRequest&) override {
+        return {ConflictChoice::Replace, true};
+    }
     std::vector<std::string> files;
 };
 

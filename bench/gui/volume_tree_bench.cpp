@@ -20,6 +20,9 @@ class NoPrompts : public Prompts {
     PromptAnswer MessageBox(const MessageBoxRequest&) override { return PromptAnswer::Ok; }
     std::optional<std::string> SaveFile(const SaveFileRequest&) override { return std::nullopt; }
     std::vector<std::string> OpenFiles(const OpenFilesRequest&) override { return {}; }
+    ConflictAnswer AskConflict(const ConflictRequest&) override {
+        return {ConflictChoice::Replace, true};
+    }
 };
 
 // The entries as the phone reports them: sorted by path.

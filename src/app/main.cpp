@@ -5,8 +5,10 @@
 #include <wx/log.h>
 #include <wx/stdpaths.h>
 #include <wx/utils.h>
+#include <wx/weakref.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -26,6 +28,7 @@
 #include "phone/single_instance.h"
 #include "sim/simulated_pst.h"
 #include "transfer/job.h"
+#include "transfer/temp_open_file.h"
 #include "ui/command_line.h"
 #include "ui/settings.h"
 
@@ -67,6 +70,10 @@ class VelmoraApp : public wxApp {
         if (m_single->State() == InstanceLockState::Unavailable) {
             std::fprintf(stderr, "%s\n", InstanceLockMessage(*m_single).c_str());
         }
+        // The session clears the runtime folder, not the cache: copies opened a day ago go.
+        if (OpenFilesFolderIsCache(ProcessEnvironment)) {
+            RemoveOldOpenCopies(OpenFilesFolder(ProcessEnvironment), std::chrono::hours(24));
+        }
 
         const std::string folder =
             ProgramFolder(ToUtf8(wxStandardPaths::Get().GetExecutablePath()));
@@ -92,6 +99,10 @@ class VelmoraApp : public wxApp {
         // run destructors under it.
         frame->SetAbandonHandler([] { std::quick_exit(0); });
         frame->Show();
+        m_frame = frame;
+        // The desktop session's end reaches a GTK program only as a signal; wx runs these
+        // handlers from its loop, so they may close the window like any event handler.
+        for (int signal : {SIGTERM, SIGHUP}) SetSignalHandler(signal, SessionEnds);
         return true;
     }
 
@@ -105,7 +116,18 @@ class VelmoraApp : public wxApp {
     }
 
   private:
+    static void SessionEnds(int) {
+        auto* app = static_cast<VelmoraApp*>(wxTheApp);
+        if (!app) return;
+        if (app->m_frame) {
+            app->m_frame->EndSession();
+        } else {
+            app->ExitMainLoop();
+        }
+    }
+
     bool m_secondCopy = false;
+    wxWeakRef<MainFrame> m_frame;
     std::unique_ptr<SingleInstanceLock> m_single;
     std::unique_ptr<FileConfigStore> m_installation;
     std::unique_ptr<FileConfigStore> m_user;

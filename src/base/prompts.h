@@ -27,6 +27,24 @@ struct SaveFileRequest {
     bool overwritePrompt = true;
 };
 
+// A file the job would replace: Replace, Keep both (the new copy takes a free name), Skip,
+// or Cancel, which ends the job as Interrupt does.
+enum class ConflictChoice { Replace, KeepBoth, Skip, Cancel };
+
+struct ConflictRequest {
+    std::string text;  // names the file, its size and date where known
+    std::string title;
+    // Off when replacing would make two files of one job one file.
+    bool replaceOffered = true;
+    // Other files of the job follow: the answer may stand for them too.
+    bool moreToCome = false;
+};
+
+struct ConflictAnswer {
+    ConflictChoice choice = ConflictChoice::Cancel;
+    bool forTheRest = false;
+};
+
 struct OpenFilesRequest {
     std::string title;
     std::string initialFolder;
@@ -40,6 +58,7 @@ class Prompts {
     virtual std::optional<std::string> SaveFile(const SaveFileRequest& request) = 0;
     // The chosen full paths; empty when the user cancelled.
     virtual std::vector<std::string> OpenFiles(const OpenFilesRequest& request) = 0;
+    virtual ConflictAnswer AskConflict(const ConflictRequest& request) = 0;
 
     // Shorthand for the common one-button box.
     void Message(std::string text, std::string title, PromptIcon icon) {

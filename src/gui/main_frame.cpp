@@ -7,6 +7,7 @@
 #include <wx/choice.h>
 #include <wx/combobox.h>
 #include <wx/dcmemory.h>
+#include <wx/dialog.h>
 #include <wx/display.h>
 #include <wx/evtloop.h>
 #include <wx/gauge.h>
@@ -21,6 +22,7 @@
 #include <wx/valtext.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "base/lang_string.h"
 #include "base/system_clock.h"
@@ -264,9 +266,15 @@ void MainFrame::BindInput() {
         e.Skip();
         if (!m_closing && m_model) m_model->HandleMove();
     });
-    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) {
-        if (!m_closing) m_model->OnEvent(WindowEvent::Cancel);
-        if (!m_closing) CloseWindow();  // the close box always closes
+    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& e) {
+        if (m_closing) return;
+        if (!e.CanVeto()) {
+            EndSession();  // a close that cannot be refused is no time for a question
+        } else if (!m_model->OnEvent(WindowEvent::Cancel)) {
+            CloseWindow();
+        } else if (!m_closing) {
+            e.Veto();  // the user chose to let the job go on
+        }
     });
 
     m_devices->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) {
@@ -638,6 +646,48 @@ void MainFrame::CloseWindow() {
     Hide();
     m_closeDeadline = std::chrono::steady_clock::now() + kCloseWaitLimit;
     FinishClosing();
+}
+
+namespace {
+
+// Ends every modal box and dialog as its way out would: message boxes and GTK's file dialogs
+// with No, Cancel or OK, whichever they offer first; wx's own dialogs with Cancel. Each
+// returns once the handler that runs this has returned to its loop.
+void DismissOpenDialogs() {
+    for (wxWindow* window : wxTopLevelWindows) {
+        auto* dialog = wxDynamicCast(window, wxDialog);
+        if (dialog && dialog->IsModal() && !GTK_IS_DIALOG(dialog->GetHandle())) {
+            dialog->EndModal(wxID_CANCEL);
+        }
+    }
+    std::vector<GtkDialog*> open;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* it = windows; it; it = it->next) {
+        if (GTK_IS_DIALOG(it->data) && gtk_widget_get_visible(GTK_WIDGET(it->data))) {
+            open.push_back(GTK_DIALOG(g_object_ref(it->data)));
+        }
+    }
+    g_list_free(windows);
+    for (GtkDialog* dialog : open) {
+        gint response = GTK_RESPONSE_DELETE_EVENT;
+        for (gint offered : {GTK_RESPONSE_NO, GTK_RESPONSE_CANCEL, GTK_RESPONSE_OK}) {
+            if (gtk_dialog_get_widget_for_response(dialog, offered)) {
+                response = offered;
+                break;
+            }
+        }
+        gtk_dialog_response(dialog, response);
+        g_object_unref(dialog);
+    }
+}
+
+}  // namespace
+
+void MainFrame::EndSession() {
+    if (m_closing) return;
+    m_prompts.Close();
+    DismissOpenDialogs();
+    m_model->EndSession();
 }
 
 void MainFrame::FinishClosing() {

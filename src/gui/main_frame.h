@@ -93,6 +93,9 @@ class MainFrame : public wxFrame, public MainWindowView {
     // window's thread pumping for the job's last calls until the job has returned (or
     // kCloseWaitLimit has passed), and only then goes.
     void CloseWindow() override;
+    // The desktop session ends: the same clean way out without asking. Boxes and dialogs
+    // open now close as if cancelled, and none opens from here on.
+    void EndSession();
     // What to do when the job has not returned within the limit: the program ends at once
     // (the job still uses the window's objects). Without one the window goes anyway.
     void SetAbandonHandler(std::function<void()> handler) { m_abandon = std::move(handler); }

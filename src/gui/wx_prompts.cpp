@@ -1,10 +1,18 @@
 #include "gui/wx_prompts.h"
 
 #include <wx/arrstr.h>
+#include <wx/artprov.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/dialog.h>
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
+#include <wx/sizer.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
 #include <wx/thread.h>
 
+#include "base/lang_string.h"
 #include "gui/wx_text.h"
 #include "transfer/job_window.h"
 
@@ -50,6 +58,61 @@ PromptAnswer Answer(int result) {
         default:
             return PromptAnswer::Ok;
     }
+}
+
+constexpr int kStrReplace = 490;
+constexpr int kStrKeepBoth = 491;
+constexpr int kStrSkip = 492;
+constexpr int kStrCancel = 493;
+constexpr int kStrSameForRest = 494;
+
+// The replace question: the text, "do the same for the rest" when more files follow, and one
+// button per choice; Escape and the close box cancel.
+ConflictAnswer ShowConflictDialog(wxWindow* parent, const ConflictRequest& request) {
+    wxDialog dialog(parent, wxID_ANY, FromUtf8(request.title));
+    auto* top = new wxBoxSizer(wxVERTICAL);
+    auto* message = new wxBoxSizer(wxHORIZONTAL);
+    message->Add(new wxStaticBitmap(&dialog, wxID_ANY,
+                                    wxArtProvider::GetBitmap(wxART_QUESTION, wxART_MESSAGE_BOX)),
+                 0, wxRIGHT, 12);
+    auto* text = new wxStaticText(&dialog, wxID_ANY, FromUtf8(request.text));
+    text->Wrap(420);
+    message->Add(text, 1, wxEXPAND);
+    top->Add(message, 0, wxEXPAND | wxALL, 12);
+    wxCheckBox* forRest = nullptr;
+    if (request.moreToCome) {
+        forRest = new wxCheckBox(&dialog, wxID_ANY, FromUtf8(LoadLangString(kStrSameForRest)));
+        top->Add(forRest, 0, wxLEFT | wxRIGHT | wxBOTTOM, 12);
+    }
+    auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+    struct Choice {
+        ConflictChoice choice;
+        int textId;
+    };
+    const Choice choices[] = {{ConflictChoice::Replace, kStrReplace},
+                              {ConflictChoice::KeepBoth, kStrKeepBoth},
+                              {ConflictChoice::Skip, kStrSkip},
+                              {ConflictChoice::Cancel, kStrCancel}};
+    buttons->AddStretchSpacer();
+    for (const Choice& c : choices) {
+        if (c.choice == ConflictChoice::Replace && !request.replaceOffered) continue;
+        const int id = c.choice == ConflictChoice::Cancel
+                           ? wxID_CANCEL
+                           : wxID_HIGHEST + 1 + static_cast<int>(c.choice);
+        auto* button = new wxButton(&dialog, id, FromUtf8(LoadLangString(c.textId)));
+        button->Bind(wxEVT_BUTTON, [&dialog, id](wxCommandEvent&) { dialog.EndModal(id); });
+        buttons->Add(button, 0, wxLEFT, 6);
+    }
+    top->Add(buttons, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 12);
+    dialog.SetSizerAndFit(top);
+    dialog.SetEscapeId(wxID_CANCEL);
+    dialog.CentreOnParent();
+    const int result = dialog.ShowModal();
+    ConflictAnswer answer;
+    answer.forTheRest = forRest && forRest->GetValue();
+    if (result != wxID_CANCEL)
+        answer.choice = static_cast<ConflictChoice>(result - wxID_HIGHEST - 1);
+    return answer;
 }
 
 }  // namespace
@@ -110,6 +173,15 @@ std::vector<std::string> WxPrompts::OpenFiles(const OpenFilesRequest& request) {
         for (const auto& path : paths) chosen.push_back(ToUtf8(path));
     });
     return chosen;
+}
+
+ConflictAnswer WxPrompts::AskConflict(const ConflictRequest& request) {
+    ConflictAnswer answer;
+    OnWindowThread([&] {
+        answer =
+            m_standIn ? m_standIn->AskConflict(request) : ShowConflictDialog(m_parent, request);
+    });
+    return answer;
 }
 
 }  // namespace velmora

@@ -28,6 +28,7 @@ class WxPrompts : public Prompts {
     PromptAnswer MessageBox(const MessageBoxRequest& request) override;
     std::optional<std::string> SaveFile(const SaveFileRequest& request) override;
     std::vector<std::string> OpenFiles(const OpenFilesRequest& request) override;
+    ConflictAnswer AskConflict(const ConflictRequest& request) override;
 
   private:
     // Runs on the window's thread; false when it could not (the window is gone).

@@ -27,6 +27,9 @@ namespace {
 // The registry of the worker running on this thread, if any.
 thread_local JobRegistry::State* t_currentJob = nullptr;
 
+// JobRuns of kind Writes that have not ended.
+std::atomic<int> g_writingRuns{0};
+
 void RunWorker(JobRegistry::State& state, std::function<void()>& worker) {
     t_currentJob = &state;
     try {
@@ -98,8 +101,13 @@ JobRegistry& Jobs() {
     return *jobs;
 }
 
-JobRun::JobRun(JobWindow& window)
-    : m_window(window), m_exceptionsAtStart(std::uncaught_exceptions()) {
+bool WritingJobRunning() {
+    return g_writingRuns.load() > 0;
+}
+
+JobRun::JobRun(JobWindow& window, JobKind kind)
+    : m_window(window), m_kind(kind), m_exceptionsAtStart(std::uncaught_exceptions()) {
+    if (m_kind == JobKind::Writes) g_writingRuns.fetch_add(1);
     StopFlag.store(kJobRunning);
     // A worker that begins while its registry shuts down must not undo the stop request.
     // Shutdown marks closing before it raises the flag, so one of the two sides sees the
@@ -207,6 +215,7 @@ void JobRun::End() noexcept {
         // The window could not be reached; the flag below is what matters for the next job.
     }
     StopFlag.store(kStopRequested);
+    if (m_kind == JobKind::Writes) g_writingRuns.fetch_sub(1);
 }
 
 }  // namespace velmora

@@ -64,6 +64,13 @@ inline bool ShutdownJobs(std::chrono::milliseconds limit = kShutdownWait) {
 
 class JobRun;
 
+// Whether a job changes anything, on the phone or on this computer: leaving while one runs
+// asks first, while a listing or a search just stops.
+enum class JobKind { Writes, Reads };
+
+// True while a JobRun of kind Writes has not ended. Any thread.
+bool WritingJobRunning();
+
 // OpenChannel for one file of a transfer job: the selected device, the interface handle, the
 // test-command initialisation with its result ignored. Nothing when no device is selected
 // (reported; the job goes on with its next file) or the handle was refused (reported; the
@@ -75,7 +82,7 @@ std::optional<CommandChannel> OpenFileChannel(JobRun& run, PstLibrary& library);
 // unlocks the controls if they were locked, and sets StopFlag back to 1.
 class JobRun {
   public:
-    explicit JobRun(JobWindow& window);
+    explicit JobRun(JobWindow& window, JobKind kind = JobKind::Writes);
     ~JobRun();
     JobRun(const JobRun&) = delete;
     JobRun& operator=(const JobRun&) = delete;
@@ -123,6 +130,7 @@ class JobRun {
 
   private:
     JobWindow& m_window;
+    JobKind m_kind;
     int m_exceptionsAtStart;
     bool m_fileBarShown = false;
     bool m_locked = false;

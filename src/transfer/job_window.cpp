@@ -211,6 +211,12 @@ std::vector<std::string> JobWindowProxy::MarshalledPrompts::OpenFiles(
     return answer;
 }
 
+ConflictAnswer JobWindowProxy::MarshalledPrompts::AskConflict(const ConflictRequest& request) {
+    ConflictAnswer answer;  // unshown: Cancel, which loses nothing
+    m_owner.Call([&] { answer = m_owner.m_window.load()->WindowPrompts().AskConflict(request); });
+    return answer;
+}
+
 void JobWindowProxy::MarshalledPhone::SetStatusText(int part, const std::string& text) {
     m_owner.Call([&] { m_owner.m_window.load()->WindowPhone().SetStatusText(part, text); });
 }

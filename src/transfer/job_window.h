@@ -81,6 +81,7 @@ class JobWindowProxy final : public JobWindow {
         PromptAnswer MessageBox(const MessageBoxRequest& request) override;
         std::optional<std::string> SaveFile(const SaveFileRequest& request) override;
         std::vector<std::string> OpenFiles(const OpenFilesRequest& request) override;
+        ConflictAnswer AskConflict(const ConflictRequest& request) override;
 
       private:
         JobWindowProxy& m_owner;

@@ -1,10 +1,15 @@
 #include "transfer/temp_open_file.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <utility>
 
 namespace velmora {
 
@@ -13,6 +18,11 @@ namespace {
 // Names are six digits from a generator of 32768 values: a folder full of earlier copies
 // can make many draws hit, but not this many in a row unless the folder is unusable.
 constexpr int kNameDraws = 200;
+constexpr std::string_view kTempPrefix = "VELMORA_TMP";
+// A copy's folder holds the copy and what its program saved beside it: never deep.
+constexpr int kCopyFolderDepth = 8;
+
+enum class OpenPlace { Runtime, Cache, Temporary };
 
 std::string WithSlash(std::string folder) {
     if (!folder.ends_with('/')) folder += '/';
@@ -37,18 +47,64 @@ bool MakeFolder(const std::string& folder, mode_t mode, int* error) {
     return false;
 }
 
-}  // namespace
-
-std::string OpenFilesFolder(const EnvironmentLookup& env) {
+std::pair<std::string, OpenPlace> ChooseOpenFolder(const EnvironmentLookup& env) {
     auto absolute = [&](const char* name) -> std::optional<std::string> {
         auto value = env(name);
         if (value && value->starts_with('/')) return value;
         return std::nullopt;
     };
-    if (auto runtime = absolute("XDG_RUNTIME_DIR")) return WithSlash(*runtime) + "velmora/";
-    if (auto cache = absolute("XDG_CACHE_HOME")) return WithSlash(*cache) + "velmora/open/";
-    if (auto home = absolute("HOME")) return WithSlash(*home) + ".cache/velmora/open/";
-    return "/tmp/velmora-" + std::to_string(geteuid()) + "/";
+    if (auto runtime = absolute("XDG_RUNTIME_DIR")) {
+        return {WithSlash(*runtime) + "velmora/", OpenPlace::Runtime};
+    }
+    if (auto cache = absolute("XDG_CACHE_HOME")) {
+        return {WithSlash(*cache) + "velmora/open/", OpenPlace::Cache};
+    }
+    if (auto home = absolute("HOME")) {
+        return {WithSlash(*home) + ".cache/velmora/open/", OpenPlace::Cache};
+    }
+    return {"/tmp/velmora-" + std::to_string(geteuid()) + "/", OpenPlace::Temporary};
+}
+
+// Removes the folder name in parent with all it holds; a link is removed, never followed.
+void RemoveTree(int parent, const char* name, int depth) {
+    const int fd = openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return;
+    DIR* dir = fdopendir(fd);
+    if (dir == nullptr) {
+        close(fd);
+        return;
+    }
+    while (const dirent* entry = readdir(dir)) {
+        const std::string_view item = entry->d_name;
+        struct stat info {};
+        if (item == "." || item == ".." ||
+            fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            continue;
+        }
+        if (!S_ISDIR(info.st_mode)) {
+            unlinkat(fd, entry->d_name, 0);
+        } else if (depth > 0) {
+            RemoveTree(fd, entry->d_name, depth - 1);
+        }
+    }
+    closedir(dir);
+    unlinkat(parent, name, AT_REMOVEDIR);
+}
+
+}  // namespace
+
+std::optional<std::string> ProcessEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') return std::nullopt;
+    return std::string(value);
+}
+
+std::string OpenFilesFolder(const EnvironmentLookup& env) {
+    return ChooseOpenFolder(env).first;
+}
+
+bool OpenFilesFolderIsCache(const EnvironmentLookup& env) {
+    return ChooseOpenFolder(env).second == OpenPlace::Cache;
 }
 
 bool EnsurePrivateFolder(const std::string& folder, int* error) {
@@ -90,14 +146,46 @@ std::string TempBaseName(Clock& clock) {
     return name;
 }
 
-bool CreateOpenFile(const std::string& folder, const std::string& suffix, Clock& clock,
+bool CreateOpenFile(const std::string& folder, std::string_view phonePath, Clock& clock,
                     LocalFile& file) {
+    const std::string_view own = phonePath.substr(phonePath.rfind('/') + 1);
+    const std::string suffix = OpenSuffix(phonePath);
     clock.Seed(static_cast<unsigned>(clock.NowSeconds()));
     for (int draw = 0; draw < kNameDraws; ++draw) {
-        if (file.CreateExclusive(WithSlash(folder) + TempBaseName(clock) + suffix)) return true;
+        const std::string base = TempBaseName(clock);
+        const std::string name = IsSafeLocalName(own)
+                                     ? std::string(own)
+                                     : base + (IsSafeLocalName(suffix) ? suffix : "");
+        if (file.CreateInNewFolder(WithSlash(folder) + base, name)) return true;
         if (file.ErrorCode() != EEXIST) return false;
     }
     return false;
+}
+
+void RemoveOldOpenCopies(const std::string& openFolder, std::chrono::hours age) {
+    std::string path = openFolder;
+    while (path.size() > 1 && path.ends_with('/')) path.pop_back();
+    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return;
+    DIR* dir = fdopendir(fd);
+    if (dir == nullptr) {
+        close(fd);
+        return;
+    }
+    const std::time_t limit = std::time(nullptr) - std::chrono::seconds(age).count();
+    while (const dirent* entry = readdir(dir)) {
+        struct stat info {};
+        if (!std::string_view(entry->d_name).starts_with(kTempPrefix) ||
+            fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || info.st_mtime >= limit) {
+            continue;
+        }
+        if (S_ISREG(info.st_mode)) {
+            unlinkat(fd, entry->d_name, 0);
+        } else if (S_ISDIR(info.st_mode)) {
+            RemoveTree(fd, entry->d_name, kCopyFolderDepth);
+        }
+    }
+    closedir(dir);
 }
 
 }  // namespace velmora

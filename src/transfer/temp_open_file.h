@@ -1,8 +1,11 @@
 // Where a phone file goes to be opened by a desktop program: a folder of this program's own
-// (mode 0700, under the user's runtime or cache folder) and a fresh name in it per file, drawn
-// from the clock-seeded generator, never one that exists (another program may have it open).
+// (mode 0700, under the user's runtime or cache folder) and in it a fresh private folder per
+// open, named from the clock-seeded generator and never one that exists (another program may
+// have an earlier copy open), holding the copy under the phone file's own name, which is the
+// name the program shows.
 #pragma once
 
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -16,9 +19,14 @@ namespace velmora {
 
 using EnvironmentLookup = std::function<std::optional<std::string>(const char* name)>;
 
+// This process's environment; an empty value counts as unset.
+std::optional<std::string> ProcessEnvironment(const char* name);
+
 // The folder for opened files: $XDG_RUNTIME_DIR/velmora, else $XDG_CACHE_HOME/velmora/open
 // (~/.cache/velmora/open), else /tmp/velmora-<uid>. Ends with "/".
 std::string OpenFilesFolder(const EnvironmentLookup& env);
+// Whether that folder is the cache one, which the session does not clear.
+bool OpenFilesFolderIsCache(const EnvironmentLookup& env);
 
 // Makes folder (and missing parents) private to this user; an existing one must be a real
 // folder of this user, and loses any group or other permission. False with errno's reason.
@@ -31,9 +39,14 @@ std::string OpenSuffix(std::string_view phonePath);
 // "VELMORA_TMP" and the generator's next value in six digits.
 std::string TempBaseName(Clock& clock);
 
-// Creates folder + a fresh "VELMORA_TMP%06d" + suffix exclusively: the generator is seeded
-// with the time, and a name that exists is drawn again. False with file's error.
-bool CreateOpenFile(const std::string& folder, const std::string& suffix, Clock& clock,
+// Creates folder + a fresh "VELMORA_TMP%06d" folder (the generator is seeded with the time,
+// and a name that exists is drawn again) and in it exclusively the phone path's last part, or,
+// when that is no safe local name, the folder's name + OpenSuffix. False with file's error.
+bool CreateOpenFile(const std::string& folder, std::string_view phonePath, Clock& clock,
                     LocalFile& file);
+
+// Removes openFolder's per-open folders and plain copies (named "VELMORA_TMP...") last changed
+// more than age ago; never through a link, nothing else. Errors are ignored.
+void RemoveOldOpenCopies(const std::string& openFolder, std::chrono::hours age);
 
 }  // namespace velmora

@@ -1,7 +1,10 @@
 #include "ui/download_commands.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <limits>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -10,6 +13,7 @@
 #include "transfer/job.h"
 #include "transfer/local_file.h"
 #include "transfer/phone_file_reader.h"
+#include "transfer/replace_question.h"
 #include "transfer/temp_open_file.h"
 #include "transfer/transfer_progress.h"
 #include "ui/main_window_ids.h"
@@ -63,12 +67,72 @@ void RejectName(Prompts& prompts, const std::string& name) {
 }
 
 struct Selection {
-    std::vector<int> rows;
+    std::vector<RowTexts> rows;  // fixed at the job's start: later list changes do not move it
     bool flat = false;
     bool haveFolder = false;
     std::string folderPath;
     std::int64_t total = 0;
     std::optional<RowTexts> negative;  // the first row whose size cannot be sent
+};
+
+// What is at path now, for the replace question; nothing when there is nothing.
+std::optional<ExistingFile> LocalTarget(const std::string& folder, const std::string& name) {
+    struct stat existing {};
+    if (lstat((folder + name).c_str(), &existing) != 0) return std::nullopt;
+    return ExistingFile{name, folder, existing.st_size, existing.st_mtime};
+}
+
+// Where each file of a download goes: the name typed in the save dialog for the first, the
+// phone name for the others, and for a name that exists or that this job already gave, the
+// user's choice. Two files of one job never end up as one.
+class DownloadTargets {
+  public:
+    DownloadTargets(Prompts& prompts, std::string folder)
+        : m_question(prompts), m_folder(std::move(folder)) {}
+
+    struct Target {
+        std::string name;
+        bool replaces = false;  // an existing file the user agreed to replace
+    };
+    // Nothing: skipped. Cancelled when the user ended the job.
+    std::optional<Target> Decide(const std::string& name, bool confirmedByDialog, bool moreToCome) {
+        Target target{name, confirmedByDialog};
+        std::optional<ConflictKind> kind;
+        std::optional<ExistingFile> existing = LocalTarget(m_folder, name);
+        if (m_given.contains(name)) {
+            kind = ConflictKind::SameJob;
+            if (!existing) existing = ExistingFile{name, m_folder, {}, {}};
+        } else if (existing && !confirmedByDialog) {
+            kind = ConflictKind::LocalFile;
+        }
+        if (kind) {
+            switch (m_question.Ask(*kind, *existing, moreToCome)) {
+                case ConflictChoice::Replace:
+                    target.replaces = true;
+                    break;
+                case ConflictChoice::KeepBoth:
+                    target.name = KeepBothName(name, [&](const std::string& candidate) {
+                        return m_given.contains(candidate) || LocalTarget(m_folder, candidate);
+                    });
+                    target.replaces = false;
+                    break;
+                case ConflictChoice::Skip:
+                    return std::nullopt;
+                case ConflictChoice::Cancel:
+                    m_cancelled = true;
+                    return std::nullopt;
+            }
+        }
+        m_given.insert(target.name);
+        return target;
+    }
+    bool cancelled() const { return m_cancelled; }
+
+  private:
+    ReplaceQuestion m_question;
+    std::string m_folder;
+    std::set<std::string> m_given;
+    bool m_cancelled = false;
 };
 
 void RunDownload(ReadJob& job) {
@@ -78,18 +142,16 @@ void RunDownload(ReadJob& job) {
 
     Selection selection;
     const bool reached = job.window->Call([&] {
-        selection.rows = job.list->SelectedRows();
         selection.flat = job.list->DisplayMode() == kDisplayFlat;
         const NodeId start = job.tree->Selection();
         selection.haveFolder = start != kNoNode;
         if (selection.haveFolder) selection.folderPath = job.tree->NodePath(start, "/");
-        for (int row : selection.rows) {
+        for (int row : job.list->SelectedRows()) {
             const ListRow& cells = job.list->Rows()[static_cast<std::size_t>(row)];
-            const std::int32_t size = RowSize(cells.cells[kColumnSize]);
-            if (size < 0 && !selection.negative) {
-                selection.negative = RowTexts{cells.cells[kColumnName], size};
-            }
-            selection.total += size;
+            const RowTexts texts{cells.cells[kColumnName], RowSize(cells.cells[kColumnSize])};
+            if (texts.size < 0 && !selection.negative) selection.negative = texts;
+            selection.total += texts.size;
+            selection.rows.push_back(texts);
         }
     });
     if (!reached) return;
@@ -110,35 +172,39 @@ void RunDownload(ReadJob& job) {
     run.ShowFileBarFor(static_cast<std::int32_t>(selection.rows.size()));
     TransferMeter meter(run, *job.clock, TransferDirection::Reading, total);
 
-    std::string destination;
+    const RowPaths first = PathsForRow(selection.rows.front().name, selection.flat,
+                                       selection.folderPath, job.fileSystemFlag);
+    // The dialog asks before the chosen path is replaced; its name is the first file's.
+    const auto chosen =
+        prompts.SaveFile({LoadLangString(kStrSaveAs), "",
+                          IsSafeLocalName(first.localName) ? first.localName : std::string()});
+    if (!chosen) {
+        window.SetStatusText(kStatusMessagePart, LoadLangString(kStrDownloadCanceled));
+        return;
+    }
+    const std::string destination = chosen->substr(0, chosen->rfind('/') + 1);
+    const std::string typedName = chosen->substr(destination.size());
+    // The time the user spent in the dialog is not transfer time.
+    meter.Start();
+    RemoveStalePartFiles(destination);
+    DownloadTargets targets(prompts, destination);
+
     for (std::size_t k = 0; k < selection.rows.size(); ++k) {
-        const auto row = ReadRow(job, selection.rows[k]);
-        if (!row) {
-            if (!job.window->Attached()) return;
-            continue;
-        }
+        const RowTexts& row = selection.rows[k];
         const RowPaths paths =
-            PathsForRow(row->name, selection.flat, selection.folderPath, job.fileSystemFlag);
-        if (k == 0) {
-            const auto chosen = prompts.SaveFile(
-                {LoadLangString(kStrSaveAs), "",
-                 IsSafeLocalName(paths.localName) ? paths.localName : std::string()});
-            if (!chosen) {
-                window.SetStatusText(kStatusMessagePart, LoadLangString(kStrDownloadCanceled));
-                return;
-            }
-            destination = chosen->substr(0, chosen->rfind('/') + 1);
-            // The time the user spent in the dialog is not transfer time.
-            meter.Start();
-        }
+            PathsForRow(row.name, selection.flat, selection.folderPath, job.fileSystemFlag);
         if (!IsSafeLocalName(paths.localName)) {
             RejectName(prompts, paths.localName);
             continue;
         }
-        if (row->size < 0) {
-            RejectSize(prompts, row->name, row->size);
-            continue;
+        const bool typed = k == 0 && IsSafeLocalName(typedName);
+        const auto target = targets.Decide(typed ? typedName : paths.localName, typed,
+                                           k + 1 < selection.rows.size());
+        if (targets.cancelled()) {
+            window.SetStatusText(kStatusMessagePart, LoadLangString(kStrDownloadInterrupted));
+            return;
         }
+        if (!target) continue;
 
         run.Lock();
         auto channel = OpenFileChannel(run, *job.library);
@@ -147,14 +213,15 @@ void RunDownload(ReadJob& job) {
             continue;  // no device: reported, the next file may find one
         }
         LocalFile file;
-        if (!file.CreateStaged(destination, paths.localName)) {
+        if (!file.CreateStaged(destination, target->name)) {
             ReportLocalFileFailure(run, file);
             continue;
         }
-        meter.StartFile(row->size);
+        meter.StartFile(row.size);
         const PhoneReadEnd end =
-            ReadPhoneFile(*channel, run, meter, paths.phonePath, row->size, file, [&] {
-                if (!file.Commit()) ReportLocalFileFailure(run, file);
+            ReadPhoneFile(*channel, run, meter, paths.phonePath, row.size, file, [&] {
+                if (!file.Commit(target->replaces ? CommitMode::Replace : CommitMode::NoReplace))
+                    ReportLocalFileFailure(run, file);
             });
         if (end == PhoneReadEnd::Failed || end == PhoneReadEnd::Stopped) return;
     }
@@ -182,7 +249,7 @@ void RunOpen(ReadJob& job, const std::string& phonePath, std::int32_t item) {
         return;
     }
     LocalFile file;
-    if (!CreateOpenFile(job.openFolder, OpenSuffix(phonePath), *job.clock, file)) {
+    if (!CreateOpenFile(job.openFolder, phonePath, *job.clock, file)) {
         return ReportLocalFileFailure(run, file);
     }
     meter.StartFile(size);
@@ -210,14 +277,6 @@ std::int32_t RowSize(const std::string& cell) {
     if (negative) value = -value;
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(
         value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-}
-
-bool IsSafeLocalName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    for (unsigned char c : name) {
-        if (c == '/' || c < 0x20 || c == 0x7F) return false;
-    }
-    return true;
 }
 
 RowPaths PathsForRow(const std::string& rowText, bool flatMode, const std::string& folderPath,

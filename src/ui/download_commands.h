@@ -15,6 +15,7 @@
 #include "phone/phone_window.h"
 #include "phone/pst_library.h"
 #include "transfer/job_window.h"
+#include "transfer/local_file.h"
 #include "ui/file_list_ctrl.h"
 #include "ui/listing_commands.h"
 #include "ui/volume_tree.h"
@@ -26,10 +27,6 @@ inline constexpr std::int32_t kLargeFileLimit = 102400;
 // A size cell read the way the C library's atoi reads it: leading blanks, a sign, digits; 0
 // when there are none. Values beyond 32 bits saturate.
 std::int32_t RowSize(const std::string& cell);
-
-// Whether a name from the phone may become a local file name directly inside a folder: not
-// empty, not "." or "..", without "/" and without control characters.
-bool IsSafeLocalName(const std::string& name);
 
 // The phone path and local name of a row: in flat mode the row is a full path (its folder
 // part up to the last "/", the name after it); otherwise folderPath + the row's text. With the

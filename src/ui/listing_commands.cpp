@@ -1,6 +1,7 @@
 #include "ui/listing_commands.h"
 
 #include <algorithm>
+#include <array>
 #include <mutex>
 #include <utility>
 
@@ -8,12 +9,20 @@
 #include "base/phone_text.h"
 #include "fsac/file_search.h"
 #include "fsac/fsac_records.h"
+#include "fsac/volume_queries.h"
 #include "phone/open_channel.h"
 #include "transfer/job.h"
+#include "transfer/phone_file_reader.h"
 
 namespace velmora {
 
 namespace {
+
+constexpr int kStrIncompleteFile = 510;
+constexpr int kStrIncompleteFiles = 511;
+constexpr int kStrIncompleteFileLine = 512;
+constexpr int kStrDeleteThem = 513;
+constexpr int kStrCantDeleteIncomplete = 514;
 
 // The reader's count of filled entries on its way to the window. The worker stores the
 // latest count and at most one posted update waits on the window's thread, where it shows
@@ -80,6 +89,9 @@ struct ReaderJob {
     ListingCommands* commands = nullptr;
     bool fileSystemFlag = false;
     std::int32_t count = 0;
+    // Set when a whole volume is read: the journal's entries under volumePrefix are checked.
+    UploadJournal* journal = nullptr;
+    std::string volumePrefix;
 };
 
 // Passes each reply's count of filled entries on to the window, posted.
@@ -96,8 +108,74 @@ class ReaderHost final : public EntryReaderHost {
     JobRun& m_run;
 };
 
+struct ShortFile {
+    UploadJournalEntry entry;
+    std::int32_t listedSize = 0;
+};
+
+// Path, size reached and size meant, in the text of string id.
+std::string ShortFileText(int id, const ShortFile& file) {
+    return FormatLangString(id, {file.entry.phonePath, std::to_string(file.listedSize),
+                                 std::to_string(file.entry.expectedSize)});
+}
+
+std::string ShortFileQuestion(const std::vector<ShortFile>& files) {
+    if (files.size() == 1) return ShortFileText(kStrIncompleteFile, files[0]);
+    std::string text = LoadLangString(kStrIncompleteFiles) + "\n";
+    for (const auto& file : files) text += ShortFileText(kStrIncompleteFileLine, file) + "\n";
+    return text + LoadLangString(kStrDeleteThem);
+}
+
+// The journal's entries for this phone and volume whose file the listing holds short of its
+// size: a crash cut their upload off. Asked once for all; Yes deletes them over the reader's
+// channel, No keeps them for the next listing. An entry whose file is missing or whole is
+// done with. Returns how many entries left FileList.
+std::int32_t OfferShortFiles(ReaderJob& job, CommandChannel& channel) {
+    std::vector<ShortFile> found;
+    for (auto& entry : job.journal->Pending(channel.DeviceId())) {
+        if (!entry.phonePath.starts_with(job.volumePrefix)) continue;
+        const std::int32_t index = job.files->Find(entry.phonePath);
+        const auto listed = index >= 0 ? job.files->Entry(index) : std::nullopt;
+        // Sizes of 2 GB and more read negative; no upload is that large.
+        if (listed && listed->size >= 0 && listed->size < entry.expectedSize) {
+            found.push_back({std::move(entry), listed->size});
+        } else {
+            job.journal->Forget(entry.id);
+        }
+    }
+    if (found.empty()) return 0;
+    const PromptAnswer answer = job.window->WindowPrompts().MessageBox(
+        {ShortFileQuestion(found), kTitleVelmora, PromptIcon::Question, PromptButtons::YesNo});
+    if (answer != PromptAnswer::Yes) return 0;
+
+    std::vector<std::string> deleted;
+    const std::string flashPrefix = std::string(kFlashVolume) + "/";
+    for (const auto& file : found) {
+        // Phones without folders know the file by its bare name.
+        std::string_view phonePath = file.entry.phonePath;
+        if (job.fileSystemFlag && phonePath.starts_with(flashPrefix)) {
+            phonePath.remove_prefix(flashPrefix.size());
+        }
+        auto request = BuildDeleteRequest(phonePath);
+        std::array<std::uint8_t, 2> scratch{};
+        if (!request || !channel.SendQuietly(kFsacCommand, request.Value(), scratch)) {
+            job.window->SetStatusText(kStatusMessagePart, FormatLangString(kStrCantDeleteIncomplete,
+                                                                           {file.entry.phonePath}));
+            continue;
+        }
+        job.journal->Forget(file.entry.id);
+        deleted.push_back(file.entry.phonePath);
+    }
+    std::int32_t removed = 0;
+    job.window->Call([&] {
+        for (const auto& path : deleted) removed += job.files->Remove(path);
+        job.files->SetCount(std::max(0, job.files->Count() - removed));
+    });
+    return removed;
+}
+
 void RunEntryReader(ReaderJob& job) {
-    JobRun run(*job.window);
+    JobRun run(*job.window, JobKind::Reads);
     auto channel = OpenChannel(ChannelCommand::EntryReader, *job.library, job.window->WindowPhone(),
                                job.window->WindowPrompts());
     if (!channel) {
@@ -112,6 +190,7 @@ void RunEntryReader(ReaderJob& job) {
     ReaderHost host(filled, run);
     const EntryReadResult result =
         ReadEntries(*channel, *job.files, job.fileSystemFlag, job.count, host);
+    std::int32_t removed = 0;
     switch (result.end) {
         case EntryReadEnd::SendFailed:
         case EntryReadEnd::BadReply:
@@ -123,10 +202,14 @@ void RunEntryReader(ReaderJob& job) {
             job.window->SetStatusText(kStatusMessagePart, LoadLangString(kStrReadingInterrupted));
             break;
         case EntryReadEnd::Complete:
+            // Only a whole listing tells a missing file from one not read yet.
+            if (job.journal) removed = OfferShortFiles(job, *channel);
             break;
     }
     run.Unlock();
-    job.window->Call([&] { job.commands->ReadingEnded(result.entriesRead, true); });
+    // Deleted short files have left the list; the others moved up in their place.
+    const std::int32_t entriesRead = std::max(0, result.entriesRead - removed);
+    job.window->Call([&] { job.commands->ReadingEnded(entriesRead, true); });
 }
 
 }  // namespace
@@ -180,7 +263,7 @@ void ListingCommands::GetFileList() {
     if (count < 0) return;
     PrepareReading(count);
     m_ports.list.SetDisplayMode(kDisplayFolder);
-    StartReader();
+    StartReader(true);
 }
 
 void ListingCommands::Search() {
@@ -214,10 +297,10 @@ void ListingCommands::Search() {
     m_ports.history.Store(m_ports.user);
 
     m_ports.list.SetDisplayMode(kDisplayFlat);
-    StartReader();
+    StartReader(false);
 }
 
-void ListingCommands::StartReader() {
+void ListingCommands::StartReader(bool checkLeftovers) {
     auto job = std::make_shared<ReaderJob>();
     job->window = m_ports.jobWindow;
     job->ui = m_ports.ui;
@@ -226,6 +309,11 @@ void ListingCommands::StartReader() {
     job->commands = this;
     job->fileSystemFlag = m_ports.window.FileSystemFlag();
     job->count = m_ports.files.Count();
+    if (checkLeftovers) {
+        job->journal = m_ports.journal;
+        // The single-volume file system holds every file the phone has.
+        if (!job->fileSystemFlag) job->volumePrefix = {'/', static_cast<char>(m_listedLetter), '/'};
+    }
     m_iconsGiven = 0;
     if (!m_ports.startJob([job] { RunEntryReader(*job); })) {
         // No reader: nothing will arrive, so nothing is announced.

@@ -18,6 +18,7 @@
 #include "phone/phone_window.h"
 #include "phone/pst_library.h"
 #include "transfer/job_window.h"
+#include "transfer/upload_journal.h"
 #include "ui/file_list_ctrl.h"
 #include "ui/settings.h"
 #include "ui/volume_tree.h"
@@ -65,6 +66,9 @@ struct ListingPorts {
     JobStarter startJob;
     // Whether a job still runs: a new search must not mix its requests with the old ones.
     std::function<bool()> jobBusy;
+    // The uploads in flight, which a listing of a volume checks for files a crash cut short;
+    // none: nothing is checked.
+    UploadJournal* journal = nullptr;
 };
 
 class ListingCommands {
@@ -73,7 +77,8 @@ class ListingCommands {
     ListingCommands(const ListingCommands&) = delete;
     ListingCommands& operator=(const ListingCommands&) = delete;
 
-    // Button 1003: every file of the selected volume.
+    // Button 1003: every file of the selected volume; before they are shown, the files an
+    // upload left short (the journal's leftovers on that volume) are offered for deletion.
     void GetFileList();
     // Button 1007: the files matching the mask box's text.
     void Search();
@@ -92,7 +97,8 @@ class ListingCommands {
     // Sends search start with request; the announced count, or -1 after a reported failure.
     std::int32_t SearchStart(const std::vector<std::uint8_t>& request);
     void PrepareReading(std::int32_t count);
-    void StartReader();
+    // checkLeftovers: a whole volume is read, so files the journal names can be looked up.
+    void StartReader(bool checkLeftovers);
     void ShowReadingProgress(std::int32_t done, std::int32_t count);
     // The entries read up to filled get their icons and rows, and the tree may use them.
     void CatchUp(std::int32_t filled);

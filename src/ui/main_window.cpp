@@ -17,6 +17,7 @@ namespace velmora {
 namespace {
 
 constexpr std::array<std::int32_t, kStatusParts> kStatusRightEdges{22, 50, 250, 330, 2000};
+constexpr int kStrStopAndQuit = 500;
 
 // The controls the job lock turns on while idle; Interrupt is the one it turns the other way.
 constexpr std::array<int, 10> kLockedControls{
@@ -228,6 +229,7 @@ void MainWindow::BuildCommandMap() {
     command(kCmdExit, [this] { Exit(); });
 
     on(WindowEvent::Cancel, 0, [this](const EventArgs&) {
+        if (!ConfirmLeaving()) return;
         StopFlag.store(kStopRequested);  // every way out asks a running job to stop
         m_view.CloseWindow();
     });
@@ -259,7 +261,32 @@ bool MainWindow::OnEvent(WindowEvent event, int id, const EventArgs& args) {
     return m_commands.Dispatch(EventKey{event, id}, args);
 }
 
+bool MainWindow::ConfirmLeaving() {
+    if (m_sessionEnding) return true;
+    // A second Escape or close while the question is open: that box decides.
+    if (m_askingToLeave) return false;
+    // A listing or a search loses nothing: it just stops.
+    if (!WritingJobRunning()) return true;
+    m_askingToLeave = true;
+    const PromptAnswer answer =
+        m_ports.prompts.MessageBox({LoadLangString(kStrStopAndQuit), kTitleVelmora,
+                                    PromptIcon::Question, PromptButtons::YesNo});
+    m_askingToLeave = false;
+    return answer == PromptAnswer::Yes || m_sessionEnding;
+}
+
 void MainWindow::Exit() {
+    if (ConfirmLeaving()) ExitNow();
+}
+
+void MainWindow::EndSession() {
+    m_sessionEnding = true;
+    StopFlag.store(kStopRequested);
+    // The open question's handler leaves once its box returns.
+    if (!m_askingToLeave) ExitNow();
+}
+
+void MainWindow::ExitNow() {
     StopFlag.store(kStopRequested);
     // A job still writing the list keeps it until it has returned; the window releases it
     // then (its closing waits for the job).

@@ -218,6 +218,9 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     void SetListRowCount(std::int32_t rows);
     // Run by Exit after the in-memory file list is released, before the window closes.
     void SetExitHook(std::function<void()> hook) { m_exitHook = std::move(hook); }
+    // The desktop session ends: the way out of File > Exit, without asking. A question about
+    // leaving that is open now counts as answered Yes once its box returns.
+    void EndSession();
 
     // PhoneWindow; any thread.
     bool LibraryReady() const override;
@@ -283,7 +286,11 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     void SetStatusPartText(int part, std::string text);
     void PrepareFileList();
     void LoadSearchMasks();
+    // File > Exit, Escape and the close box: while a job that writes runs, asks whether to
+    // stop it and quit. True when the window may go.
+    bool ConfirmLeaving();
     void Exit();
+    void ExitNow();
     void OpenHelp();
     void Later(EventKey key);
 
@@ -315,6 +322,8 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     bool m_unlocked = true;       // the job lock's last word
     bool m_searchAllowed = true;  // the file-system flag check's last word on searching
     bool m_listCreated = false;
+    bool m_askingToLeave = false;
+    bool m_sessionEnding = false;
     std::int32_t m_listRows = 0;
 };
 

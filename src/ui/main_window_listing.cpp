@@ -13,7 +13,8 @@ MainWindowListing::MainWindowListing(MainWindowListingParts parts)
     m_commands = std::make_unique<ListingCommands>(
         ListingPorts{parts.library, *this, m_window.WindowPrompts(), parts.files, parts.tree,
                      parts.list, parts.icons, m_window.History(), parts.user, m_proxy,
-                     std::move(parts.ui), std::move(parts.startJob), std::move(parts.jobBusy)});
+                     std::move(parts.ui), std::move(parts.startJob), std::move(parts.jobBusy),
+                     parts.journal ? parts.journal : &TheUploadJournal()});
     auto& map = m_window.Commands();
     map.Set({WindowEvent::Clicked, kIdGetFileList},
             [this](const EventArgs&) { m_commands->GetFileList(); });

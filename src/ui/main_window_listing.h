@@ -31,6 +31,8 @@ struct MainWindowListingParts {
     std::shared_ptr<UiThread> ui;
     JobStarter startJob = [](std::function<void()> worker) { return StartJob(std::move(worker)); };
     std::function<bool()> jobBusy = [] { return JobBusy(); };
+    // The journal the uploads keep; none: the process-wide one (TheUploadJournal).
+    UploadJournal* journal = nullptr;
 };
 
 class MainWindowListing final : public ListingWindow {

@@ -10,9 +10,9 @@ MainWindowUpload::MainWindowUpload(MainWindowUploadParts parts)
     : m_window(parts.window),
       m_list(parts.list),
       m_proxy(std::make_shared<JobWindowProxy>(std::move(parts.ui), parts.window)) {
-    m_commands = std::make_unique<UploadCommands>(
-        UploadPorts{parts.library, *this, parts.files, parts.tree, parts.list, parts.icons,
-                    parts.clock, m_proxy, std::move(parts.startJob), std::move(parts.jobBusy)});
+    m_commands = std::make_unique<UploadCommands>(UploadPorts{
+        parts.library, *this, parts.files, parts.tree, parts.list, parts.icons, parts.clock,
+        m_proxy, std::move(parts.startJob), std::move(parts.jobBusy), parts.journal});
     auto& map = m_window.Commands();
     map.Set({WindowEvent::Clicked, kIdUpload}, [this](const EventArgs&) { m_commands->Upload(); });
     map.Set({WindowEvent::Clicked, kIdFillSpace},

@@ -10,6 +10,7 @@
 #include "base/clock.h"
 #include "base/ui_thread.h"
 #include "transfer/job.h"
+#include "transfer/upload_journal.h"
 #include "ui/main_window.h"
 #include "ui/upload_commands.h"
 
@@ -26,6 +27,7 @@ struct MainWindowUploadParts {
     std::shared_ptr<UiThread> ui;
     JobStarter startJob = [](std::function<void()> worker) { return StartJob(std::move(worker)); };
     std::function<bool()> jobBusy = [] { return JobBusy(); };
+    UploadJournal* journal = &TheUploadJournal();
 };
 
 class MainWindowUpload final : public UploadWindow {

@@ -1,8 +1,11 @@
 #include "ui/upload_commands.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <limits>
 #include <random>
+#include <set>
 #include <utility>
 
 #include "base/lang_string.h"
@@ -11,8 +14,11 @@
 #include "phone/open_channel.h"
 #include "transfer/job.h"
 #include "transfer/local_files.h"
+#include "transfer/phone_file_reader.h"
 #include "transfer/phone_write.h"
+#include "transfer/replace_question.h"
 #include "transfer/transfer_progress.h"
+#include "transfer/upload_journal.h"
 #include "ui/main_window_ids.h"
 
 namespace velmora {
@@ -24,6 +30,9 @@ constexpr int kStrUploadCanceled = 126;
 constexpr int kStrNothingToLeave = 132;
 constexpr int kStrFillInterrupted = 134;
 constexpr int kStrNoFillName = 489;
+constexpr int kStrPartialDeleted = 523;
+constexpr int kStrPartialLeft = 524;
+constexpr int kStrEarlierCopyGone = 525;
 
 constexpr std::size_t kLeaveBytesChars = 19;  // a 20-character buffer with its terminator
 constexpr int kFillNumbers = 32768;           // rand() gives 0 to 32767
@@ -37,6 +46,7 @@ struct WriteJob {
     PstLibrary* library = nullptr;
     Clock* clock = nullptr;
     UploadCommands* commands = nullptr;
+    UploadJournal* journal = nullptr;
     std::vector<std::string> dropped;
     bool fromDrop = false;
 };
@@ -109,6 +119,110 @@ void ListFile(WriteJob& job, const std::string& phonePath, std::int64_t size, bo
     });
 }
 
+void ForgetFile(WriteJob& job, const std::string& phonePath, bool fileSystemFlag, bool showRow) {
+    const std::string listed = ListedPath(phonePath, fileSystemFlag);
+    job.window->Call([&] { job.commands->ForgetUploaded(listed, showRow); });
+}
+
+// Deletes what an upload left short on the phone, so the list never shows a truncated file
+// as an ordinary one; true when the phone took the delete.
+bool DeletePartial(CommandChannel& channel, const std::string& phonePath) {
+    auto request = BuildDeleteRequest(phonePath);
+    std::array<std::uint8_t, 2> scratch{};
+    return request && channel.SendQuietly(kFsacCommand, request.Value(), scratch);
+}
+
+std::string PartialMessage(const std::string& name, std::int64_t written, std::int64_t size,
+                           bool deleted, bool replaced) {
+    std::string text = FormatLangString(deleted ? kStrPartialDeleted : kStrPartialLeft,
+                                        {name, std::to_string(written), std::to_string(size)});
+    if (replaced) text += " " + LoadLangString(kStrEarlierCopyGone);
+    return text;
+}
+
+// Where a file goes on the phone, or nothing (skipped, refused, or the job cancelled). A file
+// the phone's list holds, or one an earlier file of this job wrote, is replaced only when the
+// user says so; Keep both gives a free name.
+struct PhoneTarget {
+    std::string phonePath;
+    std::string name;
+    bool replaces = false;
+};
+
+class UploadTargets {
+  public:
+    UploadTargets(WriteJob& job, bool fileSystemFlag)
+        : m_job(job), m_question(job.window->WindowPrompts()), m_fileSystemFlag(fileSystemFlag) {}
+
+    std::optional<PhoneTarget> Decide(JobRun& run, const std::string& folder,
+                                      const std::string& localPath, const std::string& name,
+                                      bool moreToCome) {
+        auto path = Path(run, folder, localPath, name);
+        if (!path) return std::nullopt;
+        PhoneTarget target{*path, name, false};
+        std::optional<ConflictKind> kind;
+        std::optional<std::int64_t> size;
+        if (m_given.contains(Listed(*path))) {
+            kind = ConflictKind::SameJob;
+        } else if ((size = ListedSize(*path))) {
+            kind = ConflictKind::PhoneFile;
+        }
+        if (kind) {
+            const ExistingFile existing{name, m_fileSystemFlag ? std::string() : folder, size, {}};
+            switch (m_question.Ask(*kind, existing, moreToCome)) {
+                case ConflictChoice::Replace:
+                    target.replaces = true;
+                    break;
+                case ConflictChoice::KeepBoth: {
+                    target.name = KeepBothName(name, [&](const std::string& candidate) {
+                        auto p = BuildPhonePath(folder, candidate, m_fileSystemFlag, nullptr);
+                        return p && (m_given.contains(Listed(*p)) || ListedSize(*p));
+                    });
+                    path = Path(run, folder, localPath, target.name);
+                    if (!path) return std::nullopt;
+                    target.phonePath = *path;
+                    break;
+                }
+                case ConflictChoice::Skip:
+                    return std::nullopt;
+                case ConflictChoice::Cancel:
+                    m_cancelled = true;
+                    return std::nullopt;
+            }
+        }
+        m_given.insert(Listed(target.phonePath));
+        return target;
+    }
+    bool cancelled() const { return m_cancelled; }
+
+  private:
+    std::optional<std::string> Path(JobRun& run, const std::string& folder,
+                                    const std::string& localPath, const std::string& name) {
+        RefusedFile refused{localPath, FileRefusal::None, {}};
+        auto path = BuildPhonePath(folder, name, m_fileSystemFlag, &refused);
+        if (!path) run.RejectInput(RefusalMessage({refused}));
+        return path;
+    }
+    std::string Listed(const std::string& phonePath) const {
+        return ListedPath(phonePath, m_fileSystemFlag);
+    }
+    std::optional<std::int64_t> ListedSize(const std::string& phonePath) {
+        std::optional<std::int64_t> size;
+        m_job.window->Call([&] {
+            const FileList& files = m_job.commands->Ports().files;
+            const auto entry = files.Entry(files.Find(Listed(phonePath)));
+            if (entry) size = entry->size;
+        });
+        return size;
+    }
+
+    WriteJob& m_job;
+    ReplaceQuestion m_question;
+    bool m_fileSystemFlag;
+    std::set<std::string> m_given;  // listed paths this job wrote or is writing
+    bool m_cancelled = false;
+};
+
 void RunUpload(WriteJob& job) {
     JobRun run(*job.window);
     const StartState start = ReadStart(job);
@@ -136,9 +250,11 @@ void RunUpload(WriteJob& job) {
     job.window->Call([&] { job.commands->Ports().files.Grow(count); });
     TransferMeter meter(run, *job.clock, TransferDirection::Writing, total);
     meter.Start();
+    UploadTargets targets(job, start.fileSystemFlag);
 
     bool sent = false;
-    for (const UploadSource& local : pass.files) {
+    for (std::size_t i = 0; i < pass.files.size(); ++i) {
+        const UploadSource& local = pass.files[i];
         LocalRead read = ReadLocalFile(local.path);
         if (read.why != FileRefusal::None) {
             run.RejectInput(RefusalMessage({{local.path, read.why, {}}}));
@@ -149,13 +265,14 @@ void RunUpload(WriteJob& job) {
         if (!job.fromDrop) {
             job.window->Call([&] { folder = job.commands->Ports().window.UploadPathText(); });
         }
-        RefusedFile refused{local.path, FileRefusal::None, {}};
-        const auto phonePath = BuildPhonePath(folder, local.name, start.fileSystemFlag, &refused);
-        if (!phonePath) {
-            run.RejectInput(RefusalMessage({refused}));
-            continue;
+        const auto target =
+            targets.Decide(run, folder, local.path, local.name, i + 1 < pass.files.size());
+        if (targets.cancelled()) {
+            Status(run, kStrUploadInterrupted);
+            break;
         }
-        const FsacRequest open = OpenRequest(*phonePath, kOpenKeepAttributes);
+        if (!target) continue;
+        const FsacRequest open = OpenRequest(target->phonePath, kOpenKeepAttributes);
 
         run.Lock();
         ChannelFailure why{};
@@ -167,18 +284,23 @@ void RunUpload(WriteJob& job) {
         }
         sent = true;
         const std::int64_t size = static_cast<std::int64_t>(read.bytes.size());
+        const std::string listed = ListedPath(target->phonePath, start.fileSystemFlag);
+        const auto journal =
+            job.journal ? job.journal->Begin(channel->DeviceId(), listed, size) : std::nullopt;
         meter.StartFile(static_cast<std::int32_t>(size));
         const auto& bytes = read.bytes;
-        const PhoneWriteResult result = WritePhoneFile(
+        PhoneWriteResult result = WritePhoneFile(
             *channel, open, size,
             [&](std::int64_t offset, std::size_t n) {
                 return std::span(bytes).subspan(static_cast<std::size_t>(offset), n);
             },
             meter);
         read.bytes = {};
+        // A stop seen after the last chunk finds the file whole.
+        const bool whole =
+            result.end == PhoneWriteEnd::Written ||
+            (result.end == PhoneWriteEnd::Interrupted && result.bytesWritten == size);
 
-        // The list shows what the phone holds: the bytes it accepted.
-        const bool replaced = result.bytesWritten > 0 || result.end == PhoneWriteEnd::Written;
         const bool showRow = job.fromDrop || [&] {
             bool same = false;
             job.window->Call([&] {
@@ -189,15 +311,41 @@ void RunUpload(WriteJob& job) {
             });
             return same;
         }();
-        if (const int failure = PhoneWriteFailureString(result.end)) {
-            run.Fail(failure);
-            if (result.end != PhoneWriteEnd::OpenRefused) {
-                ListFile(job, *phonePath, result.bytesWritten, replaced, start.fileSystemFlag,
-                         showRow);
+        // The first accepted write replaces the contents: before it, a file that was there
+        // is untouched, while a new one exists empty and goes.
+        const bool partial = !whole &&
+                             (result.end == PhoneWriteEnd::Interrupted ||
+                              result.end == PhoneWriteEnd::WriteRefused) &&
+                             (result.bytesWritten > 0 || !target->replaces);
+        if (partial) {
+            // The phone's earlier copy was rewritten by the first accepted write.
+            const bool replaced = result.bytesWritten > 0 && target->replaces;
+            const bool deleted = DeletePartial(*channel, target->phonePath);
+            if (deleted) {
+                if (journal) job.journal->End(*journal);
+                ForgetFile(job, target->phonePath, start.fileSystemFlag, showRow);
+            } else {
+                ListFile(job, target->phonePath, result.bytesWritten, result.bytesWritten > 0,
+                         start.fileSystemFlag, showRow);
             }
-            return;
+            const std::string text =
+                PartialMessage(local.name, result.bytesWritten, size, deleted, replaced);
+            if (result.end == PhoneWriteEnd::WriteRefused) {
+                return run.Fail(LoadLangString(kStrCantWriteFile) + "\n" + text);
+            }
+            job.window->WindowPrompts().Message(text, kTitleVelmora, PromptIcon::Warning);
+            Status(run, kStrUploadInterrupted);
+            break;
         }
-        ListFile(job, *phonePath, result.bytesWritten, replaced, start.fileSystemFlag, showRow);
+        if (result.end == PhoneWriteEnd::OpenRefused) {
+            if (journal) job.journal->End(*journal);
+            return run.Fail(kStrCantOpenFile);
+        }
+        if (whole && journal) job.journal->End(*journal);
+        ListFile(job, target->phonePath, result.bytesWritten,
+                 result.bytesWritten > 0 || result.end == PhoneWriteEnd::Written,
+                 start.fileSystemFlag, showRow);
+        if (result.end == PhoneWriteEnd::CloseRefused) return run.Fail(kStrCantCloseFile);
         if (result.end == PhoneWriteEnd::Interrupted) {
             Status(run, kStrUploadInterrupted);
             break;
@@ -307,6 +455,7 @@ std::shared_ptr<WriteJob> UploadCommands::NewJob() {
     job->window = m_ports.jobWindow;
     job->library = &m_ports.library;
     job->clock = &m_ports.clock;
+    job->journal = m_ports.journal;
     job->commands = this;
     return job;
 }
@@ -325,6 +474,30 @@ void UploadCommands::FillSpace() {
 
 bool UploadCommands::FillNameTaken(const std::string& path) const {
     return m_fillNames.contains(path) || m_ports.files.Find(path) >= 0;
+}
+
+void UploadCommands::ForgetUploaded(const std::string& listedPath, bool showRow) {
+    FileList& files = m_ports.files;
+    const std::int32_t index = files.Find(listedPath);
+    if (index < 0) return;
+    files.Remove(listedPath);
+    files.SetCount(std::max(0, files.Count() - 1));
+    m_ports.tree.SetEntryCount(std::max(0, m_ports.tree.EntryCount() - 1));
+    if (!showRow) return;
+    FileListCtrl& list = m_ports.list;
+    const std::string name = listedPath.substr(listedPath.rfind('/') + 1);
+    const std::string indexText = std::to_string(index);
+    for (int row = list.RowCount() - 1; row >= 0; --row) {
+        const auto& cells = list.Rows()[static_cast<std::size_t>(row)].cells;
+        if (cells[kColumnEntryIndex] == indexText && cells[kColumnName] == name) {
+            list.DeleteRow(row);
+            continue;
+        }
+        // Rows name their entry's index, which moved down for the entries after it.
+        const std::int32_t at = std::atoi(cells[kColumnEntryIndex].c_str());
+        if (at > index) list.SetCell(row, kColumnEntryIndex, std::to_string(at - 1));
+    }
+    m_ports.window.RowsChanged();
 }
 
 void UploadCommands::ListUploaded(const UploadedFile& file, const RowIcons& icons, bool showRow) {

@@ -23,6 +23,7 @@
 namespace velmora {
 
 struct WriteJob;
+class UploadJournal;
 
 // What the jobs need of the main window beyond the job side. Window's thread only.
 class UploadWindow {
@@ -51,6 +52,8 @@ struct UploadPorts {
     std::shared_ptr<JobWindowProxy> jobWindow;
     JobStarter startJob;
     std::function<bool()> jobBusy;
+    // Uploads in flight, so that a crash cannot hide a truncated phone file; may be null.
+    UploadJournal* journal = nullptr;
 };
 
 // One file as it reached the phone, for the in-place update.
@@ -78,6 +81,8 @@ class UploadCommands {
     // Window's thread, from the workers. The entry (added or resized) and, when showRow, its
     // row.
     void ListUploaded(const UploadedFile& file, const RowIcons& icons, bool showRow);
+    // The entry of a partial file the job deleted, and its row when shown.
+    void ForgetUploaded(const std::string& listedPath, bool showRow);
     // Whether a fill file of this path would replace a file.
     bool FillNameTaken(const std::string& path) const;
     void RememberFillName(const std::string& path) { m_fillNames.insert(path); }

@@ -35,9 +35,9 @@
 #include "sim/simulated_pst.h"
 #include "support/fakes.h"
 #include "support/forwarding_pst.h"
+#include "support/held_pst.h"
 #include "support/recording_shell.h"
 #include "support/temp_folder.h"
-#include "support/held_pst.h"
 #include "transfer/job.h"
 #include "transfer/stop_flag.h"
 #include "ui/main_window_fakes.h"
@@ -68,8 +68,8 @@ class PhoneSessionGuiTest : public ::testing::Test {
     // The window on the default phone once the poll has named the tree's root.
     wxTreeCtrl& OpenOnDefaultPhone() {
         EXPECT_TRUE(m_pst->ConfigError().empty()) << m_pst->ConfigError();
-        m_frame = new MainFrame(m_library ? *m_library : *m_pst, user, shell, "/opt/velmora/",
-                                &prompts);
+        m_frame =
+            new MainFrame(m_library ? *m_library : *m_pst, user, shell, "/opt/velmora/", &prompts);
         m_frame->Show();
         auto* tree = dynamic_cast<wxTreeCtrl*>(m_frame->Control(kIdTree));
         EXPECT_NE(tree, nullptr);
@@ -477,10 +477,12 @@ TEST_F(PhoneSessionGuiTest, DownloadTwoRowsAndOpenOneByDoubleClick) {
     ASSERT_EQ(prompts.saveRequests.size(), 1u);
     EXPECT_EQ(prompts.saveRequests[0].fileName, first);
     EXPECT_TRUE(prompts.Boxes().empty());
-    for (const auto& name : {first, third}) {
+    // The name typed in the dialog is the first file's; the others keep their own.
+    for (const auto& [name, local] :
+         {std::pair{first, std::string("chosen.mid")}, {third, third}}) {
         const std::string phone = PhoneBytes(*m_pst, "/a/mobile/audio/" + name);
         ASSERT_FALSE(phone.empty()) << name;
-        EXPECT_EQ(LocalBytes(destination.path() / name), phone) << name;
+        EXPECT_EQ(LocalBytes(destination.path() / local), phone) << name;
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(destination.path()), {}), 2);
     EXPECT_TRUE(m_frame->Control(kIdDownload)->IsEnabled());
@@ -493,7 +495,9 @@ TEST_F(PhoneSessionGuiTest, DownloadTwoRowsAndOpenOneByDoubleClick) {
     ASSERT_TRUE(PumpUntil([&] { return !JobBusy() && !shell.Requests().empty(); }));
     const auto opened = shell.Requests().front();
     EXPECT_EQ(opened.verb, "open");
-    EXPECT_NE(opened.path.find("VELMORA_TMP"), std::string::npos) << opened.path;
+    const std::filesystem::path copy = opened.path;
+    EXPECT_EQ(copy.filename().string(), Utf8(list->GetItemText(1, 0)));
+    EXPECT_EQ(copy.parent_path().filename().string().rfind("VELMORA_TMP", 0), 0u) << copy;
     EXPECT_EQ(opened.contents,
               PhoneBytes(*m_pst, "/a/mobile/audio/" + Utf8(list->GetItemText(1, 0))));
 }

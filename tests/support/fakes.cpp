@@ -35,6 +35,22 @@ std::vector<std::string> FakePrompts::OpenFiles(const OpenFilesRequest& request)
     return answer;
 }
 
+ConflictAnswer FakePrompts::AskConflict(const ConflictRequest& request) {
+    std::lock_guard lock(m_mutex);
+    m_conflicts.push_back(request);
+    if (!conflictAnswers.empty()) {
+        auto answer = conflictAnswers.front();
+        conflictAnswers.pop_front();
+        return answer;
+    }
+    return {request.replaceOffered ? ConflictChoice::Replace : ConflictChoice::KeepBoth, false};
+}
+
+std::vector<ConflictRequest> FakePrompts::Conflicts() const {
+    std::lock_guard lock(m_mutex);
+    return m_conflicts;
+}
+
 std::vector<MessageBoxRequest> FakePrompts::Boxes() const {
     std::lock_guard lock(m_mutex);
     return m_boxes;
@@ -50,6 +66,7 @@ std::vector<std::string> FakePrompts::Texts() const {
 void FakePrompts::Clear() {
     std::lock_guard lock(m_mutex);
     m_boxes.clear();
+    m_conflicts.clear();
 }
 
 std::string MemorySettingsStore::Key(std::string_view name) {

@@ -22,14 +22,19 @@ class FakePrompts : public Prompts {
     PromptAnswer MessageBox(const MessageBoxRequest& request) override;
     std::optional<std::string> SaveFile(const SaveFileRequest& request) override;
     std::vector<std::string> OpenFiles(const OpenFilesRequest& request) override;
+    // Answers from conflictAnswers, then Replace (the first button) where offered, else Keep
+    // both.
+    ConflictAnswer AskConflict(const ConflictRequest& request) override;
 
     std::vector<MessageBoxRequest> Boxes() const;
+    std::vector<ConflictRequest> Conflicts() const;
     std::vector<std::string> Texts() const;  // the boxes' texts, in order
     void Clear();
 
     std::deque<PromptAnswer> answers;
     std::deque<std::optional<std::string>> saveAnswers;
     std::deque<std::vector<std::string>> openAnswers;
+    std::deque<ConflictAnswer> conflictAnswers;
     std::vector<SaveFileRequest> saveRequests;
     std::vector<OpenFilesRequest> openRequests;
     // Runs while the save dialog is "open", as the user takes time to answer it.
@@ -38,6 +43,7 @@ class FakePrompts : public Prompts {
   private:
     mutable std::mutex m_mutex;
     std::vector<MessageBoxRequest> m_boxes;
+    std::vector<ConflictRequest> m_conflicts;
 };
 
 // An in-memory key with case-insensitive names; can pretend to be missing or read-only.
@@ -81,7 +87,7 @@ class RecordingStatus : public StatusSink {
 // A clock the test moves by hand, also while a worker reads it, and the C library's
 // generator, seeded.
 class FakeClock : public Clock {
-public:
+  public:
     std::int64_t NowSeconds() override { return now.load(); }
     void Seed(unsigned seed) override { m_state = seed; }
     int Rand() override;

@@ -65,6 +65,14 @@ TEST_F(JobShape, InputCheckFailureEndsWithoutLocking) {
     EXPECT_EQ(StopFlag.load(), kStopRequested);
 }
 
+TEST_F(JobShape, OnlyAWritingRunCountsAsWritingAndOnlyUntilItEnds) {
+    JobRun reads(window, JobKind::Reads);
+    JobRun writes(window);
+    EXPECT_TRUE(WritingJobRunning());
+    writes.End();
+    EXPECT_FALSE(WritingJobRunning());
+}
+
 TEST_F(JobShape, FailureReportsUnlocksAndHidesOnce) {
     {
         JobRun run(window);

@@ -139,13 +139,12 @@ TEST_F(DownloadSimTest, ReadsInBlocksAndWritesByteIdenticalFiles) {
         SCOPED_TRACE(name);
         recorder->Clear();
         SelectRows({name});
-        DownloadTo(destination / "chosen-name");
+        DownloadTo(destination / name);
         Lines expected = {"open /a/dl/" + name};
         expected.insert(expected.end(), c.reads.begin(), c.reads.end());
         expected.push_back("close");
         EXPECT_EQ(recorder->FileRequests(), expected);
         EXPECT_EQ(Contents(destination / name), Pattern(c.size, 'a'));
-        EXPECT_FALSE(fs::exists(destination / "chosen-name"));
     }
     EXPECT_TRUE(BoxTexts().empty());
     EXPECT_EQ(LastStatus(), "Reading file from phone... 2500 from 2500 bytes read");
@@ -351,8 +350,8 @@ TEST_F(DownloadSimTest, InterruptInTheSecondOfThreeFiles) {
 }
 
 // Search results: each row is a full path; the local name is the part after the last "/",
-// and two rows of one name end as the second one's file.
-TEST_F(DownloadSimTest, FlatRowsUseTheirNamesAndTheLastOfOneNameWins) {
+// and two rows of one name never end as one file.
+TEST_F(DownloadSimTest, FlatRowsUseTheirNamesAndASecondOfOneNameIsKeptBeside) {
     Put("/a/x/same.txt", "from a");
     Put("/b/y/same.txt", "from b");
     rig->window.mask = "same.txt";
@@ -362,9 +361,55 @@ TEST_F(DownloadSimTest, FlatRowsUseTheirNamesAndTheLastOfOneNameWins) {
     DownloadTo(destination / "same.txt");
     EXPECT_EQ(recorder->FileRequests(), (Lines{"open /a/x/same.txt", "read 6", "close",
                                                "open /b/y/same.txt", "read 6", "close"}));
-    EXPECT_EQ(Contents(destination / "same.txt"), "from b");
+    EXPECT_EQ(Contents(destination / "same.txt"), "from a");
+    EXPECT_EQ(Contents(destination / "same (2).txt"), "from b");
+    ASSERT_EQ(rig->window.prompts.Conflicts().size(), 1u);
+    EXPECT_FALSE(rig->window.prompts.Conflicts()[0].replaceOffered);
     ASSERT_EQ(rig->window.prompts.saveRequests.size(), 1u);
     EXPECT_EQ(rig->window.prompts.saveRequests[0].fileName, "same.txt");
+}
+
+// The name typed in the save dialog is the first file's; every other existing name is asked
+// about, and only the user's answer replaces a local file.
+TEST_F(DownloadSimTest, ExistingLocalFilesAreReplacedOnlyWhenTheUserSaysSo) {
+    Put("/a/dl/a.txt", "new a");
+    Put("/a/dl/smile.gif", "new smile");
+    Put("/a/dl/z.txt", "new z");
+    ShowFolder("dl");
+    struct Row {
+        ConflictChoice choice;
+        const char* smile;   // smile.gif afterwards
+        const char* smile2;  // "smile (2).gif", "" when absent
+        bool zWritten;
+    };
+    const Row rows[] = {{ConflictChoice::Replace, "new smile", "", true},
+                        {ConflictChoice::KeepBoth, "old smile", "new smile", true},
+                        {ConflictChoice::Skip, "old smile", "", true},
+                        {ConflictChoice::Cancel, "old smile", "", false}};
+    for (const Row& row : rows) {
+        fs::remove_all(destination);
+        fs::create_directories(destination);
+        std::ofstream(destination / "smile.gif") << "old smile";
+        std::ofstream(destination / "a.txt") << "old a";
+        rig->window.prompts.Clear();
+        rig->window.prompts.conflictAnswers = {{row.choice, false}};
+        SelectRows({"a.txt", "smile.gif", "z.txt"});
+        DownloadTo(destination / "typed.txt");
+        EXPECT_EQ(Contents(destination / "typed.txt"), "new a");
+        EXPECT_EQ(Contents(destination / "a.txt"), "old a");
+        EXPECT_EQ(Contents(destination / "smile.gif"), row.smile);
+        EXPECT_EQ(fs::exists(destination / "smile (2).gif")
+                      ? Contents(destination / "smile (2).gif")
+                      : "",
+                  row.smile2);
+        EXPECT_EQ(fs::exists(destination / "z.txt"), row.zWritten);
+        const auto asked = rig->window.prompts.Conflicts();
+        ASSERT_EQ(asked.size(), 1u) << "a.txt is not asked about: the typed name took its place";
+        EXPECT_NE(asked[0].text.find("\"smile.gif\" (9 bytes, modified "), std::string::npos);
+        EXPECT_TRUE(asked[0].moreToCome);
+        EXPECT_TRUE(EndedUnlocked());
+    }
+    EXPECT_EQ(LastStatus(), "Downloading was interrupted by user");
 }
 
 TEST_F(DownloadSimTest, LocalFailuresAreReportedAndTheJobGoesOn) {
@@ -373,7 +418,7 @@ TEST_F(DownloadSimTest, LocalFailuresAreReportedAndTheJobGoesOn) {
     ShowFolder("dl");
     SelectRows({"f1", "f2"});
     fs::create_directory(destination / "f1");
-    DownloadTo(destination / "f2");
+    DownloadTo(destination / "f1");
     EXPECT_EQ(BoxTexts(), (Lines{"Can't write the local file " + (destination / "f1").string() +
                                  ": Is a directory"}));
     EXPECT_EQ(Contents(destination / "f2"), "22222");
@@ -454,12 +499,14 @@ TEST_F(DownloadSimTest, OpenReadsIntoAFreshFileAndHandsItToTheShell) {
     const std::string openFolder = (folder.path() / "open").string() + "/";
     EXPECT_EQ(requests[0].verb, "open");
     EXPECT_EQ(requests[0].folder, openFolder);
+    // The program sees the phone's name, in a folder of the copy's own.
     EXPECT_EQ(requests[0].path.rfind(openFolder + "VELMORA_TMP", 0), 0u);
-    EXPECT_EQ(requests[0].path.size(), openFolder.size() + 21);  // six digits and ".mp3"
+    EXPECT_EQ(requests[0].path.substr(openFolder.size() + 17), "/song.mp3");
     EXPECT_EQ(requests[0].contents, Pattern(2000, 'm'));
     EXPECT_EQ(requests[1].contents, "");
     // Opened within the same second: a fresh name, and the first copy stays as it was.
     EXPECT_NE(requests[2].path, requests[0].path);
+    EXPECT_EQ(requests[2].path.substr(openFolder.size() + 17), "/song.mp3");
     EXPECT_EQ(requests[3].verb, "openas");
     EXPECT_EQ(requests[3].path, requests[2].path);
     EXPECT_EQ(Contents(requests[0].path), Pattern(2000, 'm'));

@@ -34,6 +34,7 @@
 #include "transfer/job.h"
 #include "transfer/phone_file_reader.h"
 #include "transfer/stop_flag.h"
+#include "transfer/upload_journal.h"
 #include "ui/file_commands.h"
 #include "ui/main_window_download.h"
 #include "ui/main_window_fakes.h"
@@ -148,6 +149,8 @@ struct Case {
     int statusPart = kStatusMessagePart;
     // The job's own after-state (local files, the list's contents).
     std::function<void(World&)> check;
+    // What the next listing asks: a partial file the job could not delete.
+    std::vector<std::string> nextBoxes;
 };
 
 // The whole window on one emulated phone: the window's thread is the test's, jobs run on
@@ -176,8 +179,11 @@ class World {
         window = std::make_unique<MainWindow>(
             MainWindowPorts{*library, user, prompts, *ui, shell, "/opt/velmora/"}, view);
         window->AttachSessionTree(&sessionTree);
-        listing = std::make_unique<MainWindowListing>(
-            MainWindowListingParts{*window, *library, user, TheFileList(), tree, rows, icons, ui});
+        journal = std::make_unique<UploadJournal>((folder / "state").string() + "/");
+        MainWindowListingParts listingParts{*window, *library, user,  TheFileList(),
+                                            tree,    rows,     icons, ui};
+        listingParts.journal = journal.get();
+        listing = std::make_unique<MainWindowListing>(std::move(listingParts));
         fileJobs = std::make_unique<MainWindowFiles>(MainWindowFilesParts{
             *window, *library, TheFileList(), tree, rows, ui, [this](PropertiesModel& model) {
                 if (!properties) return false;
@@ -187,8 +193,10 @@ class World {
         downloads = std::make_unique<MainWindowDownload>(
             MainWindowDownloadParts{*window, *library, TheFileList(), tree, rows, shell, ui, &clock,
                                     (folder / "open").string() + "/"});
-        uploads = std::make_unique<MainWindowUpload>(
-            MainWindowUploadParts{*window, *library, TheFileList(), tree, rows, icons, clock, ui});
+        MainWindowUploadParts uploadParts{*window, *library, TheFileList(), tree,
+                                          rows,    icons,    clock,         ui};
+        uploadParts.journal = journal.get();
+        uploads = std::make_unique<MainWindowUpload>(std::move(uploadParts));
         window->Start();
         pst->SetFaultPlan({});
         Poll();
@@ -277,6 +285,7 @@ class World {
     BrowsingSessionTree sessionTree{tree, rows};
     test::NamingIconSource icons;
     std::unique_ptr<MainWindow> window;
+    std::unique_ptr<UploadJournal> journal;
     std::unique_ptr<MainWindowListing> listing;
     std::unique_ptr<MainWindowFiles> fileJobs;
     std::unique_ptr<MainWindowDownload> downloads;
@@ -343,14 +352,14 @@ void ExpectWindowReleased(const World& world, bool libraryReady) {
 }
 
 // A plain listing of /a after the case: it must run as on a fresh window.
-void ExpectNextJobRuns(World& world) {
+void ExpectNextJobRuns(World& world, const std::vector<std::string>& boxes) {
     world.pst->SetFaultPlan({});
     world.library->ClearHook();
     if (world.pst->AttachPhone(kDevice)) world.Poll();
     world.prompts.Clear();
     world.window->Phone().State().SetCurrentVolumeLetter('a');
     world.Click(kIdGetFileList);
-    EXPECT_TRUE(world.prompts.Boxes().empty());
+    EXPECT_EQ(world.prompts.Texts(), boxes);
     std::vector<std::string> read;
     for (const auto& entry : TheFileList().Snapshot(TheFileList().Count())) {
         read.push_back(entry.path);
@@ -407,7 +416,7 @@ void RunCase(const Case& c, const fs::path& folder) {
     ExpectWindowReleased(world, !libraryFails);
     ExpectListAgreesWithPhone(world);
     if (c.check) c.check(world);
-    if (!libraryFails) ExpectNextJobRuns(world);
+    if (!libraryFails) ExpectNextJobRuns(world, c.nextBoxes);
 }
 
 // ---- the rows: one producer per job ----
@@ -621,6 +630,9 @@ struct JobShape {
     // the job's own refusal when it checks the result.
     std::vector<Box> testCmdBoxes;
     bool testCmdChecked = false;
+    // The boxes of these faults instead of the usual ones, and what the next listing asks.
+    std::map<Fault, std::vector<Box>> boxesFor;
+    std::map<Fault, std::vector<std::string>> nextBoxesFor;
     // A phone gone after the first unit: the next request, or the next file's handle.
     std::optional<Box> detachBox;
     std::function<void(World&, const std::vector<std::string>&)> check;
@@ -630,6 +642,9 @@ std::vector<Case> JobRows(const JobShape& shape) {
     const std::string failed = LoadLangString(kStrOperationFailed);
     std::vector<Case> rows;
     auto add = [&](Fault fault, FaultPlan plan, std::vector<Box> boxes, std::string status) {
+        if (const auto own = shape.boxesFor.find(fault); own != shape.boxesFor.end()) {
+            boxes = own->second;
+        }
         if (fault != Fault::LibraryStart) {
             boxes.insert(boxes.begin(), shape.leadBoxes.begin(), shape.leadBoxes.end());
         }
@@ -654,6 +669,9 @@ std::vector<Case> JobRows(const JobShape& shape) {
             finished = done->second;
         }
         c.check = [check = shape.check, finished](World& w) { check(w, finished); };
+        if (const auto next = shape.nextBoxesFor.find(fault); next != shape.nextBoxesFor.end()) {
+            c.nextBoxes = next->second;
+        }
         rows.push_back(std::move(c));
     };
     const auto op = [](FsacOp o) { return static_cast<std::uint32_t>(o); };
@@ -939,6 +957,30 @@ JobShape UploadShape(std::string job, std::function<void(World&)> start) {
                       {Fault::InterruptMiddle, {"new1.bin", "new2.bin"}},
                       {Fault::InterruptLast, shape.all}};
     shape.check = ExpectUploaded;
+    // A file cut short is deleted and named; one the vanished phone kept is offered for
+    // deletion when the phone is read again.
+    auto partial = [](const std::string& name, int done, int size, bool deleted) {
+        const std::string head = name + " was not uploaded whole: " + std::to_string(done) +
+                                 " of " + std::to_string(size);
+        return deleted ? head + " bytes had reached the phone, and the partial file was deleted."
+                       : head +
+                             " bytes reached the phone, and the partial file could not be "
+                             "deleted; reading the phone again offers that.";
+    };
+    const std::string refused = LoadLangString(kStrCantWriteFile) + "\n";
+    shape.boxesFor = {
+        {Fault::DataFirst, {{refused + partial("new1.bin", 0, 2500, true), "Phone interface"}}},
+        {Fault::DataMiddle, {{refused + partial("new2.bin", 0, 10, true), "Phone interface"}}},
+        {Fault::DetachMidFile,
+         {{refused + partial("new1.bin", 1024, 2500, false), "Phone interface"}}},
+        {Fault::InterruptFirst,
+         {{partial("new1.bin", 1024, 2500, true), "Velmora", PromptIcon::Warning}}},
+        {Fault::InterruptMiddle,
+         {{partial("new3.bin", 1024, 1500, true), "Velmora", PromptIcon::Warning}}},
+    };
+    shape.nextBoxesFor = {{Fault::DetachMidFile,
+                           {"/a/mobile/picture/new1.bin on the phone is incomplete: the transfer "
+                            "stopped at 1024 of 2500 bytes. Delete it?"}}};
     return shape;
 }
 

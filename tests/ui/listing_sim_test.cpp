@@ -12,6 +12,7 @@
 #include "sim/sim_test_support.h"
 #include "sim/simulated_pst.h"
 #include "transfer/stop_flag.h"
+#include "transfer/upload_journal.h"
 #include "ui/listing_fixture.h"
 
 namespace velmora {
@@ -116,6 +117,38 @@ TEST_F(ListingSimTest, CyrillicNamesRoundTripBetweenImageWindowAndPhone) {
     rig->commands.Search();
     EXPECT_EQ(ReadPaths(), (std::set<std::string>{"/a/Фото/Лето.jpg"}));
     EXPECT_EQ(rig->history.Slot(0), "*ЛЕТО*");
+}
+
+// A file the journal names and the listing shows short is asked about once: Yes deletes it
+// from the phone and the list, No keeps both and the entry. An entry without a file goes.
+TEST_F(ListingSimTest, AFileAnUploadLeftShortIsOfferedForDeletion) {
+    for (const PromptAnswer answer : {PromptAnswer::Yes, PromptAnswer::No}) {
+        const bool yes = answer == PromptAnswer::Yes;
+        const auto onPhone = folder.path() / "phone" / "a" / "cut.bin";
+        std::ofstream(onPhone) << "12345";
+        UploadJournal journal((folder.path() / (yes ? "yes" : "no")).string());
+        const auto id = journal.Begin(1, "/a/cut.bin", 100);
+        ASSERT_TRUE(id && journal.Begin(1, "/a/gone.bin", 100));
+        rig->window.prompts.Clear();
+        rig->window.prompts.answers = {answer};
+        rig->window.letter = 'a';
+        ListingCommands commands(ListingPorts{
+            *pst, rig->window, rig->window.prompts, rig->files, rig->tree, rig->list, rig->icons,
+            rig->history, rig->user, rig->proxy, rig->ui, rig->startJob, rig->jobBusy, &journal});
+        commands.GetFileList();
+
+        const auto boxes = rig->window.prompts.Boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text,
+                  "/a/cut.bin on the phone is incomplete: the transfer stopped at 5 of 100 bytes. "
+                  "Delete it?");
+        EXPECT_EQ(boxes[0].icon, PromptIcon::Question);
+        EXPECT_EQ(boxes[0].buttons, PromptButtons::YesNo);
+        EXPECT_EQ(std::filesystem::exists(onPhone), !yes);
+        EXPECT_EQ(ReadPaths().count("/a/cut.bin"), yes ? 0u : 1u);
+        EXPECT_EQ(rig->tree.EntryCount(), rig->files.Count());
+        EXPECT_EQ(journal.Pending(1).size(), yes ? 0u : 1u);
+    }
 }
 
 TEST_F(ListingSimTest, AMaskThePhoneCannotHoldIsRefusedBeforeAnythingIsSent) {

@@ -8,6 +8,7 @@
 #include "fsac/file_list.h"
 #include "support/fakes.h"
 #include "support/pumped_ui_thread.h"
+#include "transfer/job.h"
 #include "transfer/stop_flag.h"
 #include "ui/language.h"
 #include "ui/main_window_fakes.h"
@@ -275,6 +276,41 @@ TEST_F(MainWindowTest, EscapeAndExitCloseTheWindowExitReleasingTheFileListFirst)
     w.Command(kCmdExit);
     EXPECT_EQ(closesAtRelease, 1);
     EXPECT_FALSE(storageAtHook);
+    EXPECT_EQ(view.closes, 2);
+}
+
+TEST_F(MainWindowTest, LeavingAsksOnlyWhileAJobWritesAndNoKeepsTheJobGoing) {
+    auto& w = Started();
+    // The job that runs, the answer, whether it was asked, whether the window closed.
+    const std::tuple<std::optional<JobKind>, PromptAnswer, bool, bool> rows[] = {
+        {JobKind::Writes, PromptAnswer::Yes, true, true},
+        {JobKind::Writes, PromptAnswer::No, true, false},
+        {JobKind::Reads, PromptAnswer::No, false, true},
+        {std::nullopt, PromptAnswer::No, false, true},
+    };
+    for (const EventKey way :
+         {EventKey{WindowEvent::Command, kCmdExit}, EventKey{WindowEvent::Cancel, 0}}) {
+        for (const auto& [job, answer, asked, closes] : rows) {
+            prompts.Clear();
+            prompts.answers = {answer};
+            view.closes = 0;
+            {
+                std::optional<JobRun> run;
+                if (job) run.emplace(w, *job);
+                w.OnEvent(way.event, way.id);
+                EXPECT_EQ(StopFlag.load() == kStopRequested, closes);
+            }
+            EXPECT_EQ(view.closes, closes ? 1 : 0);
+            ASSERT_EQ(prompts.Boxes().size(), asked ? 1u : 0u);
+            if (!asked) continue;
+            EXPECT_EQ(prompts.Boxes()[0].text, "Stop the transfer and quit?");
+            EXPECT_EQ(prompts.Boxes()[0].buttons, PromptButtons::YesNo);
+        }
+    }
+    JobRun run(w);
+    w.EndSession();  // no question: the job stops and the window closes
+    EXPECT_TRUE(prompts.Boxes().empty());
+    EXPECT_EQ(StopFlag.load(), kStopRequested);
     EXPECT_EQ(view.closes, 2);
 }
 

@@ -185,8 +185,13 @@ TEST_F(UploadTest, RefusalsOfEachRequestEndTheJobAndLeaveNoFileOpen) {
         std::size_t sends;
         std::int32_t listed;  // -1: not listed
     };
+    // A refused write leaves a partial file: deleted, and the box says so.
     const Row rows[] = {{1, "Can't open file", 1, -1},
-                        {3, "Can't write to opened file, restart phone.", 4, 1024},
+                        {3,
+                         "Can't write to opened file, restart phone.\nf.bin was not uploaded "
+                         "whole: 1024 of 1500 bytes had reached the phone, and the partial file "
+                         "was deleted.",
+                         5, -1},
                         {4, "Can't close opened file, restart phone", 4, 1500}};
     for (const Row& row : rows) {
         pst.ClearCalls();
@@ -199,7 +204,8 @@ TEST_F(UploadTest, RefusalsOfEachRequestEndTheJobAndLeaveNoFileOpen) {
         const auto sent = Sent();
         ASSERT_EQ(sent.size(), row.sends) << row.text;
         if (row.failingSend == 3) {
-            EXPECT_EQ(sent.back(), (Bytes{0, 0, 0, 4})) << "closed anyway";
+            EXPECT_EQ(sent[3], (Bytes{0, 0, 0, 4})) << "closed anyway";
+            EXPECT_EQ(sent.back()[3], 5) << "then deleted";
         }
         EXPECT_EQ(rig.window.prompts.Texts(), std::vector<std::string>{row.text});
         EXPECT_EQ(rig.window.prompts.Boxes()[0].title, "Phone interface");
@@ -248,13 +254,73 @@ TEST_F(UploadTest, InterruptInTheSecondOfThreeFiles) {
     rig.commands.Upload();
     EXPECT_EQ(rig.window.status.Text(kStatusMessagePart), "Uploading was iterrupted by user");
     const auto sent = Sent();
-    ASSERT_EQ(sent.size(), 4u + 3u);  // open, 2 writes, close; open, 1 write, close
-    EXPECT_EQ(sent.back(), (Bytes{0, 0, 0, 4}));
-    // Listed with what the phone holds, the third never sent.
-    EXPECT_EQ(rig.files.Entry(rig.files.Find("/a/mobile/2.bin"))->size, 1024);
+    ASSERT_EQ(sent.size(), 4u + 4u);  // open, 2 writes, close; open, 1 write, close, delete
+    EXPECT_EQ(sent[6], (Bytes{0, 0, 0, 4}));
+    EXPECT_EQ(std::string(sent.back().begin() + 4, sent.back().begin() + 19), "/a/mobile/2.bin");
+    // The partial file is gone from the phone and the list, and the user is told; the third
+    // was never sent.
+    EXPECT_EQ(rig.window.prompts.Texts(),
+              std::vector<std::string>{"2.bin was not uploaded whole: 1024 of 3000 bytes had "
+                                       "reached the phone, and the partial file was deleted."});
+    EXPECT_LT(rig.files.Find("/a/mobile/2.bin"), 0);
+    EXPECT_GE(rig.files.Find("/a/mobile/1.bin"), 0);
     EXPECT_LT(rig.files.Find("/a/mobile/3.bin"), 0);
     EXPECT_EQ(rig.upload.freeSpaceQueries, 1);
     EXPECT_EQ(Log().back(), "enable 1 1");
+}
+
+// A file the list holds, or a name an earlier file of the job took, is replaced only when the
+// user says so; Keep both gives the next free "name (n)".
+TEST_F(UploadTest, ReplacingAskedFirst) {
+    struct Row {
+        ConflictAnswer answer;
+        std::vector<std::string> opened;  // paths of the open requests
+        std::int32_t oldSize;             // old.txt's entry afterwards
+        const char* status;
+    };
+    const Row rows[] = {
+        {{ConflictChoice::Replace, false}, {"/a/mobile/old.txt"}, 2000, "bytes wrote."},
+        {{ConflictChoice::KeepBoth, false}, {"/a/mobile/old (2).txt"}, 5, "bytes wrote."},
+        {{ConflictChoice::Skip, false}, {}, 5, "Writing file to phone..."},
+        {{ConflictChoice::Cancel, false}, {}, 5, "Uploading was iterrupted by user"},
+    };
+    for (const Row& row : rows) {
+        pst.ClearCalls();
+        rig.window.prompts.Clear();
+        rig.List(kListing, "/a/mobile/");
+        rig.window.prompts.conflictAnswers = {row.answer};
+        rig.window.prompts.openAnswers.push_back({Local("old.txt", 2000)});
+        rig.commands.Upload();
+        std::vector<std::string> opened;
+        for (const auto& request : Sent()) {
+            if (request[3] == 0) opened.emplace_back(reinterpret_cast<const char*>(&request[8]));
+        }
+        EXPECT_EQ(opened, row.opened);
+        const auto asked = rig.window.prompts.Conflicts();
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].text,
+                  "The phone folder /a/mobile/ already has a file named \"old.txt\" (5 bytes).\n"
+                  "Replace it? If the upload stops before its end, the phone's earlier copy is "
+                  "lost.");
+        EXPECT_EQ(rig.files.Entry(rig.files.Find("/a/mobile/old.txt"))->size, row.oldSize);
+        EXPECT_NE(rig.window.status.Text(kStatusMessagePart).find(row.status), std::string::npos);
+        EXPECT_EQ(StopFlag.load(), kStopRequested);
+    }
+    // Two dropped files of one name never become one file: the second is asked about without
+    // Replace, and "for the rest" answers the third.
+    pst.ClearCalls();
+    rig.window.prompts.Clear();
+    rig.List(kListing, "/a/mobile/");
+    fs::create_directories(local.path() / "x");
+    fs::create_directories(local.path() / "y");
+    rig.window.prompts.conflictAnswers = {{ConflictChoice::KeepBoth, true}};
+    rig.commands.Drop({Local("n.txt", 1), Local("x/n.txt", 2), Local("y/n.txt", 3)});
+    ASSERT_EQ(rig.window.prompts.Conflicts().size(), 1u);
+    EXPECT_FALSE(rig.window.prompts.Conflicts()[0].replaceOffered);
+    EXPECT_TRUE(rig.window.prompts.Conflicts()[0].moreToCome);
+    EXPECT_EQ(rig.files.Entry(rig.files.Find("/a/mobile/n.txt"))->size, 1);
+    EXPECT_EQ(rig.files.Entry(rig.files.Find("/a/mobile/n (2).txt"))->size, 2);
+    EXPECT_EQ(rig.files.Entry(rig.files.Find("/a/mobile/n (3).txt"))->size, 3);
 }
 
 TEST_F(UploadTest, DroppedFiles) {
@@ -423,17 +489,20 @@ TEST_F(UploadSimTest, AFullPhoneRefusesAndTheNextUploadStillOpens) {
     rig->upload.volumes.SetCachedFreeSpace(20000);  // stale: the phone has 10000
     rig->window.prompts.openAnswers.push_back({big.string()});
     rig->commands.Upload();
-    EXPECT_EQ(rig->window.prompts.Texts().back(), "Can't write to opened file, restart phone.");
-    // Listed with what reached the phone: nine whole chunks.
-    EXPECT_EQ(fs::file_size(image.path() / "a" / "big.bin"), 9216u);
-    EXPECT_EQ(rig->files.Entry(rig->files.Find("/a/big.bin"))->size, 9216);
+    // Nine whole chunks reached the phone; the partial file is deleted, on the phone and in the
+    // list.
+    EXPECT_EQ(rig->window.prompts.Texts().back(),
+              "Can't write to opened file, restart phone.\nbig.bin was not uploaded whole: 9216 "
+              "of 12000 bytes had reached the phone, and the partial file was deleted.");
+    EXPECT_FALSE(fs::exists(image.path() / "a" / "big.bin"));
+    EXPECT_LT(rig->files.Find("/a/big.bin"), 0);
 
     const fs::path small = local.path() / "small.bin";
     std::ofstream(small, std::ios::binary) << "fits";
     rig->window.prompts.openAnswers.push_back({small.string()});
     rig->commands.Upload();
     EXPECT_EQ(fs::file_size(image.path() / "a" / "small.bin"), 4u);
-    EXPECT_EQ(rig->upload.volumes.CachedFreeSpace(), 10000 - 9216 - 4);
+    EXPECT_EQ(rig->upload.volumes.CachedFreeSpace(), 10000 - 4);
 
     // Fill leaves exactly what was asked.
     rig->upload.leaveBytes = "100";
