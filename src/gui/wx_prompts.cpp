@@ -77,7 +77,7 @@ ConflictAnswer ShowConflictDialog(wxWindow* parent, const ConflictRequest& reque
                  0, wxRIGHT, 12);
     auto* text = new wxStaticText(&dialog, wxID_ANY, FromUtf8(request.text));
     text->Wrap(420);
-    message->Add(text, 1, wxEXPAND);
+    message->Add(text, 1, wxEXPAND | wxRIGHT, 12);
     top->Add(message, 0, wxEXPAND | wxALL, 12);
     wxCheckBox* forRest = nullptr;
     if (request.moreToCome) {
