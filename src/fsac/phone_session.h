@@ -38,13 +38,21 @@ class PhoneSession {
     // What the poll reads of a phone: file-system flag, volumes, model, version and the free
     // space of 'a'. With no device selected it says so once and reads nothing: every query
     // would only repeat it.
-    void ReadPhone();
+    void ReadPhone() { ReadPhone(m_prompts); }
+    // The same for a poll, which the user did not ask for: what goes wrong is said in the
+    // status bar, never in a box.
+    void ReadPhoneQuietly();
+
+    // The user picked a phone (nothing: none); polls keep it selected while it is attached.
+    void ChooseDevice(std::optional<std::uint16_t> deviceId) { m_poll.Choose(deviceId); }
 
     VolumeState& State() { return m_state; }
     const VolumeState& State() const { return m_state; }
     VolumeCommands Commands() { return {m_library, m_window, m_prompts, m_state}; }
 
   private:
+    void ReadPhone(Prompts& prompts);
+
     PstLibrary& m_library;
     SessionWindow& m_window;
     Prompts& m_prompts;

@@ -116,6 +116,7 @@ void VolumeCommands::FreeSpaceQuery(char volumeLetter) {
         return;
     }
     state.SetCachedFreeSpace(freeBytes.Value());
+    state.SetFreeSpaceLetter(static_cast<std::uint8_t>(volumeLetter));
     window.SetStatusText(kFreeSpaceStatusPart, FormatFreeSpace(freeBytes.Value()));
 }
 

@@ -59,12 +59,16 @@ class VolumeState {
     // Free bytes of the volume last queried.
     std::int32_t CachedFreeSpace() const { return m_freeSpace.load(); }
     void SetCachedFreeSpace(std::int32_t bytes) { m_freeSpace.store(bytes); }
+    // Whose free space that is; 0 before the first answer.
+    std::uint8_t FreeSpaceLetter() const { return m_freeSpaceLetter.load(); }
+    void SetFreeSpaceLetter(std::uint8_t letter) { m_freeSpaceLetter.store(letter); }
 
   private:
     std::atomic<int> m_fileSystemFlag{0};
     std::atomic<int> m_volumeCount{0};
     std::atomic<std::uint8_t> m_currentLetter{0};
     std::atomic<std::int32_t> m_freeSpace{0};
+    std::atomic<std::uint8_t> m_freeSpaceLetter{0};
     mutable std::mutex m_tableMutex;
     std::vector<std::string> m_volumeTable;
 };

@@ -8,6 +8,7 @@
 #include <wx/wfstream.h>
 
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -35,19 +36,28 @@ bool IsRegularFile(const std::string& path) {
     return std::filesystem::is_regular_file(path, error);
 }
 
+// Whether a line says anything: comments and blank lines do not.
+bool MeaningfulLine(std::string_view line) {
+    const auto first = line.find_first_not_of(" \t\r\f\v");
+    return first != std::string_view::npos && line[first] != ';' && line[first] != '#';
+}
+
 // The file's entries, or nothing when it cannot be read. Loaded afresh for every call so
 // that the file is the one truth. Each line is taken on its own: one that is not UTF-8 is
 // dropped (its value reads as missing) rather than turning the whole file into another code
-// page, which would garble every other text in it.
-std::unique_ptr<wxFileConfig> LoadConfig(const std::string& path) {
+// page, which would garble every other text in it. unusable tells a file that has something
+// to say but not one entry or group wx could take from it: no settings file at all.
+std::unique_ptr<wxFileConfig> LoadConfig(const std::string& path, bool* unusable = nullptr) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return nullptr;
     std::string line;
     std::string clean;
     bool first = true;
+    bool meaningful = false;
     while (std::getline(in, line)) {
         if (first && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
         first = false;
+        meaningful = meaningful || MeaningfulLine(line);
         if (!line.empty() && wxString::FromUTF8(line.data(), line.size()).empty()) continue;
         clean += line;
         clean += '\n';
@@ -57,7 +67,38 @@ std::unique_ptr<wxFileConfig> LoadConfig(const std::string& path) {
     auto config = std::make_unique<wxFileConfig>(text, wxConvUTF8);
     // A stored "$HOME" is a text, not a reference.
     config->SetExpandEnvVars(false);
+    if (unusable != nullptr) {
+        *unusable = meaningful && config->GetNumberOfEntries(true) == 0 &&
+                    config->GetNumberOfGroups(true) == 0;
+    }
     return config;
+}
+
+std::unique_ptr<wxFileConfig> EmptyConfig() {
+    wxMemoryInputStream nothing("", 0);
+    auto config = std::make_unique<wxFileConfig>(nothing, wxConvUTF8);
+    config->SetExpandEnvVars(false);
+    return config;
+}
+
+// A damaged file is the user's, perhaps edited by hand: it goes aside under a name of its own
+// rather than under the values written in its place.
+bool SetAside(const std::string& path) {
+    const std::string kept = path + ".bad";
+    std::error_code error;
+    std::filesystem::rename(path, kept, error);
+    if (error) {
+        std::fprintf(stderr,
+                     "Velmora: %s cannot be read as settings and cannot be kept as %s (%s); "
+                     "it is left as it is.\n",
+                     path.c_str(), kept.c_str(), error.message().c_str());
+        return false;
+    }
+    std::fprintf(stderr,
+                 "Velmora: %s cannot be read as settings; it is kept as %s and new "
+                 "settings start from the defaults.\n",
+                 path.c_str(), kept.c_str());
+    return true;
 }
 
 // The entry's name as the file spells it; names compare without case, like the registry's.
@@ -166,8 +207,13 @@ bool FileConfigStore::Write(std::string_view name, const SettingValue& value) {
     std::lock_guard lock(m_mutex);
     if (!IsRegularFile(m_filePath)) return false;
     wxLogNull quiet;
-    const auto config = LoadConfig(m_filePath);
+    bool unusable = false;
+    auto config = LoadConfig(m_filePath, &unusable);
     if (!config) return false;  // an unreadable file is not overwritten
+    if (unusable) {
+        if (!SetAside(m_filePath)) return false;
+        config = EmptyConfig();
+    }
     const wxString wanted = wxString::FromUTF8(name.data(), name.size());
     const wxString entry = FindEntry(*config, wanted).value_or(wanted);
     if (!config->Write(entry, *encoded)) return false;

@@ -22,7 +22,9 @@ class FileConfigStore : public SettingsStore {
     // the port has no other type to give.
     std::optional<SettingValue> Read(std::string_view name) const override;
     // Rewrites the file at once (through a temporary file, so a failed write leaves the old
-    // one). Refuses names wxFileConfig would take as paths and texts that are not UTF-8.
+    // one). Refuses names wxFileConfig would take as paths and texts that are not UTF-8. A file
+    // with text but not one entry or group in it is no settings file: it is first renamed to
+    // "<file>.bad", with a line on standard error, and the value goes into a new file.
     bool Write(std::string_view name, const SettingValue& value) override;
 
   private:

@@ -163,6 +163,14 @@ void FileListView::InsertColumns() {
     }
 }
 
+void FileListView::ShowSortOrder() {
+    if (!m_model.Sorted()) return RemoveSortIndicator();
+    if (GetSortIndicator() != m_model.SortColumn() ||
+        IsAscendingSortIndicator() != m_model.SortAscending()) {
+        ShowSortIndicator(m_model.SortColumn(), m_model.SortAscending());
+    }
+}
+
 void FileListView::ApplyColumnWidths() {
     // Widths exist in the report view only; the switch back applies the stored ones.
     if (!InReportView()) return;
@@ -273,6 +281,7 @@ void FileListView::RowsReset() {
     } else {
         for (int row = 0; row < m_model.RowCount(); ++row) ShowRow(row, true);
     }
+    ShowSortOrder();
     Thaw();
 }
 
@@ -280,6 +289,7 @@ void FileListView::RowInserted(int row) {
     if (row < 0 || row >= m_model.RowCount() || row > GetItemCount()) return RowsReset();
     Updating updating(*this);
     MapNewImages();
+    ShowSortOrder();
     if (IsVirtual()) {
         // The rows below move down, and the control's selection store would not follow them.
         if (row + 1 != m_model.RowCount()) return RowsReset();

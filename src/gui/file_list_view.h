@@ -80,6 +80,8 @@ class FileListView : public wxListCtrl, private FileListCtrlObserver {
 
     void InsertColumns();
     void ApplyColumnWidths();
+    // The heading's arrow: the column and direction of the model's order, none while unsorted.
+    void ShowSortOrder();
     void ShowRow(int row, bool insert);
     // The wx image index for a model slot: one per distinct pair of icons.
     int ImageFor(int slot);

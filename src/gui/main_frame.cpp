@@ -180,7 +180,7 @@ void MainFrame::CreateControls() {
     m_uploadPath = new wxTextCtrl(m_panel, kIdUploadPath);
     m_tree = new VolumeTreeCtrl(m_panel, m_treeModel, kIdTree);
     m_mask = new wxComboBox(m_panel, kIdSearchMask, "", wxDefaultPosition, wxDefaultSize, 0,
-                            nullptr, wxCB_DROPDOWN);
+                            nullptr, wxCB_DROPDOWN | wxTE_PROCESS_ENTER);
     m_list = new FileListView(m_panel, m_fileRows, kIdFileList);
     m_progress = new wxGauge(m_panel, kIdProgress, 100, wxDefaultPosition, wxDefaultSize,
                              wxGA_HORIZONTAL | wxGA_SMOOTH);
@@ -292,6 +292,10 @@ void MainFrame::BindInput() {
     };
     m_mask->Bind(wxEVT_TEXT, maskEdited);
     m_mask->Bind(wxEVT_COMBOBOX, maskEdited);
+    // Enter in the mask is the Search button, and like it does nothing while it is greyed.
+    m_mask->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) {
+        if (!m_closing && m_model->Control(kIdSearch).enabled) m_model->Click(kIdSearch);
+    });
 
     // The tree changes its own model, and the window hears of a selection through the tree's
     // selection handler; the list's clicks and commands go through the command map.

@@ -73,8 +73,8 @@ PropertiesDialog::PropertiesDialog(wxWindow* parent, PropertiesModel& model)
         return std::pair{ConvertDialogToPixels(wxPoint(p.x, p.y)),
                          ConvertDialogToPixels(wxSize(p.width, p.height))};
     };
-    // Statics, read-only fields, buttons and boxes in the dialog's colours; the editable name
-    // field keeps the system's.
+    // Statics, read-only fields, buttons and boxes in the dialog's colours; the name field keeps
+    // the system's.
     auto coloured = [](wxWindow* w) {
         w->SetBackgroundColour(kDialogColour);
         w->SetForegroundColour(*wxBLACK);
@@ -101,8 +101,9 @@ PropertiesDialog::PropertiesDialog(wxWindow* parent, PropertiesModel& model)
     }
     {
         auto [pos, size] = at({44, 15, 154, 14});
+        // Read-only: the phone has no rename, so an edit would be thrown away.
         new wxTextCtrl(this, kIdPropertiesName, FromUtf8(m_model.Text(kIdPropertiesName)), pos,
-                       size);
+                       size, wxTE_READONLY);
     }
     line(1015, {11, 43, 189, 1});
     label(kIdPropertiesTypeLabel, {11, 51, 40, 8});

@@ -5,12 +5,16 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/dialog.h>
+#include <wx/display.h>
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/thread.h>
+#ifdef __WXGTK__
+#include <gtk/gtk.h>
+#endif
 
 #include "base/lang_string.h"
 #include "gui/wx_text.h"
@@ -167,6 +171,18 @@ std::vector<std::string> WxPrompts::OpenFiles(const OpenFilesRequest& request) {
         wxFileDialog dialog(m_parent, FromUtf8(request.title), FromUtf8(request.initialFolder),
                             wxEmptyString, wxFileSelectorDefaultWildcardStr,
                             wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
+#ifdef __WXGTK__
+        // GTK sizes the chooser from its font, whatever the display: on a small one its Open
+        // button lies off the screen, and a double click, which picks one file, is all that is
+        // left. Kept within the display, it is centred on the window with its buttons in view.
+        const int shown = m_parent ? wxDisplay::GetFromWindow(m_parent) : wxNOT_FOUND;
+        const wxRect area = wxDisplay(shown == wxNOT_FOUND ? 0u : unsigned(shown)).GetClientArea();
+        GdkGeometry limit{};
+        limit.max_width = area.width * 9 / 10;
+        limit.max_height = area.height * 9 / 10;
+        gtk_window_set_geometry_hints(GTK_WINDOW(dialog.GetHandle()), nullptr, &limit,
+                                      GDK_HINT_MAX_SIZE);
+#endif
         if (dialog.ShowModal() != wxID_OK) return;
         wxArrayString paths;
         dialog.GetPaths(paths);

@@ -1,5 +1,7 @@
 #include "phone/device_poll.h"
 
+#include <algorithm>
+
 #include "base/lang_string.h"
 
 namespace velmora {
@@ -36,15 +38,34 @@ void DevicePoll::OnTimer() {
     m_polling = false;
 }
 
+std::optional<std::uint16_t> DevicePoll::PhoneToSelect() {
+    if (m_wanted && std::ranges::find(m_devices, *m_wanted) != m_devices.end()) return m_wanted;
+    if (m_devices.size() != 1) return std::nullopt;
+    // Taken while the user's own phone is away, never in its place.
+    if (!m_wanted) m_wanted = m_devices.front();
+    return m_devices.front();
+}
+
 void DevicePoll::Poll() {
+    const auto before = m_window.SelectedDevice();
     m_window.ClearDevices();
     m_window.ShowWaitCursor();
 
     const bool connected = m_library.PSTGetDeviceList(m_devices) == 0;
+    std::optional<std::uint16_t> selected;
     if (connected) {
         for (std::uint16_t id : m_devices) m_window.AddDevice(DeviceEntryText(id), id);
-        if (m_devices.size() == 1) m_window.SelectDevice(0);
+        selected = PhoneToSelect();
+        if (selected) {
+            // The list is sorted by text: the entry's index is the count of texts before it.
+            const std::string text = DeviceEntryText(*selected);
+            const auto index = std::ranges::count_if(
+                m_devices, [&](std::uint16_t id) { return DeviceEntryText(id) < text; });
+            m_window.SelectDevice(static_cast<int>(index));
+        }
     }
+    const bool phoneChanged = before && before != selected;
+    if (phoneChanged) m_window.PhoneChanged();
 
     // A running job holds the lock until it ends; unlocking here would let a second job
     // start beside it.
@@ -61,7 +82,7 @@ void DevicePoll::Poll() {
     } else {
         m_window.SetStatusIcon(kConnectionStatusPart, kIconDisconnected,
                                LoadLangString(kStrDisconnected));
-        m_window.ClearFileRowsAndTree();
+        if (!phoneChanged) m_window.ClearFileRowsAndTree();
     }
 
     m_window.ShowArrowCursor();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,13 +32,20 @@ class DevicePoll {
 
     bool PollingActive() const { return m_pollingActive; }
 
+    // The phone the user picked: selected again by every poll that finds it attached.
+    void Choose(std::optional<std::uint16_t> deviceId) { m_wanted = deviceId; }
+    std::optional<std::uint16_t> Wanted() const { return m_wanted; }
+
   private:
     void Poll();
+    // The user's phone when attached, else the only one; nothing when the user must choose.
+    std::optional<std::uint16_t> PhoneToSelect();
 
     PstLibrary& m_library;
     SessionWindow& m_window;
     std::function<void()> m_phoneQueries;
     std::vector<std::uint16_t> m_devices;  // the library fills it; kept between polls
+    std::optional<std::uint16_t> m_wanted;
     bool m_pollingActive = false;
     bool m_polling = false;
 };

@@ -127,11 +127,12 @@ inline constexpr ChannelVariation kChannelVariations[] = {
     {ChannelCommand::Transfer,
      {}, false, true, kTitlePhoneInterfaceLower,
      InitTreatment::IgnoreResult, {}, {}},
-    // This job reports on status part 3, and it alone checks the test-command set-up.
+    // This job alone checks the test-command set-up. It reports in the message part, which
+    // its texts fit, rather than over the free space.
     {ChannelCommand::AttributeChange,
      {}, false, true, kTitlePhoneInterfaceLower,
      InitTreatment::ReportAndEnd, {kStrCantInitPhoneInterface, kTitlePhoneInterfaceLower},
-     {kStrCantOpenFile, kTitlePhoneInterfaceLower}, kFreeSpaceStatusPart},
+     {kStrCantOpenFile, kTitlePhoneInterfaceLower}, kStatusMessagePart},
 };
 // clang-format on
 

@@ -51,6 +51,9 @@ class SessionWindow : public PhoneWindow {
     // The phone went away: no file rows, no tree nodes (root included). The in-memory file
     // list stays.
     virtual void ClearFileRowsAndTree() = 0;
+    // The selected phone changed or went: nothing of the old phone's files may stay in view,
+    // since a command on them would reach the new phone.
+    virtual void PhoneChanged() { ClearFileRowsAndTree(); }
 };
 
 }  // namespace velmora

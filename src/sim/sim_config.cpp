@@ -1,14 +1,23 @@
 #include "sim/sim_config.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
+
+#include "base/lang_string.h"
+#include "base/phone_text.h"
 
 namespace velmora {
 
@@ -22,6 +31,19 @@ std::string_view Trim(std::string_view text) {
         text.remove_suffix(1);
     }
     return text;
+}
+
+// A message shows this much of the file's text: enough to find the place, never a whole line
+// of megabytes.
+constexpr std::size_t kQuotedChars = 80;
+
+std::string Leading(std::string_view text) {
+    const std::string_view lead = LeadingCharacters(text, kQuotedChars);
+    return std::string(lead) + (lead.size() < text.size() ? "..." : "");
+}
+
+std::string Quoted(std::string_view text) {
+    return "\"" + Leading(text) + "\"";
 }
 
 template <typename Int>
@@ -62,13 +84,13 @@ bool ParseVolumes(std::string_view text, std::vector<SimVolumeConfig>& volumes,
     while (words >> word) {
         std::size_t colon = word.find(':');
         if (colon != 1 || !std::islower(static_cast<unsigned char>(word[0]))) {
-            problem = "volume \"" + word + "\" is not letter:capacity";
+            problem = "volume " + Quoted(word) + " is not letter:capacity";
             return false;
         }
         SimVolumeConfig volume;
         volume.letter = word[0];
         if (!ParseInt(std::string_view(word).substr(2), volume.capacity) || volume.capacity < 0) {
-            problem = "volume \"" + word + "\" has no valid capacity";
+            problem = "volume " + Quoted(word) + " has no valid capacity";
             return false;
         }
         if (!seen.insert(volume.letter).second) {
@@ -134,16 +156,29 @@ bool Inside(const std::filesystem::path& inner, const std::filesystem::path& out
            outer.end();
 }
 
-// Two phones on one image would change each other's files behind the program's back.
+std::string SharedImageText(const std::vector<SimPhoneConfig>& phones, std::size_t first,
+                            const std::filesystem::path& firstImage, std::size_t second,
+                            const std::filesystem::path& secondImage) {
+    if (second < first) return SharedImageText(phones, second, secondImage, first, firstImage);
+    return "phone " + std::to_string(phones[first].deviceId) + " (" + Leading(firstImage.string()) +
+           ") and phone " + std::to_string(phones[second].deviceId) + " (" +
+           Leading(secondImage.string()) + ") share one image folder";
+}
+
+// Two phones on one image would change each other's files behind the program's back. Paths
+// order element by element, so whatever lies inside a folder sorts right after it: among
+// images none of which holds another, each one needs checking against its predecessor only.
 std::string SharedImageProblem(const std::vector<SimPhoneConfig>& phones) {
+    std::map<std::filesystem::path, std::size_t> images;  // normal image -> phone
     for (std::size_t i = 0; i < phones.size(); ++i) {
-        for (std::size_t j = i + 1; j < phones.size(); ++j) {
-            const auto a = Normal(phones[i].image);
-            const auto b = Normal(phones[j].image);
-            if (!Inside(a, b) && !Inside(b, a)) continue;
-            return "phone " + std::to_string(phones[i].deviceId) + " (" + a.string() +
-                   ") and phone " + std::to_string(phones[j].deviceId) + " (" + b.string() +
-                   ") share one image folder";
+        auto [at, added] = images.emplace(Normal(phones[i].image), i);
+        if (!added) return SharedImageText(phones, at->second, at->first, i, at->first);
+    }
+    for (auto outer = images.begin(), inner = outer; outer != images.end(); outer = inner) {
+        if (++inner == images.end()) break;
+        if (Inside(inner->first, outer->first)) {
+            return SharedImageText(phones, outer->second, outer->first, inner->second,
+                                   inner->first);
         }
     }
     return {};
@@ -156,6 +191,61 @@ SimPhoneConfig DefaultPhone(const std::filesystem::path& dataFolder, std::uint16
     if (!dataFolder.empty()) phone.image = dataFolder / ("phone" + std::to_string(id));
     phone.seedSample = true;
     return phone;
+}
+
+// The current language's text of id with each "%s" replaced by the next argument.
+std::string LangText(int id, std::initializer_list<std::string> args) {
+    std::string text = LoadLangString(id);
+    std::size_t at = 0;
+    for (const std::string& arg : args) {
+        at = text.find("%s", at);
+        if (at == std::string::npos) break;
+        text.replace(at, 2, arg);
+        at += arg.size();
+    }
+    return text;
+}
+
+// Only a regular file is read: opening a FIFO would wait for a writer, reading a device for
+// its data, and the window would never come. The type is checked again on the open file, so
+// nothing swapped in between is read either.
+std::string ReadPhonesText(const std::filesystem::path& path, std::string& text) {
+    const std::string name = path.string();
+    auto refusal = [&](mode_t mode) -> std::string {
+        if (S_ISREG(mode)) return {};
+        if (S_ISDIR(mode)) return LangText(kStrPhonesFileIsFolder, {name});
+        if (S_ISFIFO(mode)) return LangText(kStrPhonesFileIsPipe, {name});
+        return LangText(kStrPhonesFileIsDevice, {name});
+    };
+    auto failure = [&](int error) {
+        return LangText(kStrPhonesFileUnreadable, {name, std::strerror(error)});
+    };
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return errno == ENOENT ? LangText(kStrPhonesFileMissing, {name, kPhonesEnvVar})
+                               : failure(errno);
+    }
+    if (auto refused = refusal(status.st_mode); !refused.empty()) return refused;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return failure(errno);
+    std::string problem;
+    if (::fstat(fd, &status) != 0) {
+        problem = failure(errno);
+    } else {
+        problem = refusal(status.st_mode);
+    }
+    char buffer[65536];
+    while (problem.empty()) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0) break;
+        if (got > 0) {
+            text.append(buffer, static_cast<std::size_t>(got));
+        } else if (errno != EINTR) {
+            problem = failure(errno);
+        }
+    }
+    ::close(fd);
+    return problem;
 }
 
 }  // namespace
@@ -206,7 +296,7 @@ SimConfig ParsePhonesFile(std::string_view text, const std::string& fileName,
             }
             std::string_view name = Trim(line.substr(1, close - 1));
             if (name.substr(0, 5) != "phone") {
-                return fail(lineNumber, "unknown section \"" + std::string(name) + "\"");
+                return fail(lineNumber, "unknown section " + Quoted(name));
             }
             std::uint16_t id = 0;
             if (!ParseInt(Trim(name.substr(5)), id) || id == 0) {
@@ -227,7 +317,7 @@ SimConfig ParsePhonesFile(std::string_view text, const std::string& fileName,
         }
         std::string key(Trim(line.substr(0, equals)));
         if (phone == nullptr) {
-            return fail(lineNumber, "\"" + key + "\" before the first [phone N] section");
+            return fail(lineNumber, Quoted(key) + " before the first [phone N] section");
         }
         std::string value;
         std::string problem;
@@ -235,7 +325,7 @@ SimConfig ParsePhonesFile(std::string_view text, const std::string& fileName,
             return fail(lineNumber, problem);
         }
         if (!keysSeen.insert(key).second) {
-            return fail(lineNumber, "\"" + key + "\" given twice");
+            return fail(lineNumber, Quoted(key) + " given twice");
         }
         if (key == "model") {
             if (!ValidModel(value)) {
@@ -257,7 +347,7 @@ SimConfig ParsePhonesFile(std::string_view text, const std::string& fileName,
                 return fail(lineNumber, "rate must be a number of bytes per second, 0 or more");
             }
         } else {
-            return fail(lineNumber, "unknown key \"" + key + "\"");
+            return fail(lineNumber, "unknown key " + Quoted(key));
         }
     }
     for (const SimPhoneConfig& each : config.phones) {
@@ -280,36 +370,32 @@ SimConfig LoadEmulatorConfig(const EnvLookup& env) {
     namespace fs = std::filesystem;
     const fs::path dataFolder = EmulatorDataFolder(env).value_or(fs::path());
     fs::path phonesFile;
-    std::error_code ec;
-    if (auto given = env(kPhonesEnvVar); given && fs::exists(*given, ec)) {
+    SimConfig config;
+    if (auto given = env(kPhonesEnvVar)) {
+        // A file the user named is never passed over in silence.
         phonesFile = *given;
     } else {
         std::optional<fs::path> configHome = AbsoluteEnv(env, "XDG_CONFIG_HOME");
         if (!configHome) {
             if (auto home = HomeFolder(env)) configHome = *home / ".config";
         }
+        struct stat status {};
         fs::path candidate = configHome ? *configHome / "Velmora" / "phones.ini" : fs::path();
-        if (configHome && fs::exists(candidate, ec)) phonesFile = candidate;
+        if (configHome && ::stat(candidate.c_str(), &status) == 0) phonesFile = candidate;
     }
 
-    SimConfig config;
     if (phonesFile.empty()) {
         if (dataFolder.empty()) {
             config.error = NoDataFolderText();
         } else {
             config.phones.push_back(DefaultPhone(dataFolder, 1));
         }
-    } else if (fs::is_directory(phonesFile, ec)) {
-        config.error = phonesFile.string() + ": is a folder, not a phones file";
     } else {
-        std::ifstream in(phonesFile, std::ios::binary);
-        std::ostringstream text;
-        if (in) text << in.rdbuf();
-        if (!in || in.bad()) {
-            config.error = phonesFile.string() + ": cannot be read";
-        } else {
-            config = ParsePhonesFile(text.str(), phonesFile.string(), phonesFile.parent_path(),
-                                     dataFolder);
+        std::string text;
+        config.error = ReadPhonesText(phonesFile, text);
+        if (config.error.empty()) {
+            config =
+                ParsePhonesFile(text, phonesFile.string(), phonesFile.parent_path(), dataFolder);
         }
     }
     if (auto trace = env(kTraceEnvVar)) config.tracePath = *trace;

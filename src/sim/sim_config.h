@@ -55,6 +55,13 @@ inline constexpr const char* kPhonesEnvVar = "VELMORA_PHONES";
 inline constexpr const char* kTraceEnvVar = "VELMORA_PST_TRACE";
 inline constexpr std::int64_t kDefaultFlashCapacity = 2097152;
 
+// Why a phones file could not be read at all; "%s" is its path.
+inline constexpr int kStrPhonesFileIsFolder = 561;
+inline constexpr int kStrPhonesFileIsPipe = 562;
+inline constexpr int kStrPhonesFileIsDevice = 563;
+inline constexpr int kStrPhonesFileMissing = 564;     // then the variable's name
+inline constexpr int kStrPhonesFileUnreadable = 565;  // then the reason
+
 using EnvLookup = std::function<std::optional<std::string>(const char* name)>;
 
 // The process environment, empty values counting as unset.
@@ -73,9 +80,10 @@ SimConfig ParsePhonesFile(std::string_view text, const std::string& fileName,
                           const std::filesystem::path& baseFolder,
                           const std::filesystem::path& dataFolder);
 
-// The configuration the program runs with: $VELMORA_PHONES, else
-// $XDG_CONFIG_HOME/Velmora/phones.ini, else the default phone with its sample content;
-// the trace from $VELMORA_PST_TRACE.
+// The configuration the program runs with: $VELMORA_PHONES (refused when it does not exist),
+// else $XDG_CONFIG_HOME/Velmora/phones.ini, else the default phone with its sample content;
+// the trace from $VELMORA_PST_TRACE. Only a regular file is read, so a FIFO or a device named
+// there is refused rather than waited on.
 SimConfig LoadEmulatorConfig(const EnvLookup& env);
 
 }  // namespace velmora

@@ -356,7 +356,10 @@ bool SimulatedPst::WaitForNotifications(std::uint64_t count,
 }
 
 std::unique_ptr<SimulatedPst> CreateEmulatedPhoneLibrary() {
-    return std::make_unique<SimulatedPst>(LoadEmulatorConfig(ProcessEnv));
+    SimConfig config = LoadEmulatorConfig(ProcessEnv);
+    // The window shows it too; a start from a terminal or a session log keeps it as well.
+    if (!config.error.empty()) std::cerr << "Velmora: " << config.error << '\n';
+    return std::make_unique<SimulatedPst>(std::move(config));
 }
 
 }  // namespace velmora

@@ -211,6 +211,7 @@ void JobRun::End() noexcept {
         }
         HideFileBar();
         Unlock();
+        if (m_rateShown) m_window.RestoreStatusParts();
     } catch (...) {
         // The window could not be reached; the flag below is what matters for the next job.
     }

@@ -122,6 +122,9 @@ class JobRun {
     // "Velmora", stop icon, and part 4 "Operation failed!!!"; the job goes on.
     void DeviceNotSelected();
 
+    // The transfer's times and speed are in the status bar: its end gives the parts back.
+    void RateShown() { m_rateShown = true; }
+
     // True once the user asked to stop, at exit, or after a failure.
     bool StopRequested() const;
 
@@ -135,6 +138,7 @@ class JobRun {
     bool m_fileBarShown = false;
     bool m_locked = false;
     bool m_failed = false;
+    bool m_rateShown = false;
     bool m_ended = false;
 };
 

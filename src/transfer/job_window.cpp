@@ -211,6 +211,10 @@ std::vector<std::string> JobWindowProxy::MarshalledPrompts::OpenFiles(
     return answer;
 }
 
+void JobWindowProxy::RestoreStatusParts() {
+    Call([&] { m_window.load()->RestoreStatusParts(); });
+}
+
 ConflictAnswer JobWindowProxy::MarshalledPrompts::AskConflict(const ConflictRequest& request) {
     ConflictAnswer answer;  // unshown: Cancel, which loses nothing
     m_owner.Call([&] { answer = m_owner.m_window.load()->WindowPrompts().AskConflict(request); });

@@ -36,6 +36,9 @@ class JobWindow {
     virtual Prompts& WindowPrompts() = 0;
     // The window's phone state and status bar as phone commands take them (OpenChannel).
     virtual PhoneWindow& WindowPhone() = 0;
+    // A job that showed its times and speed has ended: the path and free-space parts show
+    // the selection's path and free space again.
+    virtual void RestoreStatusParts() {}
 };
 
 // The worker's side of the window. Progress (status texts, the bars' ranges and positions)
@@ -73,6 +76,7 @@ class JobWindowProxy final : public JobWindow {
     void SetFilePosition(std::int32_t position) override;
     Prompts& WindowPrompts() override { return m_prompts; }
     PhoneWindow& WindowPhone() override { return m_phone; }
+    void RestoreStatusParts() override;
 
   private:
     class MarshalledPrompts final : public Prompts {

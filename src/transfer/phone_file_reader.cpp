@@ -61,7 +61,13 @@ PhoneReadEnd ReadPhoneFile(CommandChannel& channel, JobRun& run, TransferMeter& 
         // A phone that keeps delivering nothing would hold the job for ever.
         if (sent && data.empty() && ++emptyReads <= kEmptyReadRetries) continue;
         if (!sent || data.empty()) {
-            run.Fail(kStrCantReadFile);
+            // Reads that succeed with nothing left mean the file ends before its listed size:
+            // it changed after the listing, and a restart would not help.
+            if (sent) {
+                run.Fail(FormatLangString(kStrFileShorterThanListed, {phonePath}));
+            } else {
+                run.Fail(kStrCantReadFile);
+            }
             channel.SendQuietly(kFsacCommand, close, scratch);
             return PhoneReadEnd::Failed;
         }

@@ -15,7 +15,8 @@
 
 namespace velmora {
 
-// How often a read that delivers nothing is asked again before the read counts as refused.
+// How often a read that delivers nothing is asked again before the file counts as shorter than
+// its listing said.
 inline constexpr int kEmptyReadRetries = 3;
 
 inline constexpr int kStrCantReadFile = 123;
@@ -42,6 +43,8 @@ inline constexpr int kStrBadPhoneName = 451;
 inline constexpr int kStrFileTooLarge = 453;
 inline constexpr int kStrJobTooLarge = 454;
 inline constexpr int kStrCantMakeOpenFolder = 455;
+// A phone file that ends before the size its listing gave; "%s" is its path.
+inline constexpr int kStrFileShorterThanListed = 560;
 
 // The string's "%s" marks replaced by args, in order.
 std::string FormatLangString(int id, std::initializer_list<std::string> args);

@@ -65,12 +65,13 @@ std::optional<TransferRateTexts> TransferRate(std::int64_t startTime, std::int64
     return texts;
 }
 
-void ShowTransferRate(std::int64_t startTime, std::int32_t bytesDone, JobWindow& window,
+bool ShowTransferRate(std::int64_t startTime, std::int32_t bytesDone, JobWindow& window,
                       std::int32_t bytesTotal, Clock& clock) {
     auto texts = TransferRate(startTime, clock.NowSeconds(), bytesDone, bytesTotal);
-    if (!texts) return;
+    if (!texts) return false;
     window.SetStatusText(kPathStatusPart, texts->times);
     window.SetStatusText(kFreeSpaceStatusPart, texts->speed);
+    return true;
 }
 
 std::string ProgressMessage(TransferDirection direction, std::int32_t bytesDone,
@@ -105,7 +106,9 @@ bool TransferMeter::AddChunk(std::int32_t bytes) {
     m_fileOffset = SaturatingAdd(m_fileOffset, bytes);
     m_bytesDone = SaturatingAdd(m_bytesDone, bytes);
     JobWindow& window = m_run.window();
-    ShowTransferRate(m_startTime, m_bytesDone, window, m_bytesTotal, m_clock);
+    if (ShowTransferRate(m_startTime, m_bytesDone, window, m_bytesTotal, m_clock)) {
+        m_run.RateShown();
+    }
     window.SetStatusText(kStatusMessagePart,
                          ProgressMessage(m_direction, m_bytesDone, m_bytesTotal));
     m_run.SetFileBar(m_fileOffset);

@@ -32,7 +32,7 @@ std::optional<TransferRateTexts> TransferRate(std::int64_t startTime, std::int64
                                               std::int32_t bytesDone, std::int32_t bytesTotal);
 
 // Writes TransferRate's texts to status parts 2 and 3; nothing within the first second.
-void ShowTransferRate(std::int64_t startTime, std::int32_t bytesDone, JobWindow& window,
+bool ShowTransferRate(std::int64_t startTime, std::int32_t bytesDone, JobWindow& window,
                       std::int32_t bytesTotal, Clock& clock);
 
 // Filling writes filler data, and says so.

@@ -30,7 +30,7 @@ void RunAttributeJob(AttributeJob& job) {
     JobWindowProxy& window = *job.window;
     auto channel = OpenChannel(ChannelCommand::AttributeChange, *job.library, window.WindowPhone(),
                                window.WindowPrompts());
-    if (!channel) return;  // reported on part 3
+    if (!channel) return;  // reported
 
     const auto total = static_cast<std::int32_t>(job.targets.size());
     window.SetOverallRange(total);

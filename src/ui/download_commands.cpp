@@ -212,16 +212,21 @@ void RunDownload(ReadJob& job) {
             if (run.failed()) return;
             continue;  // no device: reported, the next file may find one
         }
+        // A file that could not be written is no progress: the message part says so.
+        auto localFailure = [&](const LocalFile& failed) {
+            ReportLocalFileFailure(run, failed);
+            window.SetStatusText(kStatusMessagePart, LoadLangString(kStrOperationFailed));
+        };
         LocalFile file;
         if (!file.CreateStaged(destination, target->name)) {
-            ReportLocalFileFailure(run, file);
+            localFailure(file);
             continue;
         }
         meter.StartFile(row.size);
         const PhoneReadEnd end =
             ReadPhoneFile(*channel, run, meter, paths.phonePath, row.size, file, [&] {
                 if (!file.Commit(target->replaces ? CommitMode::Replace : CommitMode::NoReplace))
-                    ReportLocalFileFailure(run, file);
+                    localFailure(file);
             });
         if (end == PhoneReadEnd::Failed || end == PhoneReadEnd::Stopped) return;
     }

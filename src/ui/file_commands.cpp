@@ -105,6 +105,12 @@ void FileCommands::ShowAttributes(const RowFile& file, std::uint32_t attributes)
 
 void FileCommands::Delete() {
     if (m_ports.jobBusy && m_ports.jobBusy()) return;
+    // Nothing to delete: say so rather than ask about it.
+    if (m_ports.list.SelectedRows().empty()) {
+        m_ports.prompts.Message(LoadLangString(kStrFileNotSelected), kTitleVelmora,
+                                PromptIcon::Information);
+        return;
+    }
     const PromptAnswer answer =
         m_ports.prompts.MessageBox({LoadLangString(kStrConfirmDelete), kTitleVelmora,
                                     PromptIcon::Question, PromptButtons::YesNo});

@@ -32,8 +32,9 @@ inline constexpr int kStrFilesDeleted = 130;
 inline constexpr int kStrSettingAttributes = 167;
 inline constexpr int kStrAttributesChanged = 168;
 inline constexpr int kStrSettingAttributesInterrupted = 169;
-// The attribute job writes its progress and failures here, not to the message part.
-inline constexpr int kAttributeStatusPart = kFreeSpaceStatusPart;
+// The attribute job's progress and result: the message part, wide enough for them; the
+// free-space part keeps the free space.
+inline constexpr int kAttributeStatusPart = kStatusMessagePart;
 
 // The file a row stands for.
 struct RowFile {

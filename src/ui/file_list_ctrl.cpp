@@ -97,6 +97,7 @@ void FileListCtrl::Reset() {
 void FileListCtrl::DeleteAllRows() {
     m_rows.clear();
     m_images.clear();
+    m_sorted = false;
     Reset();
 }
 
@@ -117,6 +118,7 @@ void FileListCtrl::FillFlat(std::span<const FileEntry> entries) {
         m_images.push_back({entry.smallIcon, entry.largeIcon});
     }
     SetDisplayMode(kDisplayFlat);
+    m_sorted = false;
     Reset();
 }
 
@@ -142,6 +144,7 @@ void FileListCtrl::FillFolder(std::span<const FolderMatch> matches) {
         m_rows.push_back(std::move(row));
         m_images.push_back({match.entry.smallIcon, match.entry.largeIcon});
     }
+    m_sorted = false;
     Reset();
 }
 
@@ -158,6 +161,7 @@ int FileListCtrl::AppendRow(ListRow row, RowIcons icons) {
     row.image = static_cast<int>(m_images.size());
     m_images.push_back(std::move(icons));
     m_rows.push_back(std::move(row));
+    m_sorted = false;  // the new row stands last, whatever the order
     const int index = RowCount() - 1;
     if (m_observer) m_observer->RowInserted(index);
     return index;
@@ -185,20 +189,23 @@ bool FileListCtrl::SetView(int view) {
     return true;
 }
 
-void FileListCtrl::Sort(int column, SortKind kind) {
+void FileListCtrl::Sort(int column, SortKind kind, bool ascending) {
     if (column < 0 || column >= kFileListColumnCount) return;
     m_sortColumn = column;
+    m_sorted = true;
+    m_sortAscending = ascending;
     const auto cell = static_cast<std::size_t>(column);
     std::stable_sort(m_rows.begin(), m_rows.end(), [&](const ListRow& a, const ListRow& b) {
         const int order = kind == SortKind::Number ? CompareNumber(a.cells[cell], b.cells[cell])
                                                    : CompareText(a.cells[cell], b.cells[cell]);
-        return order < 0;
+        return ascending ? order < 0 : order > 0;
     });
     Reset();
 }
 
 void FileListCtrl::OnHeadingClick(int column) {
-    Sort(column, column == kColumnSize ? SortKind::Number : SortKind::Text);
+    const bool reverse = m_sorted && m_sortAscending && column == m_sortColumn;
+    Sort(column, column == kColumnSize ? SortKind::Number : SortKind::Text, !reverse);
 }
 
 bool FileListCtrl::OnSortCommand(int commandId) {

@@ -131,10 +131,15 @@ class FileListCtrl {
     bool SetView(int view);
 
     int SortColumn() const { return m_sortColumn; }
-    // Ascending and stable: rows that compare equal keep their order. Rows keep their cells,
-    // item data, image and selection.
-    void Sort(int column, SortKind kind);
-    // A click on a heading: numbers for the size column, text for every other one.
+    // Whether the rows stand in the last sort's order (a fill or an appended row ends that),
+    // and its direction: what the heading shows.
+    bool Sorted() const { return m_sorted; }
+    bool SortAscending() const { return m_sortAscending; }
+    // Stable: rows that compare equal keep their order. Rows keep their cells, item data,
+    // image and selection.
+    void Sort(int column, SortKind kind, bool ascending = true);
+    // A click on a heading: numbers for the size column, text for every other one; ascending,
+    // or the other way round when the rows stand in this column's order already.
     void OnHeadingClick(int column);
     // The three Sort by commands; false for another id.
     bool OnSortCommand(int commandId);
@@ -155,6 +160,8 @@ class FileListCtrl {
     std::atomic<int> m_displayMode{kDisplayFolder};
     int m_view = kViewReport;
     int m_sortColumn = 0;
+    bool m_sorted = false;
+    bool m_sortAscending = true;
 };
 
 }  // namespace velmora

@@ -18,6 +18,8 @@ namespace {
 
 constexpr std::array<std::int32_t, kStatusParts> kStatusRightEdges{22, 50, 250, 330, 2000};
 constexpr int kStrStopAndQuit = 500;
+constexpr int kStrConnectedTip = 142;
+constexpr int kStrDisconnectedTip = 143;
 
 // The controls the job lock turns on while idle; Interrupt is the one it turns the other way.
 constexpr std::array<int, 10> kLockedControls{
@@ -407,12 +409,39 @@ void MainWindow::DeviceChosen(std::optional<int> index) {
     if (index && (*index < 0 || *index >= static_cast<int>(m_devices.size()))) index.reset();
     const bool changed = index != m_selectedDevice;
     m_selectedDevice = index;
-    // The tree and the free space belong to the phone just picked; a job keeps the phone it
-    // works on (the list is locked then anyway).
-    if (!changed || !index || JobRunning()) return;
+    // A job keeps the phone it works on (the list is locked then anyway).
+    if (!changed || JobRunning()) return;
+    m_phone->ChooseDevice(
+        index ? std::optional<std::uint16_t>(static_cast<std::uint16_t>(m_devices[*index].data))
+              : std::nullopt);
+    // The tree and the free space belong to the phone just picked.
+    PhoneChanged();
+    if (!index) return;
     HandlerScope scope(*this);
     m_phone->ReadPhone();
     SetStatusPartText(kPathStatusPart, LoadLangString(kStrPathNotSelected));
+}
+
+void MainWindow::RestoreStatusParts() {
+    const std::string path = m_sessionTree ? m_sessionTree->SelectedPath() : std::string();
+    SetStatusPartText(kPathStatusPart, path.empty() ? LoadLangString(kStrPathNotSelected) : path);
+    const VolumeState& volumes = m_phone->State();
+    SetStatusPartText(kFreeSpaceStatusPart, volumes.FreeSpaceLetter() == 0
+                                                ? std::string()
+                                                : FormatFreeSpace(volumes.CachedFreeSpace()));
+}
+
+void MainWindow::PhoneChanged() {
+    m_phone->State().SetFreeSpaceLetter(0);
+    ClearFileRowsAndTree();
+    SetControlText(kIdUploadPath, "");
+    SetStatusPartText(kPathStatusPart, LoadLangString(kStrPathNotSelected));
+    SetStatusPartText(kFreeSpaceStatusPart, "");
+    // A running job still reads its entries; it ends on the phone that went.
+    if (!JobRunning()) {
+        TheFileList().Clear();
+        TheFileList().SetCount(0);
+    }
 }
 
 std::optional<std::uint16_t> MainWindow::SelectedDevice() const {
@@ -531,6 +560,18 @@ void MainWindow::ApplyLanguage() {
     if (m_session) ApplyInterfaceMarks();
     ApplyViewMarks();
     m_view.MenusRebuilt();
+    ReTextStatusParts();
+}
+
+void MainWindow::ReTextStatusParts() {
+    StatusPartState& connection = m_status[kConnectionStatusPart];
+    if (connection.icon == kIconConnected || connection.icon == kIconDisconnected) {
+        SetStatusIcon(kConnectionStatusPart, connection.icon,
+                      LoadLangString(connection.icon == kIconConnected ? kStrConnectedTip
+                                                                       : kStrDisconnectedTip));
+    }
+    // A transfer rewrites its own texts with its next chunk.
+    if (m_phone && !JobRunning() && !m_status[kPathStatusPart].text.empty()) RestoreStatusParts();
 }
 
 void MainWindow::CheckLanguageItem(std::int32_t index) {

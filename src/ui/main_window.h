@@ -188,6 +188,7 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     }
     Prompts& WindowPrompts() override { return m_ports.prompts; }
     PhoneWindow& WindowPhone() override { return *this; }
+    void RestoreStatusParts() override;
 
     // Any thread.
     void SetProgressRange(int barId, std::int32_t range);
@@ -244,6 +245,7 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     std::optional<std::string> RootText() const override;
     void SetRootText(const std::string& text) override;
     void ClearFileRowsAndTree() override;
+    void PhoneChanged() override;
 
     // The phone: device poll, phone control, the file-system facts jobs read.
     PhoneSession& Phone() { return *m_phone; }
@@ -277,6 +279,8 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     ControlState& MutableControl(int id);
     void BuildCommandMap();
     void ApplyLanguage();
+    // The status parts' texts and tips in the language now in force.
+    void ReTextStatusParts();
     void CheckLanguageItem(std::int32_t index);
     void ApplyInterfaceMarks();
     void ApplyViewMarks();

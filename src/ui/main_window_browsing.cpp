@@ -24,8 +24,19 @@ void MainWindowBrowsing::OnTreeSelection(const TreeSelectionChange& change) {
     MainWindow::HandlerScope scope(m_window);
     auto& phone = m_window.Phone();
     phone.State().SetCurrentVolumeLetter(change.volumeLetter);
-    if (change.freeSpaceLetter) phone.RefreshFreeSpace(static_cast<char>(*change.freeSpaceLetter));
-    if (!ShowSelectionRows(change, m_list)) return;
+    // The free space shown is always that of the selection's volume.
+    if (change.freeSpaceLetter ||
+        (change.volumeLetter != 0 && change.volumeLetter != phone.State().FreeSpaceLetter())) {
+        phone.RefreshFreeSpace(static_cast<char>(change.volumeLetter));
+    }
+    if (!ShowSelectionRows(change, m_list)) {
+        // Nothing read yet: a volume is still a place to upload to.
+        const TreeNode* node = m_tree.Node(change.node);
+        if (node && node->kind == NodeKind::Volume) {
+            m_window.SetControlText(kIdUploadPath, m_tree.NodePath(change.node, "/"));
+        }
+        return;
+    }
     m_window.SetStatusText(kPathStatusPart, change.statusPath);
     if (change.uploadPath) m_window.SetControlText(kIdUploadPath, *change.uploadPath);
     RowsChanged();

@@ -19,6 +19,12 @@ void BrowsingSessionTree::SetRootText(const std::string& text) {
     if (m_tree.Root() != kNoNode) m_tree.SetRootText(text);
 }
 
+std::string BrowsingSessionTree::SelectedPath() const {
+    const NodeId selected = m_tree.Selection();
+    if (selected == kNoNode || selected == m_tree.Root()) return {};
+    return TrimFolderPath(m_tree.NodePath(selected, "/"));
+}
+
 void BrowsingSessionTree::ClearFileRowsAndTree() {
     m_rows.DeleteAllRows();
     m_tree.DeleteAllNodes();

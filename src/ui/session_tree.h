@@ -19,6 +19,8 @@ class SessionTree {
     virtual std::optional<std::string> RootText() const = 0;
     virtual void SetRootText(const std::string& text) = 0;
     virtual void ClearFileRowsAndTree() = 0;
+    // The folder the selection shows, as the path part shows it; empty for none.
+    virtual std::string SelectedPath() const = 0;
 };
 
 // Over the window's VolumeTree and FileListCtrl models.
@@ -33,6 +35,7 @@ class BrowsingSessionTree : public SessionTree {
     void SetRootText(const std::string& text) override;
     // No rows, no nodes, no root.
     void ClearFileRowsAndTree() override;
+    std::string SelectedPath() const override;
 
   private:
     VolumeTree& m_tree;

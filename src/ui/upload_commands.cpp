@@ -445,8 +445,13 @@ void UploadCommands::Upload() {
 }
 
 void UploadCommands::Drop(std::vector<std::string> paths) {
-    // A drop during a job is refused without a word, and the running job is left alone.
-    if (paths.empty() || (m_ports.jobBusy && m_ports.jobBusy())) return;
+    if (paths.empty()) return;
+    // A drop during a job is refused, the running job left alone; the status bar says why.
+    if (m_ports.jobBusy && m_ports.jobBusy()) {
+        constexpr int kStrDropWhileJob = 570;
+        m_ports.jobWindow->SetStatusText(kStatusMessagePart, LoadLangString(kStrDropWhileJob));
+        return;
+    }
     StartUpload(std::move(paths), true);
 }
 

@@ -157,6 +157,7 @@ TEST_F(FileCommandsGuiTest, PropertiesChangesAttributesAndDeleteEmptiesTheImage)
     Properties([&](wxWindow& dialog) {
         shown = true;
         EXPECT_EQ(Field(dialog, kIdPropertiesName), "alarm.mid");
+        EXPECT_FALSE(dynamic_cast<wxTextCtrl*>(dialog.FindWindow(kIdPropertiesName))->IsEditable());
         EXPECT_EQ(Field(dialog, kIdPropertiesType), "mid");
         EXPECT_EQ(Field(dialog, kIdPropertiesLocation), "/a/mobile/audio/");
         EXPECT_EQ(Field(dialog, kIdPropertiesSize), "68 bytes (68 bytes)");

@@ -22,6 +22,37 @@ class DevicePollTest : public ::testing::Test {
     DevicePoll poll{pst, window, [this] { ++queryRuns; }};
 };
 
+// The user's phone is selected again whenever a poll finds it, even after another was taken
+// while it was away; a change of the selected phone clears what the old one showed.
+TEST_F(DevicePollTest, TheUsersPhoneComesBackSelected) {
+    struct Step {
+        std::vector<std::uint16_t> attached;
+        std::optional<std::uint16_t> picked;  // the user's pick after the poll
+        std::optional<std::uint16_t> selected;
+        int treeClears;
+    };
+    const Step steps[] = {
+        {{1, 2}, 1, std::nullopt, 0},  // two phones: the user picks #1
+        {{2}, {}, 2, 1},               // #1 restarts: the only one, #2, is shown meanwhile
+        {{1, 2}, {}, 1, 2},            // #1 is back, and selected again
+        {{10, 1, 2}, {}, 1, 2},        // another phone arrives: #1 stays
+        {{}, {}, std::nullopt, 3},     // all gone
+    };
+    for (const Step& step : steps) {
+        pst.devices = step.attached;
+        poll.OnTimer();
+        EXPECT_EQ(window.SelectedDevice(), step.selected) << step.attached.size();
+        EXPECT_EQ(window.treeClears, step.treeClears) << step.attached.size();
+        if (step.picked) {
+            poll.Choose(step.picked);
+            window.Pick(static_cast<int>(
+                std::ranges::find_if(window.devices,
+                                     [&](const auto& d) { return d.data == *step.picked; }) -
+                window.devices.begin()));
+        }
+    }
+}
+
 TEST_F(DevicePollTest, EntriesInTextOrderOnlyALonePhoneSelected) {
     pst.devices = {9, 10};
     poll.OnTimer();

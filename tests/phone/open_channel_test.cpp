@@ -61,7 +61,7 @@ const Expected kExpected[] = {
     {ChannelCommand::Transfer, "Transfer", nullptr, nullptr, "Phone interface", Init::Ignored,
      nullptr, nullptr, false},
     {ChannelCommand::AttributeChange, "AttributeChange", nullptr, nullptr, "Phone interface",
-     Init::Report140, "Can't open file", "Phone interface", false, "Phone interface", 3},
+     Init::Report140, "Can't open file", "Phone interface", false, "Phone interface", 4},
 };
 
 class ChannelRowTest : public ::testing::TestWithParam<Expected> {

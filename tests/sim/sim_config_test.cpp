@@ -3,8 +3,10 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
+#include <functional>
 #include <map>
 
 #include "sim/sample_content.h"
@@ -126,8 +128,10 @@ TEST(SimPhonesFile, EnvironmentChoosesTheFile) {
         LoadEmulatorConfig(FakeEnv({{"VELMORA_PHONES", (tmp.path() / "absent.ini").string()},
                                     {"XDG_CONFIG_HOME", configHome.string()},
                                     {"HOME", home.string()}}));
-    ASSERT_EQ(missingNamed.phones.size(), 1u);
-    EXPECT_EQ(missingNamed.phones[0].deviceId, 6) << "a named file that is absent is skipped";
+    EXPECT_EQ(missingNamed.error, (tmp.path() / "absent.ini").string() +
+                                      ": no such file. VELMORA_PHONES names a phones file that "
+                                      "does not exist; no phone is attached.");
+    EXPECT_TRUE(missingNamed.phones.empty()) << "a named file that is absent is not passed over";
 
     std::ofstream(own, std::ios::trunc) << "[phone 5]\n\nmodel = TOOLONG\n";
     SimConfig broken = LoadEmulatorConfig(FakeEnv({{"VELMORA_PHONES", own.string()}}));
@@ -224,6 +228,48 @@ TEST(SimPhonesFile, TwoPhonesMayNotShareAnImage) {
         EXPECT_TRUE(config.phones.empty());
     }
     EXPECT_EQ(Parse("[phone 1]\nimage = /x/phone1\n[phone 2]\nimage = /x/phone10\n").error, "");
+    // "one-a" sorts between "one" and "one/sub" as text, but not as a path.
+    EXPECT_EQ(Parse("[phone 1]\nimage = /x/one\n[phone 2]\nimage = /x/one-a\n"
+                    "[phone 3]\nimage = /x/one/sub\n")
+                  .error,
+              "phones.ini: phone 1 (/x/one) and phone 3 (/x/one/sub) share one image folder");
+}
+
+TEST(SimPhonesFile, QuotesAtMostEightyCharacters) {
+    const std::string latin(200, 'k');
+    std::string cyrillic;
+    for (int i = 0; i < 100; ++i) cyrillic += "ж";
+    const std::pair<std::string, std::string> cases[] = {
+        {"[phone 1]\n" + latin + " = 1\n", "unknown key \"" + latin.substr(0, 80) + "...\""},
+        {"[phone 1]\n" + cyrillic + " = 1\n", "unknown key \"" + cyrillic.substr(0, 160) + "...\""},
+        {"[" + latin + "]\n", "unknown section \"" + latin.substr(0, 80) + "...\""},
+        {"[phone 1]\nvolumes = a:1 " + latin + "\n", "volume \"" + latin.substr(0, 80) + "...\""},
+        {"[phone 1]\n" + latin.substr(0, 80) + " = 1\n",
+         "unknown key \"" + latin.substr(0, 80) + "\""},
+    };
+    for (const auto& [text, quote] : cases) {
+        EXPECT_THAT(Parse(text).error, HasSubstr(quote)) << text.size();
+    }
+}
+
+// Start-up parses and attaches every section; what once took half a minute (every pair of
+// images compared) takes a fraction of a second.
+TEST(SimPhonesFile, FifteenHundredPhonesAttach) {
+    TempFolder tmp;
+    std::string text;
+    for (int id = 1; id <= 1500; ++id) {
+        text +=
+            "[phone " + std::to_string(id) + "]\nfsac = 1.0\nimage = p" + std::to_string(id) + "\n";
+        std::filesystem::create_directories(tmp.path() / ("p" + std::to_string(id)));
+    }
+    SimConfig config = ParsePhonesFile(text, "phones.ini", tmp.path(), tmp.path() / "data");
+    ASSERT_EQ(config.error, "");
+    SimulatedPst library(config);
+    std::vector<std::uint16_t> devices;
+    ASSERT_EQ(library.PSTInitializeEx(kInterfaceUsb, nullptr), 0);
+    ASSERT_EQ(library.PSTGetDeviceList(devices), 0);
+    EXPECT_EQ(devices.size(), 1500u);
+    EXPECT_EQ(devices.back(), 1500);
 }
 
 TEST(SimPhonesFile, AsEditorsSaveItOrAsAFolder) {
@@ -233,17 +279,29 @@ TEST(SimPhonesFile, AsEditorsSaveItOrAsAFolder) {
     EXPECT_EQ(marked.phones[0].deviceId, 7);
     EXPECT_EQ(marked.phones[0].model, "V3");
 
+    // Opening a FIFO would wait for a writer; the type is known before anything is opened.
     TempFolder tmp;
-    const auto folder = tmp.path() / "Velmora" / "phones.ini";
-    std::filesystem::create_directories(folder);
+    const auto file = tmp.path() / "Velmora" / "phones.ini";
+    std::filesystem::create_directories(file.parent_path());
+    const std::pair<std::function<void()>, std::string> kinds[] = {
+        {[&] { std::filesystem::create_directory(file); }, ": is a folder, not a phones file"},
+        {[&] { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); },
+         ": is a named pipe (FIFO), not a phones file"},
+        {[&] { std::filesystem::create_symlink("/dev/null", file); },
+         ": is a device or a socket, not a phones file"},
+    };
     const std::map<std::string, std::string> environments[] = {
-        {{"VELMORA_PHONES", folder.string()}, {"XDG_DATA_HOME", tmp.path().string()}},
+        {{"VELMORA_PHONES", file.string()}, {"XDG_DATA_HOME", tmp.path().string()}},
         {{"XDG_CONFIG_HOME", tmp.path().string()}, {"XDG_DATA_HOME", tmp.path().string()}},
     };
-    for (const auto& env : environments) {
-        SimConfig config = LoadEmulatorConfig(FakeEnv(env));
-        EXPECT_EQ(config.error, folder.string() + ": is a folder, not a phones file");
-        EXPECT_TRUE(config.phones.empty());
+    for (const auto& [make, problem] : kinds) {
+        std::filesystem::remove_all(file);
+        make();
+        for (const auto& env : environments) {
+            SimConfig config = LoadEmulatorConfig(FakeEnv(env));
+            EXPECT_EQ(config.error, file.string() + problem);
+            EXPECT_TRUE(config.phones.empty());
+        }
     }
 }
 

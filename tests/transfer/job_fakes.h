@@ -28,6 +28,7 @@ class RecordingJobWindow : public JobWindow {
     void SetFilePosition(std::int32_t p) override { Log("filepos " + std::to_string(p)); }
     Prompts& WindowPrompts() override { return prompts; }
     PhoneWindow& WindowPhone() override { return phone; }
+    void RestoreStatusParts() override { Log("restore parts"); }
 
     std::vector<std::string> Events() const {
         std::lock_guard lock(m_mutex);

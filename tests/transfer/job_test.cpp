@@ -237,8 +237,8 @@ TEST(JobThreads, InterruptedTransferShowsUpdatesInIssueOrder) {
     ASSERT_GE(events.size(), 8u);
     EXPECT_EQ(Events(events.begin(), events.begin() + 4),
               (Events{"range 1073741824", "pos 0", "status 4 start", "filebar 1"}));
-    EXPECT_EQ(Events(events.end() - 3, events.end()),
-              (Events{"status 4 interrupted", "filebar 0", "enable 1 1"}));
+    EXPECT_EQ(Events(events.end() - 4, events.end()),
+              (Events{"status 4 interrupted", "filebar 0", "enable 1 1", "restore parts"}));
     EXPECT_LE(mostQueued, 2u);
     // Positions only move forward, by whole chunks, each shown at most once; the bar ends on
     // the chunk the worker stopped after.
@@ -292,7 +292,7 @@ TEST(JobThreads, ProgressIsPostedAndCoalesced) {
               (Events{"range 5120000", "status 2 elapsed: 00:02      total: 00:02",
                       "status 3 2500.0 kb/sec",
                       "status 4 Reading file from phone... 5120000 from 5120000 bytes read",
-                      "pos 5120000", "enable 0 0", "enable 1 1"}));
+                      "pos 5120000", "enable 0 0", "enable 1 1", "restore parts"}));
 }
 
 // Updates posted before the window goes are dropped with it.

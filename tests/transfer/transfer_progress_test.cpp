@@ -95,6 +95,9 @@ TEST(TransferMeter, ChunkUpdatesInOrderAndStopAfterThem) {
         "pos 2048",
     };
     EXPECT_EQ(window.Events(), expected);
+    // The times and speed were the job's: its end gives the parts back.
+    run.End();
+    EXPECT_EQ(window.Events().back(), "restore parts");
 }
 
 TEST(TransferMeter, CountsSaturateInsteadOfWrapping) {

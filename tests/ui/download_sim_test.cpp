@@ -239,7 +239,8 @@ TEST_F(DownloadSimTest, FailuresTellTheUserUnlockAndKeepTheFilesDone) {
         {"empty reads",
          empty,
          false,
-         {"Can't read opened file, restart phone"},
+         {"The file /a/dl/f1 on the phone is shorter than the list says; it may have changed "
+          "since the list was read. Read the file list again."},
          "Operation failed!!!",
          false,
          false,
@@ -421,6 +422,8 @@ TEST_F(DownloadSimTest, LocalFailuresAreReportedAndTheJobGoesOn) {
     DownloadTo(destination / "f1");
     EXPECT_EQ(BoxTexts(), (Lines{"Can't write the local file " + (destination / "f1").string() +
                                  ": Is a directory"}));
+    const auto said = rig->window.status.History(kStatusMessagePart);
+    EXPECT_NE(std::find(said.begin(), said.end(), "Operation failed!!!"), said.end());
     EXPECT_EQ(Contents(destination / "f2"), "22222");
     EXPECT_TRUE(EndedUnlocked());
 }

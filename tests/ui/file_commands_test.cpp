@@ -268,8 +268,11 @@ TEST_F(FileCommandsTest, ASortDuringTheJobChangesNeitherTheFilesNorTheRowsThatGo
 TEST_F(FileCommandsTest, DeleteChecksItsInputAndStartsNothingWhileAJobRuns) {
     Fill(kMobile);
     ShowFolder({"/a", "mobile"});
-    DeleteConfirmed();
+    commands.Delete();
+    ASSERT_EQ(window.prompts.Boxes().size(), 1u) << "no question before the refusal";
+    EXPECT_EQ(window.prompts.Boxes()[0].icon, PromptIcon::Information);
     EXPECT_EQ(window.prompts.Texts().back(), "File not selected. Select directory and file before");
+    EXPECT_EQ(jobsStarted, 0);
     Select({0});
     tree.ResetTree(true);  // the folder's node is gone, the rows stay
     DeleteConfirmed();
@@ -399,7 +402,8 @@ TEST_F(FileCommandsTest, ARowNotInFileListChangesOnThePhoneOnly) {
     EXPECT_EQ(list.Rows()[0].cells[kColumnAttributes], "0");
 }
 
-TEST_F(FileCommandsTest, AttributeFailuresGoToStatusPartThree) {
+// They go to the message part, never over the free space.
+TEST_F(FileCommandsTest, AttributeFailuresGoToTheMessagePart) {
     Fill({{"/a/mobile/x", 0}, {"/a/mobile/y", 0}});
     ShowFolder({"/a", "mobile"});
     Select({0, 1});
@@ -417,7 +421,8 @@ TEST_F(FileCommandsTest, AttributeFailuresGoToStatusPartThree) {
     commands.Properties();
     EXPECT_EQ(window.prompts.Texts().back(),
               "Can't init phone interface. Command interface disabled.");
-    EXPECT_EQ(window.status.Text(kStatusMessagePart), "");
+    EXPECT_EQ(window.status.Text(kStatusMessagePart), "Operation failed!!!");
+    EXPECT_EQ(window.status.Text(kFreeSpaceStatusPart), "");
 }
 
 TEST_F(FileCommandsTest, AnInterruptedAttributeJobEndsAfterItsCurrentFile) {

@@ -92,13 +92,13 @@ TEST_F(MainWindowListingTest, GetFileListClickFillsTheFileListFromThePhone) {
 }
 
 TEST_F(MainWindowListingTest, SelectingNodesSetsLetterPathsRowsAndFreeSpace) {
-    // Before anything is read a selection changes only the volume letter.
+    // Before anything is read a volume sets the volume letter and the upload path.
     const NodeId b = tree.FindChild(tree.Root(), "/b");
     ASSERT_NE(b, kNoNode);
     tree.Select(b);
     EXPECT_EQ(w.Phone().State().CurrentVolumeLetter(), 'b');
     EXPECT_EQ(w.StatusPart(2).text, "path not selected");
-    EXPECT_EQ(w.Control(kIdUploadPath).text, "");
+    EXPECT_EQ(w.Control(kIdUploadPath).text, "/b/");
 
     tree.Select(tree.FindChild(tree.Root(), "/a"));
     ASSERT_TRUE(w.Click(kIdGetFileList));

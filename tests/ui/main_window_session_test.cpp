@@ -140,6 +140,7 @@ TEST_F(MainWindowSessionTest, PollDuringAJobKeepsTheLock) {
     EXPECT_FALSE(window.MenuEnabled(kCmdUsb));
 }
 
+// A poll shows no box: the status bar asks for a phone.
 TEST_F(MainWindowSessionTest, WithSeveralPhonesThePollAsksOnceAndAPickReadsThatPhone) {
     for (const std::vector<std::uint16_t>& attached :
          {std::vector<std::uint16_t>{1, 2}, std::vector<std::uint16_t>{3, 4, 5},
@@ -147,10 +148,8 @@ TEST_F(MainWindowSessionTest, WithSeveralPhonesThePollAsksOnceAndAPickReadsThatP
         prompts.Clear();
         pst.devices = attached;
         NotifyAndTick();
-        ASSERT_EQ(prompts.Boxes().size(), 1u) << attached.size() << " phones";
-        EXPECT_EQ(prompts.Boxes()[0].text, "Device not selected.");
-        EXPECT_EQ(prompts.Boxes()[0].title, "Velmora");
-        EXPECT_EQ(window.StatusPart(4).text, "Operation failed!!!");
+        EXPECT_TRUE(prompts.Boxes().empty()) << attached.size() << " phones";
+        EXPECT_EQ(window.StatusPart(4).text, "Device not selected.");
     }
 
     // The user picks the second phone: its facts are read at once, nothing more is asked.

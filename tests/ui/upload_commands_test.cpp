@@ -330,7 +330,7 @@ TEST_F(UploadTest, DroppedFiles) {
     EXPECT_EQ(rig.window.prompts.Texts(),
               std::vector<std::string>{"Path not selected, select directory on tree."});
 
-    // During another job: nothing at all.
+    // During another job: no job and no box, only the reason in the status bar.
     rig.window.prompts.Clear();
     rig.jobBusy = [] { return true; };
     int started = 0;
@@ -338,6 +338,8 @@ TEST_F(UploadTest, DroppedFiles) {
     rig.commands.Drop({Local("d.txt", 3)});
     EXPECT_EQ(started, 0);
     EXPECT_TRUE(rig.window.prompts.Boxes().empty());
+    EXPECT_EQ(rig.window.status.Text(kStatusMessagePart),
+              "Another operation is running; drop the files again later.");
     rig.jobBusy = [] { return false; };
     rig.startJob = [](std::function<void()> worker) { return worker(), true; };
 
