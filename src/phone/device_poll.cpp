@@ -64,7 +64,7 @@ void DevicePoll::Poll() {
             m_window.SelectDevice(static_cast<int>(index));
         }
     }
-    const bool phoneChanged = before && before != selected;
+    const bool phoneChanged = before != selected;
     if (phoneChanged) m_window.PhoneChanged();
 
     // A running job holds the lock until it ends; unlocking here would let a second job

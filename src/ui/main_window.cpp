@@ -437,6 +437,8 @@ void MainWindow::PhoneChanged() {
     SetControlText(kIdUploadPath, "");
     SetStatusPartText(kPathStatusPart, LoadLangString(kStrPathNotSelected));
     SetStatusPartText(kFreeSpaceStatusPart, "");
+    // Whatever it said was about the phone before.
+    if (!JobRunning()) SetStatusPartText(kStatusMessagePart, "");
     // A running job still reads its entries; it ends on the phone that went.
     if (!JobRunning()) {
         TheFileList().Clear();

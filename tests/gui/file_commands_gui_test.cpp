@@ -7,6 +7,7 @@
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 #include <wx/treectrl.h>
+#include <wx/uiaction.h>
 
 #include <filesystem>
 #include <fstream>
@@ -205,6 +206,24 @@ TEST_F(FileCommandsGuiTest, PropertiesChangesAttributesAndDeleteEmptiesTheImage)
     ASSERT_EQ(m_list->GetItemCount(), 2);
     EXPECT_EQ(Utf8(m_list->GetItemText(1, 0)), "scale.mid");
     EXPECT_EQ(Utf8(m_frame->Status()->GetStatusText(4)), "File(s) deleted");
+}
+
+// Enter typed into the mask box is the Search button: it runs Search, and nothing while a job
+// has the button greyed.
+TEST_F(FileCommandsGuiTest, EnterInTheMaskRunsSearchUnlessTheButtonIsGreyed) {
+    int searches = 0;
+    m_frame->Model().Commands().Set({WindowEvent::Clicked, kIdSearch},
+                                    [&](const EventArgs&) { ++searches; });
+    wxWindow* mask = m_frame->Control(kIdSearchMask);
+    mask->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() != nullptr; }));
+    wxUIActionSimulator keys;
+    for (const bool locked : {true, false}) {
+        m_frame->Model().EnableControls(locked ? 0 : 1, locked ? 0 : 1);
+        keys.Char(WXK_RETURN);
+        PumpUntil([] { return false; }, std::chrono::milliseconds(200));
+        EXPECT_EQ(searches, locked ? 0 : 1) << (locked ? "greyed" : "enabled");
+    }
 }
 
 }  // namespace
