@@ -12,6 +12,7 @@
 #include <wx/menu.h>
 #include <wx/statbmp.h>
 #include <wx/statusbr.h>
+#include <wx/textctrl.h>
 #include <wx/tooltip.h>
 #include <wx/treectrl.h>
 
@@ -453,6 +454,70 @@ std::string LocalBytes(const std::filesystem::path& path) {
 
 // Two rows of a folder downloaded through the window, the save dialog answered through the
 // prompts port; then a double-click hands the shell a copy of the row's file.
+// Two phones: the poll shows no box; the phone the user picks keeps its place across its own
+// restart, and no phone's files, upload path or free space show under another.
+TEST_F(PhoneSessionGuiTest, ThePickedPhoneStaysChosenAndShowsOnlyItsOwnFiles) {
+    const test::TempFolder images("images");
+    SimConfig config;
+    config.restartDelay = std::chrono::milliseconds(1500);  // past the poll timer
+    for (std::uint16_t id : {1, 2}) {
+        SimPhoneConfig phone;
+        phone.deviceId = id;
+        phone.model = id == 1 ? "E398 " : "V3x";
+        phone.volumes = {{'a', id == 1 ? 8388608 : 16777216}};
+        phone.image = images.path() / std::to_string(id);
+        phone.seedSample = true;
+        config.phones.push_back(phone);
+    }
+    m_pst = std::make_unique<SimulatedPst>(config);
+    m_frame = new MainFrame(*m_pst, user, shell, "/opt/velmora/", &prompts);
+    m_frame->Show();
+    MainWindow& model = m_frame->Model();
+    auto& devices = *dynamic_cast<wxChoice*>(m_frame->Control(kIdDeviceList));
+    auto& tree = *dynamic_cast<wxTreeCtrl*>(m_frame->Control(kIdTree));
+    auto* list = dynamic_cast<wxListCtrl*>(m_frame->Control(kIdFileList));
+    ASSERT_TRUE(PumpUntil([&] { return devices.GetCount() == 2 && !model.PollingActive(); }));
+    EXPECT_TRUE(prompts.Boxes().empty()) << "a poll is nobody's click";
+    EXPECT_EQ(model.StatusPart(kStatusMessagePart).text, "Device not selected.");
+
+    auto pick = [&](int index) {
+        devices.SetSelection(index);
+        wxCommandEvent chosen(wxEVT_CHOICE, devices.GetId());
+        chosen.SetEventObject(&devices);
+        chosen.SetInt(index);
+        devices.ProcessWindowEvent(chosen);
+    };
+    auto root = [&] {
+        return tree.GetRootItem().IsOk() ? Utf8(tree.GetItemText(tree.GetRootItem())) : "";
+    };
+    pick(1);
+    ASSERT_TRUE(PumpUntil([&] { return root() == "V3x (FSAC v.2.1)"; })) << root();
+    tree.SelectItem(ChildNamed(tree, tree.GetRootItem(), "/a"));
+    ClickAndWait(kIdGetFileList);
+    tree.SelectItem(ChildNamed(tree, ChildNamed(tree, tree.GetRootItem(), "/a"), "mobile"));
+    EXPECT_EQ(Utf8(dynamic_cast<wxTextCtrl*>(m_frame->Control(kIdUploadPath))->GetValue()),
+              "/a/mobile/");
+    EXPECT_EQ(model.StatusPart(kFreeSpaceStatusPart).text.rfind("15.", 0), 0u);
+
+    pick(0);
+    ASSERT_TRUE(PumpUntil([&] { return root() == "E398  (FSAC v.2.1)"; })) << root();
+    EXPECT_EQ(list->GetItemCount(), 0);
+    EXPECT_EQ(TheFileList().Count(), 0);
+    EXPECT_EQ(Utf8(dynamic_cast<wxTextCtrl*>(m_frame->Control(kIdUploadPath))->GetValue()), "");
+    EXPECT_EQ(model.StatusPart(kFreeSpaceStatusPart).text.rfind("7.", 0), 0u);
+
+    // Its restart takes it away a moment; #2 stands in, and #1 is chosen again on its return.
+    wxCommandEvent restart(wxEVT_BUTTON, kIdRestart);
+    restart.SetEventObject(m_frame->Control(kIdRestart));
+    m_frame->Control(kIdRestart)->ProcessWindowEvent(restart);
+    ASSERT_TRUE(PumpUntil([&] { return devices.GetCount() == 1; }));
+    ASSERT_TRUE(PumpUntil([&] {
+        return devices.GetCount() == 2 && !model.PollingActive() && root() == "E398  (FSAC v.2.1)";
+    })) << root();
+    EXPECT_EQ(Utf8(devices.GetStringSelection()), "Motorola phone ID #1");
+    EXPECT_TRUE(prompts.Boxes().empty());
+}
+
 TEST_F(PhoneSessionGuiTest, DownloadTwoRowsAndOpenOneByDoubleClick) {
     wxTreeCtrl& tree = OpenOnDefaultPhone();
     ASSERT_FALSE(HasFatalFailure());
