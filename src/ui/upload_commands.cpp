@@ -27,6 +27,7 @@ namespace {
 
 constexpr int kStrUploadInterrupted = 115;
 constexpr int kStrUploadCanceled = 126;
+constexpr int kStrUploadCaption = 179;
 constexpr int kStrNothingToLeave = 132;
 constexpr int kStrFillInterrupted = 134;
 constexpr int kStrNoFillName = 489;
@@ -232,7 +233,7 @@ void RunUpload(WriteJob& job) {
         paths = std::move(job.dropped);
     } else {
         if (start.field.empty()) return run.RejectInput(kStrPathNotSelectedOnTree);
-        paths = job.window->WindowPrompts().OpenFiles({});
+        paths = job.window->WindowPrompts().OpenFiles({LoadLangString(kStrUploadCaption), ""});
         if (paths.empty()) return Status(run, kStrUploadCanceled);
     }
 
