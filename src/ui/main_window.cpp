@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/lang_string.h"
+#include "base/lang_string_table.h"
 #include "fsac/file_list.h"
 #include "transfer/job.h"
 #include "transfer/stop_flag.h"
@@ -583,9 +584,18 @@ void MainWindow::CheckLanguageItem(std::int32_t index) {
 }
 
 void MainWindow::SwitchLanguageTo(std::int32_t index) {
+    const std::int32_t before = LanguageIndex();
     SwitchLanguage(index, m_ports.user);
     ApplyLanguage();
     CheckLanguageItem(index);
+    // A message that is one of the program's texts is said again in the new language.
+    const std::string& message = m_status[kStatusMessagePart].text;
+    if (message.empty() || before == LanguageIndex()) return;
+    for (const auto& entry : LangStringTable()) {
+        if (LangField(entry.text, before) != message) continue;
+        SetStatusPartText(kStatusMessagePart, LangField(entry.text, LanguageIndex()));
+        break;
+    }
 }
 
 // ---- view mode ----

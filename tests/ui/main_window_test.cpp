@@ -385,7 +385,10 @@ TEST_F(MainWindowTest, TheLibrarysNotificationAfterTheWindowIsGoneIsDropped) {
 TEST_F(MainWindowTest, SwitchToRussianAndBack) {
     auto& w = Started();
     const int rebuilds = view.menuRebuilds;
+    w.SetStatusText(kStatusMessagePart, "Operation failed!!!");
     w.Command(kCommandRussian);
+    // The status parts speak the new language at once.
+    EXPECT_EQ(w.StatusPart(kStatusMessagePart).text, LoadLangString(111));
     EXPECT_EQ(LanguageIndex(), kLanguageRussian);
     EXPECT_EQ(user.ReadDword("Language"), 1u);
     EXPECT_EQ(w.Control(kIdGetFileList).text, LoadLangString(177));
