@@ -252,7 +252,9 @@ void BM_WindowLatencyDuringTransfers(benchmark::State& state) {
         state.counters["samples"] = static_cast<double>(all.size());
         state.counters["download_bytes_per_second"] = bytes / down;
         state.counters["upload_bytes_per_second"] = bytes / up;
-        std::printf(
+        // On stderr: stdout carries the report, JSON included.
+        std::fprintf(
+            stderr,
             "window loop lateness over %zu ticks: p50 %.2f ms, p99 %.2f ms, max %.2f ms "
             "(download max %.2f, upload max %.2f); download %.1f MiB/s, upload %.1f MiB/s\n",
             all.size(), p50, p99, worst, downWorst, Quantile(upOnly, 1.0), bytes / down / (1 << 20),
