@@ -93,6 +93,11 @@ class VelmoraApp : public wxApp {
         m_shell = std::make_unique<DesktopShell>(m_shellUi.get());
 
         auto* frame = new MainFrame(*m_library, *m_user, *m_shell, folder);
+        // The box went before the window; the status bar keeps saying why no phone is there.
+        if (const auto* sim = dynamic_cast<SimulatedPst*>(m_library.get());
+            sim && !sim->ConfigError().empty()) {
+            frame->Model().SetStatusText(kStatusMessagePart, sim->ConfigError());
+        }
         SetTopWindow(frame);
         // The window waits for a job to return before it goes, pumping its events; a job that
         // does not return in time still uses the window's objects: leave at once rather than

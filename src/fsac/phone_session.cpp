@@ -61,6 +61,8 @@ class StatusBarPrompts final : public Prompts {
 }  // namespace
 
 void PhoneSession::ReadPhoneQuietly() {
+    // No phone at all: nothing to read, and nothing to pick either.
+    if (m_poll.DeviceCount() == 0) return;
     StatusBarPrompts quiet;
     ReadPhone(quiet);
     // Over the "Operation failed!!!" that follows each report: the reason itself.

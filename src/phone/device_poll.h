@@ -31,6 +31,8 @@ class DevicePoll {
     void OnTimer();
 
     bool PollingActive() const { return m_pollingActive; }
+    // The phones the last poll found.
+    std::size_t DeviceCount() const { return m_devices.size(); }
 
     // The phone the user picked: selected again by every poll that finds it attached.
     void Choose(std::optional<std::uint16_t> deviceId) { m_wanted = deviceId; }

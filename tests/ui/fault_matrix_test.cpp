@@ -561,6 +561,7 @@ std::vector<Case> SearchRows() {
 const fs::path kDestination = "dest";  // the download folder, under the case's folder
 const std::vector<std::string> kPictures{"logo.bin", "tiny.bin", "wall.bin"};
 const char kPictureFolder[] = "/a/mobile/picture";
+const char kLogoPath[] = "/a/mobile/picture/logo.bin";  // the first picture read
 
 std::string PhoneBytes(const std::string& path) {
     std::string bytes(PhoneFiles().at(path), '\0');
@@ -731,13 +732,6 @@ std::vector<Case> JobRows(const JobShape& shape) {
     return rows;
 }
 
-// Reads answered with no bytes: the picture ends before its listed size.
-Box ShorterThanListedBox(const std::string& picture) {
-    return {
-        FormatLangString(kStrFileShorterThanListed, {std::string(kPictureFolder) + "/" + picture}),
-        "Phone interface"};
-}
-
 // Download of the three pictures into dest, where an older tiny.bin waits: reads 1-3 are
 // logo's, 4 tiny's, 5-6 wall's.
 std::vector<Case> DownloadRows() {
@@ -760,7 +754,9 @@ std::vector<Case> DownloadRows() {
     shape.dataMiddle = 4;
     shape.interruptAfter = {1, 5, 6};
     shape.texts.data = StringBox(kStrCantReadFile, "Phone interface");
-    shape.boxesFor = {{Fault::ZeroByteReplies, {ShorterThanListedBox("logo.bin")}}};
+    shape.boxesFor = {
+        {Fault::ZeroByteReplies,
+         {{FormatLangString(kStrFileShorterThanListed, {kLogoPath}), "Phone interface"}}}};
     shape.texts.interrupted = "Downloading was interrupted by user";
     shape.texts.done = "Reading file from phone... 4510 from 4510 bytes read";
     shape.all = kPictures;
@@ -803,7 +799,9 @@ std::vector<Case> OpenRows() {
     shape.dataMiddle = 2;
     shape.interruptAfter = {1, 2, 3};
     shape.texts.data = StringBox(kStrCantReadFile, "Phone interface");
-    shape.boxesFor = {{Fault::ZeroByteReplies, {ShorterThanListedBox("logo.bin")}}};
+    shape.boxesFor = {
+        {Fault::ZeroByteReplies,
+         {{FormatLangString(kStrFileShorterThanListed, {kLogoPath}), "Phone interface"}}}};
     shape.texts.interrupted = "Downloading was interrupted by user";
     shape.texts.done = "Reading file from phone... 3000 from 3000 bytes read";
     shape.all = {"logo.bin"};
