@@ -6,8 +6,6 @@
 
 #include <set>
 
-#include "base/lang_string.h"
-#include "support/fakes.h"
 
 namespace velmora {
 namespace {
@@ -30,31 +28,6 @@ TEST(KeepBothName, TheNumberGoesBeforeTheLastSuffix) {
             KeepBothName(row.name, [&](const std::string& n) { return row.taken.contains(n); }),
             row.expected);
     }
-}
-
-// "For the rest" stands for later files, but never turns a same-job name into a replace.
-TEST(ReplaceQuestion, AnAnswerForTheRestStandsWithoutReplacingWithinTheJob) {
-    SetLanguageIndex(kLanguageEnglish);
-    test::FakePrompts prompts;
-    prompts.conflictAnswers = {{ConflictChoice::Replace, true}};
-    ReplaceQuestion question(prompts);
-    const ExistingFile file{"smile.gif", "/home/me/", 1234, 0};
-    EXPECT_EQ(question.Ask(ConflictKind::LocalFile, file, true), ConflictChoice::Replace);
-    EXPECT_EQ(question.Ask(ConflictKind::LocalFile, file, true), ConflictChoice::Replace);
-    EXPECT_EQ(question.Ask(ConflictKind::SameJob, file, false), ConflictChoice::KeepBoth);
-    ASSERT_EQ(prompts.Conflicts().size(), 1u);
-    EXPECT_EQ(prompts.Conflicts()[0].text.rfind(
-                  "The folder /home/me/ already has a file named \"smile.gif\" (1234 bytes, "
-                  "modified ",
-                  0),
-              0u);
-
-    // Cancel is never remembered, and a same-job question offers no Replace.
-    prompts.conflictAnswers = {{ConflictChoice::Cancel, true}, {ConflictChoice::Replace, false}};
-    ReplaceQuestion other(prompts);
-    EXPECT_EQ(other.Ask(ConflictKind::PhoneFile, file, true), ConflictChoice::Cancel);
-    EXPECT_EQ(other.Ask(ConflictKind::SameJob, file, true), ConflictChoice::Cancel);
-    EXPECT_FALSE(prompts.Conflicts().back().replaceOffered);
 }
 
 }  // namespace

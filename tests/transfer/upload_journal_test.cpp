@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <fstream>
-#include <map>
 
 #include "support/temp_folder.h"
 
@@ -47,22 +46,6 @@ TEST(UploadJournal, DamagedLinesAreSkipped) {
     EXPECT_EQ(pending[1], (UploadJournalEntry{7, "/b/last", 12, 9}));
     // New ids never take one a leftover entry has.
     EXPECT_EQ(journal.Begin(7, "/a/new", 1), 10u);
-}
-
-TEST(UploadJournal, StateFolderFollowsTheXdgLayout) {
-    using Env = std::map<std::string, std::string>;
-    const std::vector<std::pair<Env, std::string>> cases = {
-        {{{"XDG_STATE_HOME", "/s"}, {"HOME", "/h"}}, "/s/velmora/"},
-        {{{"XDG_STATE_HOME", "relative"}, {"HOME", "/h/"}}, "/h/.local/state/velmora/"},
-    };
-    for (const auto& [env, expected] : cases) {
-        EXPECT_EQ(StateFolder([&env](const char* name) -> std::optional<std::string> {
-                      const auto it = env.find(name);
-                      if (it == env.end()) return std::nullopt;
-                      return it->second;
-                  }),
-                  expected);
-    }
 }
 
 }  // namespace
