@@ -137,7 +137,11 @@ std::string PartialMessage(const std::string& name, std::int64_t written, std::i
                            bool deleted, bool replaced) {
     std::string text = FormatLangString(deleted ? kStrPartialDeleted : kStrPartialLeft,
                                         {name, std::to_string(written), std::to_string(size)});
-    if (replaced) text += " " + LoadLangString(kStrEarlierCopyGone);
+    if (replaced) {
+        // Appended piece by piece: g++ 12 at -O3 warns (-Wrestrict) on " " + text.
+        text += ' ';
+        text += LoadLangString(kStrEarlierCopyGone);
+    }
     return text;
 }
 
@@ -286,8 +290,10 @@ void RunUpload(WriteJob& job) {
         sent = true;
         const std::int64_t size = static_cast<std::int64_t>(read.bytes.size());
         const std::string listed = ListedPath(target->phonePath, start.fileSystemFlag);
-        const auto journal =
-            job.journal ? job.journal->Begin(channel->DeviceId(), listed, size) : std::nullopt;
+        // 0: not journalled; the journal's ids start at 1.
+        std::uint64_t journal = 0;
+        if (job.journal)
+            journal = job.journal->Begin(channel->DeviceId(), listed, size).value_or(0);
         meter.StartFile(static_cast<std::int32_t>(size));
         const auto& bytes = read.bytes;
         PhoneWriteResult result = WritePhoneFile(
@@ -323,7 +329,7 @@ void RunUpload(WriteJob& job) {
             const bool replaced = result.bytesWritten > 0 && target->replaces;
             const bool deleted = DeletePartial(*channel, target->phonePath);
             if (deleted) {
-                if (journal) job.journal->End(*journal);
+                if (journal != 0) job.journal->End(journal);
                 ForgetFile(job, target->phonePath, start.fileSystemFlag, showRow);
             } else {
                 ListFile(job, target->phonePath, result.bytesWritten, result.bytesWritten > 0,
@@ -339,10 +345,10 @@ void RunUpload(WriteJob& job) {
             break;
         }
         if (result.end == PhoneWriteEnd::OpenRefused) {
-            if (journal) job.journal->End(*journal);
+            if (journal != 0) job.journal->End(journal);
             return run.Fail(kStrCantOpenFile);
         }
-        if (whole && journal) job.journal->End(*journal);
+        if (whole && journal != 0) job.journal->End(journal);
         ListFile(job, target->phonePath, result.bytesWritten,
                  result.bytesWritten > 0 || result.end == PhoneWriteEnd::Written,
                  start.fileSystemFlag, showRow);
