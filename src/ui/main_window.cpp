@@ -294,7 +294,6 @@ void MainWindow::ExitNow() {
     // A job still writing the list keeps it until it has returned; the window releases it
     // then (its closing waits for the job).
     if (!JobBusy()) TheFileList().Release();
-    if (m_exitHook) m_exitHook();
     m_view.CloseWindow();
 }
 

@@ -217,8 +217,6 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     void SetMaskItems(std::vector<std::string> masks);
     // For the column-width rule: how many rows the list holds (the list's model sets it).
     void SetListRowCount(std::int32_t rows);
-    // Run by Exit after the in-memory file list is released, before the window closes.
-    void SetExitHook(std::function<void()> hook) { m_exitHook = std::move(hook); }
     // The desktop session ends: the way out of File > Exit, without asking. A question about
     // leaving that is open now counts as answered Yes once its box returns.
     void EndSession();
@@ -269,7 +267,6 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     std::int32_t ViewMode() const { return m_viewMode; }
     std::int32_t InterfaceMode() const;
     bool PollingActive() const { return m_phone->PollingActive(); }
-    bool RestorePending() const { return m_restorePending; }
     // The tooltip of a control, in the current language, looked up when it is shown.
     static std::string TooltipText(int controlId);
 
@@ -317,7 +314,6 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     std::optional<int> m_selectedDevice;
     std::vector<std::string> m_maskItems;
     SearchHistory m_history;
-    std::function<void()> m_exitHook;
 
     std::int32_t m_viewMode = kViewReport;
     bool m_restorePending = true;

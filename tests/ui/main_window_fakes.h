@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -47,7 +48,10 @@ class FakeMainWindowView : public MainWindowView {
         return helpReadable;
     }
     void ShowContextMenu(std::int32_t, std::int32_t) override { ++contextMenus; }
-    void CloseWindow() override { ++closes; }
+    void CloseWindow() override {
+        ++closes;
+        if (onClose) onClose();
+    }
 
     Rect window{100, 100, 750, 450};
     Size client{650, 300};
@@ -65,6 +69,7 @@ class FakeMainWindowView : public MainWindowView {
     int abouts = 0;
     int contextMenus = 0;
     int closes = 0;
+    std::function<void()> onClose;
     std::vector<std::pair<std::string, std::string>> helpShown;  // book, project
     bool helpReadable = true;
 };

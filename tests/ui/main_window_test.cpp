@@ -83,7 +83,7 @@ TEST_F(MainWindowTest, StartUpShowsTheLanguageTextsAndTheIdleLock) {
 
     EXPECT_TRUE(w.LibraryReady());
     EXPECT_FALSE(w.PollingActive());
-    EXPECT_FALSE(w.RestorePending());
+    EXPECT_EQ(view.moves.size(), 1u) << "the first layout restored the rectangle";
     EXPECT_EQ(w.ViewMode(), 1);
     EXPECT_EQ(pst.modes, std::vector<std::int32_t>{kInterfaceUsb});
     EXPECT_TRUE(prompts.Boxes().empty());
@@ -267,16 +267,12 @@ TEST_F(MainWindowTest, EscapeAndExitCloseTheWindowExitReleasingTheFileListFirst)
     EXPECT_EQ(view.closes, 1);
 
     TheFileList().Allocate(3);
-    int closesAtRelease = -1;
-    bool storageAtHook = true;
-    w.SetExitHook([&] {
-        closesAtRelease = view.closes;
-        storageAtHook = TheFileList().HasStorage();
-    });
+    bool storageAtClose = true;
+    view.onClose = [&] { storageAtClose = TheFileList().HasStorage(); };
     w.Command(kCmdExit);
-    EXPECT_EQ(closesAtRelease, 1);
-    EXPECT_FALSE(storageAtHook);
+    EXPECT_FALSE(storageAtClose);
     EXPECT_EQ(view.closes, 2);
+    view.onClose = nullptr;
 }
 
 TEST_F(MainWindowTest, LeavingAsksOnlyWhileAJobWritesAndNoKeepsTheJobGoing) {
@@ -474,7 +470,6 @@ TEST_F(MainWindowTest, FirstLayoutRestoresTheStoredRectangleAndStoresNothing) {
     EXPECT_GE(view.repaints, 1);
     EXPECT_FALSE(user.ReadDword("WndLeft").has_value());
     EXPECT_EQ(user.writes(), writesBefore);
-    EXPECT_FALSE(w.RestorePending());
     // The synthetic message lays out for the real client area.
     EXPECT_EQ(w.Control(kIdFileList).rect, (Rect{175, 1, 175 + 370, 1 + 250}));
 }
@@ -516,7 +511,9 @@ TEST_F(MainWindowTest, SizeMessagesBeforeTheListExistsDoNothing) {
     w.HandleSize(Size{100, 100});
     EXPECT_TRUE(view.moves.empty());
     EXPECT_EQ(view.layouts, 0);
-    EXPECT_TRUE(w.RestorePending());
+    // The restore still waits for the first layout after the start.
+    w.Start();
+    EXPECT_EQ(view.moves.size(), 1u);
 }
 
 TEST_F(MainWindowTest, DeviceListIsSortedByTextAndKeepsItsSelection) {
