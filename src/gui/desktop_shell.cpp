@@ -3,12 +3,14 @@
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 #include <gtk/gtk.h>
+#include <libintl.h>
 #include <unistd.h>
 #include <wx/app.h>
 #include <wx/thread.h>
 #include <wx/toplevel.h>
 
 #include <memory>
+#include <optional>
 
 namespace velmora {
 namespace {
@@ -26,53 +28,27 @@ struct GObjectDeleter {
 template <typename T>
 using GObjectPtr = std::unique_ptr<T, GObjectDeleter>;
 
+// A text GLib has in its catalogue but gives no error for here (no program, a cancelled
+// chooser), in the user's language.
+std::string GLibText(const char* text) {
+    [[maybe_unused]] static const bool bound =
+        bind_textdomain_codeset("glib20", "UTF-8") != nullptr;
+    return g_dgettext("glib20", text);
+}
+
 struct GErrorDeleter {
     void operator()(GError* e) const { g_error_free(e); }
 };
 using GErrorPtr = std::unique_ptr<GError, GErrorDeleter>;
 
-// GLib's reasons translated into the result codes the window reports.
-int ResultFor(const GError* error) {
-    if (error == nullptr) return 27;
-    if (error->domain == G_IO_ERROR) {
-        switch (error->code) {
-            case G_IO_ERROR_NOT_SUPPORTED:
-                return kShellNoAssociation;
-            case G_IO_ERROR_NOT_FOUND:
-                return kShellFileNotFound;
-            case G_IO_ERROR_NOT_DIRECTORY:
-                return kShellPathNotFound;
-            case G_IO_ERROR_PERMISSION_DENIED:
-                return kShellAccessDenied;
-            case G_IO_ERROR_BUSY:
-                return 26;
-            case G_IO_ERROR_TIMED_OUT:
-                return 28;
-            default:
-                return 27;
-        }
-    }
-    if (error->domain == G_SPAWN_ERROR) {
-        switch (error->code) {
-            case G_SPAWN_ERROR_NOENT:
-                return kShellFileNotFound;
-            case G_SPAWN_ERROR_NOTDIR:
-                return kShellPathNotFound;
-            case G_SPAWN_ERROR_ACCES:
-            case G_SPAWN_ERROR_PERM:
-                return kShellAccessDenied;
-            case G_SPAWN_ERROR_NOMEM:
-                return 8;
-            case G_SPAWN_ERROR_NOEXEC:
-            case G_SPAWN_ERROR_LIBBAD:
-                return 11;
-            default:
-                return 27;
-        }
-    }
-    // A command line that does not parse names no program.
-    if (error->domain == G_SHELL_ERROR) return kShellFileNotFound;
-    return 27;
+ShellResult NoApplication() {
+    return ShellResult::Failed(GLibText("No application is registered as handling this file"));
+}
+
+// GLib hands its reasons over already translated from its own catalogue.
+ShellResult Failure(const GError* error) {
+    if (error == nullptr || error->message == nullptr) return NoApplication();
+    return ShellResult::Failed(error->message);
 }
 
 // The GDK context tells the launched program which display and startup notification to
@@ -94,11 +70,14 @@ std::string AbsolutePath(const std::string& path) {
     return absolute.get();
 }
 
-// 0 when the file exists, else the result for a missing file or a missing folder.
-int MissingFileResult(const std::string& absolute) {
-    if (g_file_test(absolute.c_str(), G_FILE_TEST_EXISTS)) return 0;
-    GCharPtr folder(g_path_get_dirname(absolute.c_str()));
-    return g_file_test(folder.get(), G_FILE_TEST_IS_DIR) ? kShellFileNotFound : kShellPathNotFound;
+// GIO's own reason when the file cannot be looked at (it or its folder is missing).
+std::optional<ShellResult> Unreadable(GFile* file) {
+    GError* error = nullptr;
+    GObjectPtr<GFileInfo> info(g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_TYPE,
+                                                 G_FILE_QUERY_INFO_NONE, nullptr, &error));
+    GErrorPtr owned(error);
+    if (info) return std::nullopt;
+    return Failure(error);
 }
 
 // Runs in the started program's process, between fork and exec.
@@ -110,7 +89,7 @@ void EnterFolder(gpointer folder) {
 
 // Starts app on file in workingFolder (empty: the inherited one). Programs that GLib starts
 // over D-Bus choose their own folder.
-int LaunchIn(GAppInfo* app, GFile* file, const std::string& workingFolder) {
+ShellResult LaunchIn(GAppInfo* app, GFile* file, const std::string& workingFolder) {
     GList files{file, nullptr, nullptr};
     auto context = LaunchContext();
     GError* error = nullptr;
@@ -125,7 +104,7 @@ int LaunchIn(GAppInfo* app, GFile* file, const std::string& workingFolder) {
         launched = g_app_info_launch(app, &files, context.get(), &error);
     }
     GErrorPtr owned(error);
-    return launched ? kShellOk : ResultFor(error);
+    return launched ? ShellResult{} : Failure(error);
 }
 
 }  // namespace
@@ -157,58 +136,53 @@ std::string DesktopCommandWithPlaceholder(const std::string& exec) {
     return command;
 }
 
-int DesktopShell::Open(const std::string& target) {
+ShellResult DesktopShell::Open(const std::string& target) {
     std::string uri;
     if (IsAddress(target)) {
         uri = target;
     } else {
-        const std::string absolute = AbsolutePath(target);
-        if (int missing = MissingFileResult(absolute)) return missing;
-        GError* error = nullptr;
-        GCharPtr fileUri(g_filename_to_uri(absolute.c_str(), nullptr, &error));
-        GErrorPtr owned(error);
-        if (!fileUri) return kShellFileNotFound;
+        GObjectPtr<GFile> file(g_file_new_for_path(AbsolutePath(target).c_str()));
+        if (auto failed = Unreadable(file.get())) return *failed;
+        GCharPtr fileUri(g_file_get_uri(file.get()));
         uri = fileUri.get();
     }
     auto context = LaunchContext();
     GError* error = nullptr;
     const bool launched = g_app_info_launch_default_for_uri(uri.c_str(), context.get(), &error);
     GErrorPtr owned(error);
-    return launched ? kShellOk : ResultFor(error);
+    return launched ? ShellResult{} : Failure(error);
 }
 
-int DesktopShell::OpenWith(const std::string& path) {
+ShellResult DesktopShell::OpenWith(const std::string& path) {
     return OpenFileWith(path, std::string());
 }
 
-int DesktopShell::OpenFile(const std::string& path, const std::string& workingFolder) {
-    const std::string absolute = AbsolutePath(path);
-    if (int missing = MissingFileResult(absolute)) return missing;
-    GObjectPtr<GFile> file(g_file_new_for_path(absolute.c_str()));
+ShellResult DesktopShell::OpenFile(const std::string& path, const std::string& workingFolder) {
+    GObjectPtr<GFile> file(g_file_new_for_path(AbsolutePath(path).c_str()));
     GError* error = nullptr;
     GObjectPtr<GFileInfo> info(g_file_query_info(file.get(), G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
                                                  G_FILE_QUERY_INFO_NONE, nullptr, &error));
     GErrorPtr owned(error);
-    if (!info) return ResultFor(error);
+    if (!info) return Failure(error);
     const char* type = g_file_info_get_content_type(info.get());
     GObjectPtr<GAppInfo> app(type ? g_app_info_get_default_for_type(type, FALSE) : nullptr);
-    if (!app) return kShellNoAssociation;
+    if (!app) return NoApplication();
     return LaunchIn(app.get(), file.get(), workingFolder);
 }
 
-int DesktopShell::OpenFileWith(const std::string& path, const std::string& workingFolder) {
+ShellResult DesktopShell::OpenFileWith(const std::string& path, const std::string& workingFolder) {
     if (wxIsMainThread()) return OpenWithOnUiThread(path, workingFolder);
-    if (m_uiThread == nullptr) return kShellNoAssociation;
-    int result = kShellNoAssociation;
+    if (m_uiThread == nullptr) return NoApplication();
+    ShellResult result;
     m_uiThread->Invoke([&] { result = OpenWithOnUiThread(path, workingFolder); });
     return result;
 }
 
-int DesktopShell::OpenWithOnUiThread(const std::string& path, const std::string& workingFolder) {
-    const std::string absolute = AbsolutePath(path);
-    if (int missing = MissingFileResult(absolute)) return missing;
+ShellResult DesktopShell::OpenWithOnUiThread(const std::string& path,
+                                             const std::string& workingFolder) {
+    GObjectPtr<GFile> file(g_file_new_for_path(AbsolutePath(path).c_str()));
+    if (auto failed = Unreadable(file.get())) return *failed;
 
-    GObjectPtr<GFile> file(g_file_new_for_path(absolute.c_str()));
     GtkWindow* parent = nullptr;
     if (wxTheApp != nullptr) {
         if (wxWindow* top = wxTheApp->GetTopWindow()) parent = GTK_WINDOW(top->GetHandle());
@@ -221,7 +195,7 @@ int DesktopShell::OpenWithOnUiThread(const std::string& path, const std::string&
                                  ? gtk_app_chooser_get_app_info(GTK_APP_CHOOSER(dialog))
                                  : nullptr);
     gtk_widget_destroy(dialog);
-    if (!app) return kShellNoAssociation;
+    if (!app) return ShellResult::Failed(GLibText("Operation was cancelled"));
     return LaunchIn(app.get(), file.get(), workingFolder);
 }
 
@@ -233,12 +207,12 @@ std::optional<std::string> DesktopShell::HtmlHandlerCommand() {
     return DesktopCommandWithPlaceholder(exec);
 }
 
-int DesktopShell::Run(const std::string& commandLine) {
+ShellResult DesktopShell::Run(const std::string& commandLine) {
     GError* error = nullptr;
     // Without G_SPAWN_DO_NOT_REAP_CHILD GLib reaps the child itself.
     const bool started = g_spawn_command_line_async(commandLine.c_str(), &error);
     GErrorPtr owned(error);
-    return started ? kShellOk : ResultFor(error);
+    return started ? ShellResult{} : Failure(error);
 }
 
 std::string DesktopShell::TempFolder() {

@@ -17,23 +17,22 @@ class DesktopShell : public Shell {
     explicit DesktopShell(UiThread* uiThread = nullptr) : m_uiThread(uiThread) {}
 
     // File paths become file URIs; addresses (http:, mailto:, file:) are passed as they are.
-    int Open(const std::string& target) override;
+    ShellResult Open(const std::string& target) override;
     // Shows the chooser for the file's content type and launches the choice. A cancelled
-    // chooser opened nothing: kShellNoAssociation.
-    int OpenWith(const std::string& path) override;
-    // The default program for the file's content type (GIO), started in workingFolder; no
-    // program for the type: kShellNoAssociation.
-    int OpenFile(const std::string& path, const std::string& workingFolder) override;
+    // chooser opened nothing and fails with GLib's "cancelled" text.
+    ShellResult OpenWith(const std::string& path) override;
+    // The default program for the file's content type (GIO), started in workingFolder.
+    ShellResult OpenFile(const std::string& path, const std::string& workingFolder) override;
     // The application chooser as OpenWith, its choice started in workingFolder.
-    int OpenFileWith(const std::string& path, const std::string& workingFolder) override;
+    ShellResult OpenFileWith(const std::string& path, const std::string& workingFolder) override;
     // The text/html handler's command line with its page argument written "%1".
     std::optional<std::string> HtmlHandlerCommand() override;
-    int Run(const std::string& commandLine) override;
+    ShellResult Run(const std::string& commandLine) override;
     // Ends with "/".
     std::string TempFolder() override;
 
   private:
-    int OpenWithOnUiThread(const std::string& path, const std::string& workingFolder);
+    ShellResult OpenWithOnUiThread(const std::string& path, const std::string& workingFolder);
 
     UiThread* m_uiThread;
 };

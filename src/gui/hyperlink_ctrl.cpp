@@ -61,10 +61,10 @@ void HyperLinkCtrl::SetUnderlineMode(int mode) {
 
 void HyperLinkCtrl::Click() {
     m_link.Clicked();
-    const int result = OpenHyperLinkTarget(m_shell, m_link.Target());
-    if (result <= 32) {
+    const ShellResult result = OpenHyperLinkTarget(m_shell, m_link.Target());
+    if (!result.ok) {
         wxBell();
-        m_prompts.MessageBox(HyperLinkFailureBox(result));
+        m_prompts.MessageBox(HyperLinkFailureBox(result.error));
     } else {
         Refresh();
     }

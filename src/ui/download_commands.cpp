@@ -261,7 +261,7 @@ void RunOpen(ReadJob& job, const std::string& phonePath, std::int32_t item) {
     ReadPhoneFile(*channel, run, meter, phonePath, size, file, [&] {
         if (!file.Commit()) return ReportLocalFileFailure(run, file);
         // The chooser only when the default program did not start.
-        if (job.shell->OpenFile(file.Path(), job.openFolder) < kShellOk) {
+        if (!job.shell->OpenFile(file.Path(), job.openFolder).ok) {
             job.shell->OpenFileWith(file.Path(), job.openFolder);
         }
     });

@@ -1,6 +1,5 @@
 #include "ui/hyperlink.h"
 
-#include <cstdio>
 #include <utility>
 
 #include "phone/open_channel.h"
@@ -31,43 +30,6 @@ std::string HyperLinkTooltip(std::string_view target) {
     return std::string(target);
 }
 
-std::string ShellErrorText(int result) {
-    switch (result) {
-        case 0:
-            return "The operating system is out\nof memory or resources.";
-        case 2:
-            return "The specified file was not found.";
-        case 3:
-            return "The specified path was not found.";
-        case 5:
-            return "The operating system denied\naccess to the specified file.";
-        case 8:
-            return "There was not enough memory to complete the operation.";
-        case 11:
-            return "The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image).";
-        case 26:
-            return "A sharing violation occurred. ";
-        case 27:
-            return "The filename association is\nincomplete or invalid.";
-        case 28:
-            return "The DDE transaction could not\nbe completed because the request timed out.";
-        case 29:
-            return "The DDE transaction failed.";
-        case 30:
-            return "The DDE transaction could not\nbe completed because other DDE "
-                   "transactions\nwere being processed.";
-        case 31:
-            return "There is no application associated\nwith the given filename extension.";
-        case 32:
-            return "The specified dynamic-link library was not found.";
-        default: {
-            char text[64];
-            std::snprintf(text, sizeof text, "Unknown Error (%d) occurred.", result);
-            return text;
-        }
-    }
-}
-
 std::string HtmlCommandFor(std::string commandLine, const std::string& target) {
     auto cut = commandLine.find("\"%1\"");
     if (cut == std::string::npos) cut = commandLine.find("%1");
@@ -77,18 +39,18 @@ std::string HtmlCommandFor(std::string commandLine, const std::string& target) {
     return commandLine;
 }
 
-int OpenHyperLinkTarget(Shell& shell, const std::string& target) {
-    const int result = shell.Open(target);
-    if (result > 32) return result;
+ShellResult OpenHyperLinkTarget(Shell& shell, const std::string& target) {
+    ShellResult result = shell.Open(target);
+    if (result.ok) return result;
     const auto command = shell.HtmlHandlerCommand();
     // An empty command would run the target itself as a program.
     if (!command || command->find_first_not_of(" \t") == std::string::npos) return result;
     return shell.Run(HtmlCommandFor(*command, target));
 }
 
-MessageBoxRequest HyperLinkFailureBox(int result) {
-    return {"Unable to open hyperlink:\n\n" + ShellErrorText(result), kTitleVelmora,
-            PromptIcon::Warning, PromptButtons::Ok};
+MessageBoxRequest HyperLinkFailureBox(const std::string& reason) {
+    return {"Unable to open hyperlink:\n\n" + reason, kTitleVelmora, PromptIcon::Warning,
+            PromptButtons::Ok};
 }
 
 LinkRect AutoSizeRect(const LinkRect& old, int textWidth, int textHeight, LinkAlign align,

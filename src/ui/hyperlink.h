@@ -1,5 +1,5 @@
 // The link control of the about box without a toolkit: what a link shows and opens, its
-// tooltip, the error texts of a failed open, and the underline/hover state the view renders.
+// tooltip, the box of a failed open, and the underline/hover state the view renders.
 #pragma once
 
 #include <string>
@@ -13,18 +13,14 @@ namespace velmora {
 // "Go to " or "E-mail " and the rest for http: and mailto: targets, else the target itself.
 std::string HyperLinkTooltip(std::string_view target);
 
-// The text for a shell result of 32 or less.
-std::string ShellErrorText(int result);
-
 // The HTML handler's command line with its page argument replaced by target.
 std::string HtmlCommandFor(std::string commandLine, const std::string& target);
 
 // Opens target with the default handler, falling back to the HTML handler's command line.
-// Above 32 is success.
-int OpenHyperLinkTarget(Shell& shell, const std::string& target);
+ShellResult OpenHyperLinkTarget(Shell& shell, const std::string& target);
 
-// The box a failed open shows (exclamation icon).
-MessageBoxRequest HyperLinkFailureBox(int result);
+// The box a failed open shows (exclamation icon), with the desktop's reason.
+MessageBoxRequest HyperLinkFailureBox(const std::string& reason);
 
 enum class LinkAlign { Left, Centre, Right };
 

@@ -1,9 +1,11 @@
 #include "gui/desktop_shell.h"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 #include <wx/init.h>
 
 #include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <thread>
 
@@ -15,26 +17,35 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The reason is GLib's own text; the system's words for "no such file" are part of it.
+void ExpectMissing(const ShellResult& result) {
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find(g_strerror(ENOENT)), std::string::npos) << result.error;
+}
+
 TEST(DesktopShell, MissingFileAndMissingFolderAreTold) {
     DesktopShell shell;
     const test::TempFolder temp("desktop_shell");
     const fs::path& folder = temp.path();
-    EXPECT_EQ(shell.Open((folder / "absent.txt").string()), kShellFileNotFound);
-    EXPECT_EQ(shell.Open((folder / "gone" / "absent.txt").string()), kShellPathNotFound);
-    EXPECT_EQ(shell.OpenWith((folder / "absent.txt").string()), kShellFileNotFound);
+    ExpectMissing(shell.Open((folder / "absent.txt").string()));
+    ExpectMissing(shell.Open((folder / "gone" / "absent.txt").string()));
+    ExpectMissing(shell.OpenWith((folder / "absent.txt").string()));
+    ExpectMissing(shell.OpenFile((folder / "absent.txt").string(), folder.string()));
 }
 
-TEST(DesktopShell, AddressWithoutHandlerHasNoAssociation) {
+TEST(DesktopShell, FailuresCarryTheDesktopsReason) {
     DesktopShell shell;
-    EXPECT_EQ(shell.Open("velmora-no-such-scheme:somewhere"), kShellNoAssociation);
-}
-
-TEST(DesktopShell, RunReportsStartsAndMissingPrograms) {
-    DesktopShell shell;
-    EXPECT_EQ(shell.Run("true"), kShellOk);
-    EXPECT_EQ(shell.Run("velmora-no-such-program --flag"), kShellFileNotFound);
-    EXPECT_EQ(shell.Run("\"unbalanced"), kShellFileNotFound);
-    EXPECT_EQ(shell.Run(""), kShellFileNotFound);
+    EXPECT_TRUE(shell.Run("true").ok);
+    for (const char* failing : {"velmora-no-such-program --flag", "\"unbalanced", ""}) {
+        const ShellResult result = shell.Run(failing);
+        EXPECT_FALSE(result.ok) << failing;
+        EXPECT_FALSE(result.error.empty()) << failing;
+    }
+    EXPECT_NE(shell.Run("velmora-no-such-program").error.find("velmora-no-such-program"),
+              std::string::npos);
+    const ShellResult address = shell.Open("velmora-no-such-scheme:somewhere");
+    EXPECT_FALSE(address.ok);
+    EXPECT_FALSE(address.error.empty());
 }
 
 TEST(DesktopShell, WorkersChooserGoesThroughTheWindowsThread) {
@@ -45,7 +56,7 @@ TEST(DesktopShell, WorkersChooserGoesThroughTheWindowsThread) {
 
     test::PumpedUiThread ui;
     DesktopShell shell(&ui);
-    int result = 0;
+    ShellResult result;
     std::atomic<bool> returned{false};
     std::thread worker([&] {
         result = shell.OpenWith(missing);
@@ -54,15 +65,17 @@ TEST(DesktopShell, WorkersChooserGoesThroughTheWindowsThread) {
     EXPECT_TRUE(ui.PumpUntil([&] { return returned.load(); }));
     worker.join();
     EXPECT_EQ(ui.Handovers(), 1);
-    EXPECT_EQ(result, kShellFileNotFound);
+    ExpectMissing(result);
 
-    EXPECT_EQ(shell.OpenWith(missing), kShellFileNotFound);  // on the window's thread: no hand-over
+    ExpectMissing(shell.OpenWith(missing));  // on the window's thread: no hand-over
     EXPECT_EQ(ui.Handovers(), 1);
 
     DesktopShell alone;
     std::thread lonely([&] { result = alone.OpenWith(missing); });
     lonely.join();
-    EXPECT_EQ(result, kShellNoAssociation);
+    // Nothing could be chosen: a failure, with a reason to show.
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.error.empty());
 }
 
 TEST(DesktopShell, TempFolderEndsWithSeparator) {

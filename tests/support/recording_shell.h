@@ -1,5 +1,5 @@
 // A desktop shell that opens nothing: it keeps what it was asked to open, with the file's
-// bytes at that moment, and answers Open with a scripted result.
+// bytes at that moment, and fails Open with a scripted reason.
 #pragma once
 
 #include <fstream>
@@ -22,16 +22,16 @@ class RecordingShell : public Shell {
         std::string contents;
     };
 
-    int Open(const std::string& target) override { return Record("open", target, ""); }
-    int OpenWith(const std::string& path) override { return Record("openas", path, ""); }
-    int OpenFile(const std::string& path, const std::string& folder) override {
+    ShellResult Open(const std::string& target) override { return Record("open", target, ""); }
+    ShellResult OpenWith(const std::string& path) override { return Record("openas", path, ""); }
+    ShellResult OpenFile(const std::string& path, const std::string& folder) override {
         return Record("open", path, folder);
     }
-    int OpenFileWith(const std::string& path, const std::string& folder) override {
+    ShellResult OpenFileWith(const std::string& path, const std::string& folder) override {
         return Record("openas", path, folder);
     }
     std::optional<std::string> HtmlHandlerCommand() override { return std::nullopt; }
-    int Run(const std::string&) override { return kShellOk; }
+    ShellResult Run(const std::string&) override { return {}; }
     std::string TempFolder() override { return "/tmp/"; }
 
     std::vector<Request> Requests() const {
@@ -39,15 +39,18 @@ class RecordingShell : public Shell {
         return m_requests;
     }
 
-    int openResult = kShellOk;
+    // Set: "open" fails with this reason.
+    std::optional<std::string> openFailure;
 
   private:
-    int Record(const std::string& verb, const std::string& path, const std::string& folder) {
+    ShellResult Record(const std::string& verb, const std::string& path,
+                       const std::string& folder) {
         std::ifstream in(path, std::ios::binary);
         std::string contents((std::istreambuf_iterator<char>(in)), {});
         std::lock_guard lock(m_mutex);
         m_requests.push_back({verb, path, folder, contents});
-        return verb == "open" ? openResult : kShellOk;
+        if (verb == "open" && openFailure) return ShellResult::Failed(*openFailure);
+        return {};
     }
 
     mutable std::mutex m_mutex;

@@ -494,7 +494,7 @@ TEST_F(DownloadSimTest, OpenReadsIntoAFreshFileAndHandsItToTheShell) {
     EXPECT_EQ(recorder->FileRequests(),
               (Lines{"open /a/dl/song.mp3", "read 1024", "read 976", "close"}));
     commands->Open(1 - song);
-    shell.openResult = kShellNoAssociation;
+    shell.openFailure = "No application is registered as handling this file";
     commands->Open(song);
 
     const auto requests = shell.Requests();

@@ -13,30 +13,32 @@ namespace {
 // Answers Open and Run from scripts and records what it was asked.
 class ScriptedShell : public Shell {
   public:
-    int Open(const std::string& target) override {
+    ShellResult Open(const std::string& target) override {
         opened.push_back(target);
         return Next(openResults);
     }
-    int OpenWith(const std::string& path) override {
+    ShellResult OpenWith(const std::string& path) override {
         openedWith.push_back(path);
-        return kShellOk;
+        return {};
     }
-    int OpenFile(const std::string& path, const std::string&) override { return Open(path); }
-    int OpenFileWith(const std::string& path, const std::string&) override {
+    ShellResult OpenFile(const std::string& path, const std::string&) override {
+        return Open(path);
+    }
+    ShellResult OpenFileWith(const std::string& path, const std::string&) override {
         return OpenWith(path);
     }
     std::optional<std::string> HtmlHandlerCommand() override {
         ++htmlQueries;
         return htmlCommand;
     }
-    int Run(const std::string& commandLine) override {
+    ShellResult Run(const std::string& commandLine) override {
         ran.push_back(commandLine);
         return Next(runResults);
     }
     std::string TempFolder() override { return "/tmp/"; }
 
-    std::deque<int> openResults;
-    std::deque<int> runResults;
+    std::deque<ShellResult> openResults;
+    std::deque<ShellResult> runResults;
     std::optional<std::string> htmlCommand;
     std::vector<std::string> opened;
     std::vector<std::string> openedWith;
@@ -44,9 +46,9 @@ class ScriptedShell : public Shell {
     int htmlQueries = 0;
 
   private:
-    static int Next(std::deque<int>& results) {
-        if (results.empty()) return kShellOk;
-        const int result = results.front();
+    static ShellResult Next(std::deque<ShellResult>& results) {
+        if (results.empty()) return {};
+        ShellResult result = results.front();
         results.pop_front();
         return result;
     }
@@ -68,34 +70,6 @@ TEST(HyperLinkTooltip, MailtoAndOtherTargets) {
     EXPECT_EQ(HyperLinkTooltip(""), "");
 }
 
-TEST(ShellErrorText, EveryKnownResultHasItsText) {
-    const std::vector<std::pair<int, std::string>> table = {
-        {0, "The operating system is out\nof memory or resources."},
-        {2, "The specified file was not found."},
-        {3, "The specified path was not found."},
-        {5, "The operating system denied\naccess to the specified file."},
-        {8, "There was not enough memory to complete the operation."},
-        {11, "The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image)."},
-        {26, "A sharing violation occurred. "},
-        {27, "The filename association is\nincomplete or invalid."},
-        {28, "The DDE transaction could not\nbe completed because the request timed out."},
-        {29, "The DDE transaction failed."},
-        {30,
-         "The DDE transaction could not\nbe completed because other DDE transactions\nwere being "
-         "processed."},
-        {31, "There is no application associated\nwith the given filename extension."},
-        {32, "The specified dynamic-link library was not found."},
-    };
-    for (const auto& [result, text] : table) EXPECT_EQ(ShellErrorText(result), text) << result;
-}
-
-TEST(ShellErrorText, OtherResultsAreUnknownErrors) {
-    EXPECT_EQ(ShellErrorText(1), "Unknown Error (1) occurred.");
-    EXPECT_EQ(ShellErrorText(4), "Unknown Error (4) occurred.");
-    EXPECT_EQ(ShellErrorText(-1), "Unknown Error (-1) occurred.");
-    EXPECT_EQ(ShellErrorText(33), "Unknown Error (33) occurred.");
-}
-
 TEST(HtmlCommandFor, CutsAtQuotedPlaceholderWithItsOpeningQuote) {
     EXPECT_EQ(HtmlCommandFor("\"/opt/web/browser\" -nohome \"%1\" --new", "http://x"),
               "\"/opt/web/browser\" -nohome  http://x");
@@ -112,57 +86,55 @@ TEST(HtmlCommandFor, CutsAtBarePlaceholderOrKeepsTheWholeLine) {
     EXPECT_EQ(HtmlCommandFor("", "T"), " T");
 }
 
+const ShellResult kNoHandler = ShellResult::Failed("No application for this address");
+const ShellResult kNotStarted = ShellResult::Failed("Failed to execute child process “gone”");
+
 TEST(OpenHyperLinkTarget, SuccessfulOpenIsReturnedWithoutFallback) {
     ScriptedShell shell;
-    shell.openResults = {42};
     shell.htmlCommand = "browser %1";
-    EXPECT_EQ(OpenHyperLinkTarget(shell, "http://a"), 42);
+    EXPECT_TRUE(OpenHyperLinkTarget(shell, "http://a").ok);
     EXPECT_EQ(shell.opened, std::vector<std::string>{"http://a"});
     EXPECT_EQ(shell.htmlQueries, 0);
     EXPECT_TRUE(shell.ran.empty());
 }
 
-TEST(OpenHyperLinkTarget, WithoutHtmlHandlerTheShellsResultStands) {
+TEST(OpenHyperLinkTarget, WithoutHtmlHandlerTheDesktopsReasonIsShown) {
     ScriptedShell shell;
-    shell.openResults = {kShellNoAssociation};
-    const int result = OpenHyperLinkTarget(shell, "mailto:a@velmora.example.org");
-    EXPECT_EQ(result, kShellNoAssociation);
+    shell.openResults = {kNoHandler};
+    const ShellResult result = OpenHyperLinkTarget(shell, "mailto:a@velmora.example.org");
+    EXPECT_FALSE(result.ok);
     EXPECT_TRUE(shell.ran.empty());
-    EXPECT_EQ(HyperLinkFailureBox(result).text,
-              "Unable to open hyperlink:\n\nThere is no application associated\nwith the given "
-              "filename extension.");
-    EXPECT_EQ(HyperLinkFailureBox(result).icon, PromptIcon::Warning);
+    EXPECT_EQ(HyperLinkFailureBox(result.error).text,
+              "Unable to open hyperlink:\n\nNo application for this address");
+    EXPECT_EQ(HyperLinkFailureBox(result.error).icon, PromptIcon::Warning);
 }
 
 TEST(OpenHyperLinkTarget, BlankHtmlHandlerIsTreatedAsNone) {
     // Running " target" would start the target itself as a program.
     ScriptedShell shell;
-    shell.openResults = {kShellFileNotFound};
+    shell.openResults = {kNoHandler};
     shell.htmlCommand = "  ";
-    EXPECT_EQ(OpenHyperLinkTarget(shell, "http://a"), kShellFileNotFound);
+    EXPECT_EQ(OpenHyperLinkTarget(shell, "http://a").error, kNoHandler.error);
     EXPECT_TRUE(shell.ran.empty());
 }
 
 TEST(OpenHyperLinkTarget, FallsBackToTheHtmlHandlersCommandLine) {
     ScriptedShell shell;
-    shell.openResults = {kShellNoAssociation};
-    shell.runResults = {kShellOk};
+    shell.openResults = {kNoHandler};
     shell.htmlCommand = "\"/usr/bin/web\" \"%1\"";
-    EXPECT_EQ(OpenHyperLinkTarget(shell, "http://a"), kShellOk);
+    EXPECT_TRUE(OpenHyperLinkTarget(shell, "http://a").ok);
     EXPECT_EQ(shell.ran, std::vector<std::string>{"\"/usr/bin/web\"  http://a"});
 }
 
-TEST(OpenHyperLinkTarget, FailedFallbackReportsTheStartsResult) {
+TEST(OpenHyperLinkTarget, FailedFallbackReportsTheStartsReason) {
     ScriptedShell shell;
-    shell.openResults = {kShellNoAssociation};
-    shell.runResults = {kShellFileNotFound};
+    shell.openResults = {kNoHandler};
+    shell.runResults = {kNotStarted};
     shell.htmlCommand = "gone %1";
-    EXPECT_EQ(OpenHyperLinkTarget(shell, "http://a"), kShellFileNotFound);
-    // 32 itself is a failure, not a success.
-    shell.openResults = {32};
-    shell.runResults = {32};
-    EXPECT_EQ(OpenHyperLinkTarget(shell, "http://a"), 32);
-    EXPECT_EQ(shell.ran.size(), 2u);
+    const ShellResult result = OpenHyperLinkTarget(shell, "http://a");
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, kNotStarted.error);
+    EXPECT_EQ(shell.ran.size(), 1u);
 }
 
 TEST(HyperLinkAttach, EmptyTargetTakesTheTextAndWwwGetsHttp) {

@@ -107,15 +107,17 @@ class StartOnlyPst : public PstLibrary {
 
 class NullShell : public Shell {
   public:
-    int Open(const std::string& target) override {
+    ShellResult Open(const std::string& target) override {
         opened.push_back(target);
-        return kShellOk;
+        return {};
     }
-    int OpenWith(const std::string&) override { return kShellOk; }
-    int OpenFile(const std::string& path, const std::string&) override { return Open(path); }
-    int OpenFileWith(const std::string&, const std::string&) override { return kShellOk; }
+    ShellResult OpenWith(const std::string&) override { return {}; }
+    ShellResult OpenFile(const std::string& path, const std::string&) override {
+        return Open(path);
+    }
+    ShellResult OpenFileWith(const std::string&, const std::string&) override { return {}; }
     std::optional<std::string> HtmlHandlerCommand() override { return std::nullopt; }
-    int Run(const std::string&) override { return kShellOk; }
+    ShellResult Run(const std::string&) override { return {}; }
     std::string TempFolder() override { return "/tmp/"; }
     std::vector<std::string> opened;
 };
