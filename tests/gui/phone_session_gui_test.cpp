@@ -35,10 +35,9 @@
 #include "gui_pump.h"
 #include "sim/simulated_pst.h"
 #include "support/fakes.h"
-#include "support/forwarding_pst.h"
-#include "support/held_pst.h"
 #include "support/recording_shell.h"
 #include "support/temp_folder.h"
+#include "support/watched_pst.h"
 #include "transfer/job.h"
 #include "transfer/stop_flag.h"
 #include "ui/main_window_fakes.h"
@@ -324,7 +323,7 @@ TEST_F(PhoneSessionGuiTest, EveryWayOutStopsARunningListingAndWaitsForNothingFro
          }},
     };
     for (const Way& way : ways) {
-        test::HeldPst gated(*m_pst, test::HoldsFsac(kSearchNext));
+        test::WatchedPst gated(*m_pst, test::HoldsFsac(kSearchNext));
         m_library = &gated;
         wxTreeCtrl& tree = OpenOnDefaultPhone();
         ASSERT_FALSE(HasFatalFailure()) << way.name;
@@ -354,8 +353,8 @@ TEST_F(PhoneSessionGuiTest, EveryWayOutStopsARunningListingAndWaitsForNothingFro
 // A slow link: the poll's free-space query holds the window's thread until the window has
 // painted once more, which it can only do while the query still waits for the phone.
 TEST_F(PhoneSessionGuiTest, TheWindowPaintsWhileAShortQueryWaitsForASlowPhone) {
-    test::HeldPst gated(*m_pst, test::HoldsFsac(static_cast<std::uint32_t>(FsacOp::FreeSpace)),
-                        std::chrono::seconds(5));
+    test::WatchedPst gated(*m_pst, test::HoldsFsac(static_cast<std::uint32_t>(FsacOp::FreeSpace)),
+                           std::chrono::seconds(5));
     gated.Open();  // the first poll answers at once
     m_library = &gated;
     OpenOnDefaultPhone();

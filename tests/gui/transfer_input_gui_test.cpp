@@ -22,8 +22,8 @@
 #include "gui_pump.h"
 #include "sim/simulated_pst.h"
 #include "support/fakes.h"
-#include "support/hooked_pst.h"
 #include "support/temp_folder.h"
+#include "support/watched_pst.h"
 #include "transfer/job.h"
 #include "transfer/phone_file_reader.h"
 #include "ui/main_window_fakes.h"
@@ -54,7 +54,7 @@ class TransferInputGuiTest : public ::testing::Test {
             p.PutFile("/a/music/long.mid", std::vector<std::uint8_t>(64 * kFsacBlockSize, 7));
             p.PutFile("/a/notes/todo.txt", std::vector<std::uint8_t>(10, 't'));
         });
-        m_library = std::make_unique<test::HookedPst>(*m_pst);
+        m_library = std::make_unique<test::WatchedPst>(*m_pst);
     }
     void TearDown() override {
         Release();
@@ -96,7 +96,7 @@ class TransferInputGuiTest : public ::testing::Test {
 
     test::TempFolder m_folder{"transfer_input"};
     std::unique_ptr<SimulatedPst> m_pst;
-    std::unique_ptr<test::HookedPst> m_library;
+    std::unique_ptr<test::WatchedPst> m_library;
     test::MemorySettingsStore m_user;
     test::NullShell m_shell;
     test::FakePrompts m_prompts;
@@ -135,7 +135,7 @@ TEST_F(TransferInputGuiTest, WindowTakesInputDuringADownloadAndInterruptEndsItAt
 
     list->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     m_prompts.saveAnswers = {(m_folder.path() / "long.mid").string()};
-    m_library->Reset();
+    m_library->Clear();
     HoldAfterRead(kHeldAfterChunk);
     Click(kIdDownload);
     ASSERT_TRUE(PumpUntil([&] { return Held(); })) << "the download never reached the link";

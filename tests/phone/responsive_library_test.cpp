@@ -6,15 +6,15 @@
 #include <functional>
 #include <thread>
 
-#include "support/held_pst.h"
 #include "support/scripted_pst.h"
+#include "support/watched_pst.h"
 
 namespace velmora {
 namespace {
 
-using test::HeldPst;
 using test::ScriptedPst;
 using test::ScriptedReply;
+using test::WatchedPst;
 
 auto HoldAll() {
     return [](const char*, std::span<const std::uint8_t>) { return true; };
@@ -23,7 +23,7 @@ auto HoldAll() {
 class ResponsiveLibraryTest : public ::testing::Test {
   protected:
     ScriptedPst phone;
-    HeldPst inner{phone, HoldAll()};
+    WatchedPst inner{phone, HoldAll()};
     bool onWindowThread = true;
     int pumps = 0;
     std::function<void()> duringPump = [this] { inner.Open(); };

@@ -11,8 +11,8 @@
 
 #include "sim/sim_test_support.h"
 #include "sim/simulated_pst.h"
-#include "support/recording_pst.h"
 #include "support/recording_shell.h"
+#include "support/watched_pst.h"
 #include "transfer/stop_flag.h"
 #include "ui/download_commands.h"
 #include "ui/listing_fixture.h"
@@ -52,7 +52,7 @@ class DownloadSimTest : public ::testing::Test {
         recorder.reset();
         pst = std::make_unique<SimulatedPst>(std::move(config));
         ASSERT_EQ(pst->PSTInitializeEx(kInterfaceUsb, &sink), 0);
-        recorder = std::make_unique<test::RecordingPst>(*pst);
+        recorder = std::make_unique<test::WatchedPst>(*pst);
         rig = std::make_unique<test::ListingRig>(*recorder);
         rig->window.device = 1;
         commands = std::make_unique<DownloadCommands>(DownloadPorts{
@@ -113,7 +113,7 @@ class DownloadSimTest : public ::testing::Test {
     fs::path destination = folder.path() / "dest";
     NoSink sink;
     std::unique_ptr<SimulatedPst> pst;
-    std::unique_ptr<test::RecordingPst> recorder;
+    std::unique_ptr<test::WatchedPst> recorder;
     std::unique_ptr<test::ListingRig> rig;
     test::RecordingShell shell;
     test::FakeClock clock;

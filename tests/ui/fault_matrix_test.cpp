@@ -27,10 +27,10 @@
 #include "phone/open_channel.h"
 #include "sim/simulated_pst.h"
 #include "support/fakes.h"
-#include "support/hooked_pst.h"
 #include "support/pumped_ui_thread.h"
 #include "support/recording_shell.h"
 #include "support/temp_folder.h"
+#include "support/watched_pst.h"
 #include "transfer/job.h"
 #include "transfer/phone_file_reader.h"
 #include "transfer/stop_flag.h"
@@ -170,7 +170,7 @@ class World {
             for (std::size_t i = 0; i < size; ++i) contents[i] = static_cast<std::uint8_t>(i * 7);
             pst->WithPhone(kDevice, [&](SimPhone& p) { p.PutFile(path, contents); });
         }
-        library = std::make_unique<test::HookedPst>(*pst);
+        library = std::make_unique<test::WatchedPst>(*pst);
         if (libraryFails) {
             FaultPlan plan;
             plan.failInitialize = true;
@@ -273,7 +273,7 @@ class World {
     const fs::path& folder() const { return m_folder; }
 
     std::unique_ptr<SimulatedPst> pst;
-    std::unique_ptr<test::HookedPst> library;
+    std::unique_ptr<test::WatchedPst> library;
     test::MemorySettingsStore user;
     test::FakePrompts prompts;
     std::shared_ptr<test::PumpedUiThread> ui = std::make_shared<test::PumpedUiThread>();
@@ -385,7 +385,7 @@ void RunCase(const Case& c, const fs::path& folder) {
     }
     if (c.prepare) c.prepare(world);
     world.prompts.Clear();
-    world.library->Reset();
+    world.library->Clear();
 
     world.pst->SetFaultPlan(c.plan);
     if (c.interruptAfter > 0) {

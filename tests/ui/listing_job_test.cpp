@@ -11,9 +11,9 @@
 
 #include "fsac/file_search.h"
 #include "fsac/fsac_records.h"
-#include "support/hooked_pst.h"
 #include "support/pumped_ui_thread.h"
 #include "support/scripted_pst.h"
+#include "support/watched_pst.h"
 #include "transfer/job.h"
 #include "transfer/job_fakes.h"
 #include "transfer/stop_flag.h"
@@ -24,11 +24,11 @@ namespace {
 
 using test::CountReply;
 using test::EntryReply;
-using test::HookedPst;
 using test::ListingRig;
 using test::PumpedUiThread;
 using test::ScriptedPst;
 using test::ScriptedReply;
+using test::WatchedPst;
 
 constexpr auto kSearchNext = static_cast<std::uint32_t>(FsacOp::SearchNext);
 
@@ -54,7 +54,7 @@ class ListingJobTest : public ::testing::Test {
     }
 
     ScriptedPst pst;
-    HookedPst phone{pst};
+    WatchedPst phone{pst};
     std::shared_ptr<PumpedUiThread> queue = std::make_shared<PumpedUiThread>();
     ListingRig rig{phone, queue};
 };

@@ -1,22 +1,30 @@
-// A slow link on demand: a phone library that passes every call to another one but holds the
-// calls a filter picks until the test lets them go (or, should it never, for a bounded while),
-// noting on which thread each held call ran.
+// A phone library in front of another (usually the emulated phone) that passes every call on
+// and lets a test watch and steer the link: it keeps the requests sent (answered ones), holds
+// the calls a filter picks until the test lets them go (bounded, so a failed test cannot hang),
+// notes on which thread a call ran, and runs a hook right after the nth FSAC request of one
+// operation has been answered (how a test presses Interrupt at a chosen chunk, from the
+// worker's side).
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <span>
+#include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "base/byte_order.h"
+#include "fsac/fsac_records.h"
 #include "phone/pst_library.h"
 
 namespace velmora::test {
 
-class HeldPst final : public PstLibrary {
+class WatchedPst final : public PstLibrary {
     // Under the lock; Set wakes the held calls.
     template <typename F>
     void Set(F f) {
@@ -34,9 +42,9 @@ class HeldPst final : public PstLibrary {
     // Which calls wait: the operation's name and, for sends, the request.
     using Filter = std::function<bool(const char* operation, std::span<const std::uint8_t>)>;
 
-    HeldPst(PstLibrary& inner, Filter filter,
-            std::chrono::milliseconds limit = std::chrono::seconds(10))
-        : m_inner(inner), m_filter(std::move(filter)), m_limit(limit) {}
+    explicit WatchedPst(PstLibrary& inner, Filter hold = nullptr,
+                        std::chrono::milliseconds limit = std::chrono::seconds(10))
+        : m_inner(inner), m_filter(std::move(hold)), m_limit(limit) {}
 
     std::int32_t PSTInitializeEx(std::int32_t mode, PstNotificationSink* sink) override {
         return m_inner.PSTInitializeEx(mode, sink);
@@ -60,10 +68,24 @@ class HeldPst final : public PstLibrary {
                                 std::span<std::uint8_t> reply, std::int32_t& length,
                                 std::uint16_t id16) override {
         Hold("PSTSendCommand", request);
-        return m_inner.PSTSendCommand(id, handle, command, request, reply, length, id16);
+        const std::int32_t rc =
+            m_inner.PSTSendCommand(id, handle, command, request, reply, length, id16);
+        std::function<void()> hook;
+        {
+            std::lock_guard lock(m_mutex);
+            const bool fsac = command != nullptr && std::string_view(command) == kFsacCommand;
+            m_sent.push_back({fsac, {request.begin(), request.end()}});
+            if (fsac && request.size() >= 4 && m_hook && GetBe32(request, 0) == m_op &&
+                ++m_seen == m_nth) {
+                hook = std::exchange(m_hook, nullptr);
+            }
+        }
+        // Outside the lock: the hook may wait for the window's thread.
+        if (hook) hook();
+        return rc;
     }
 
-    // Lets held calls (and later ones) through, or holds the next ones again.
+    // Holding: lets held calls (and later ones) through, or holds the next ones again.
     void Open() {
         Set([&] { m_open = true; });
     }
@@ -76,7 +98,6 @@ class HeldPst final : public PstLibrary {
     void SetFilter(Filter filter) {
         Set([&] { m_filter = std::move(filter); });
     }
-
     bool Waiting() const {
         return Get([&] { return m_waiting; });
     }
@@ -87,12 +108,54 @@ class HeldPst final : public PstLibrary {
     int HeldCalls() const {
         return Get([&] { return m_held; });
     }
-    // The thread of the last call, held or not.
+    // The thread of the last call but a start or stop, held or not.
     std::thread::id RanOn() const {
         return Get([&] { return m_ranOn; });
     }
 
+    // Hooking: from now on, hook runs once after the nth request (1-based) of op. Replaces any.
+    void AfterRequest(std::uint32_t op, int nth, std::function<void()> hook) {
+        Set([&] {
+            m_op = op;
+            m_nth = nth;
+            m_seen = 0;
+            m_hook = std::move(hook);
+        });
+    }
+    void ClearHook() { AfterRequest(0, 0, nullptr); }
+
+    // Recording, since the last Clear: the FSAC requests of one operation answered.
+    int Count(std::uint32_t op) const {
+        return Get([&] {
+            int n = 0;
+            for (const auto& [fsac, r] : m_sent) n += fsac && r.size() >= 4 && GetBe32(r, 0) == op;
+            return n;
+        });
+    }
+    // The file requests (open, read, close) in a short form: "open /a/x", "read 1024", "close".
+    std::vector<std::string> FileRequests() const {
+        std::lock_guard lock(m_mutex);
+        std::vector<std::string> lines;
+        for (const auto& [fsac, r] : m_sent) {
+            if (r.size() < 4) continue;
+            const std::uint32_t op = GetBe32(r, 0);
+            if (op == 0)
+                lines.push_back("open " + std::string(reinterpret_cast<const char*>(&r[8])));
+            if (op == 1) lines.push_back("read " + std::to_string(GetBe32(r, 4)));
+            if (op == 4) lines.push_back("close");
+        }
+        return lines;
+    }
+    void Clear() {
+        Set([&] { m_sent.clear(); });
+    }
+
   private:
+    struct Sent {
+        bool fsac;
+        std::vector<std::uint8_t> request;
+    };
+
     void Hold(const char* operation, std::span<const std::uint8_t> request) {
         std::unique_lock lock(m_mutex);
         m_ranOn = std::this_thread::get_id();
@@ -113,10 +176,15 @@ class HeldPst final : public PstLibrary {
     bool m_timedOut = false;
     int m_held = 0;
     std::thread::id m_ranOn;
+    std::vector<Sent> m_sent;
+    std::uint32_t m_op = 0;
+    int m_nth = 0;
+    int m_seen = 0;
+    std::function<void()> m_hook;
 };
 
 // Holds the FSAC sends of one operation.
-inline HeldPst::Filter HoldsFsac(std::uint32_t operation) {
+inline WatchedPst::Filter HoldsFsac(std::uint32_t operation) {
     return [operation](const char* name, std::span<const std::uint8_t> request) {
         return std::string_view(name) == "PSTSendCommand" && request.size() >= 4 &&
                GetBe32(request, 0) == operation;
