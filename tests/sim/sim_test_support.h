@@ -97,6 +97,12 @@ inline std::string TextAt(const Bytes& b, std::size_t at, std::size_t room) {
     return text;
 }
 
+// For a library started with a window that wants no notifications.
+class NoSink : public PstNotificationSink {
+  public:
+    void OnDeviceListChanged() override {}
+};
+
 // Counts notifications; with a library set, also records how many devices a poll at each
 // notification finds.
 class CountingSink : public PstNotificationSink {

@@ -23,11 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
-class NoSink : public PstNotificationSink {
-  public:
-    void OnDeviceListChanged() override {}
-};
-
 std::string Contents(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -111,7 +106,7 @@ class DownloadSimTest : public ::testing::Test {
 
     test::TempFolder folder;
     fs::path destination = folder.path() / "dest";
-    NoSink sink;
+    test::NoSink sink;
     std::unique_ptr<SimulatedPst> pst;
     std::unique_ptr<test::WatchedPst> recorder;
     std::unique_ptr<test::ListingRig> rig;

@@ -20,11 +20,6 @@ namespace {
 
 using test::ListingRig;
 
-class NoSink : public PstNotificationSink {
-  public:
-    void OnDeviceListChanged() override {}
-};
-
 class ListingSimTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -45,7 +40,7 @@ class ListingSimTest : public ::testing::Test {
     }
 
     test::TempFolder folder;
-    NoSink sink;
+    test::NoSink sink;
     std::unique_ptr<SimulatedPst> pst;
     std::unique_ptr<ListingRig> rig;
 };

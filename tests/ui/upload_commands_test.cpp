@@ -475,9 +475,7 @@ class UploadSimTest : public ::testing::Test {
             });
         };
     }
-    struct NoSink : PstNotificationSink {
-        void OnDeviceListChanged() override {}
-    } sink;
+    test::NoSink sink;
     test::TempFolder image{"image"};
     test::TempFolder local{"local"};
     std::unique_ptr<SimulatedPst> sim;
