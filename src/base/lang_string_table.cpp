@@ -142,6 +142,7 @@ const std::span<const LangStringEntry> LangStringTable() {
         {523, "%s was not uploaded whole: %s of %s bytes had reached the phone, and the partial file was deleted.\n%s записан не полностью: в телефон попало %s из %s байт, неполный файл удалён."},
         {524, "%s was not uploaded whole: %s of %s bytes reached the phone, and the partial file could not be deleted; reading the phone again offers that.\n%s записан не полностью: в телефон попало %s из %s байт, неполный файл удалить не удалось; это будет предложено при следующем чтении телефона."},
         {525, "The phone's earlier copy of the file was replaced and is gone.\nПрежняя копия файла в телефоне была заменена и потеряна."},
+        {526, "Unable to open hyperlink:\nНе удаётся открыть ссылку:"},
         {540, "Velmora's help book is missing. Reinstall Velmora; the book belongs here:\nФайл справки Velmora не найден. Переустановите Velmora; файл должен лежать здесь:"},
         {541, "The help book cannot be read:\nНе удаётся прочитать файл справки:"},
         {542, "Volumes and folders of the phone\nДиски и папки телефона"},

@@ -2,10 +2,13 @@
 
 #include <utility>
 
+#include "base/lang_string.h"
 #include "phone/open_channel.h"
 
 namespace velmora {
 namespace {
+
+constexpr int kStrCantOpenHyperlink = 526;
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) return false;
@@ -49,8 +52,10 @@ ShellResult OpenHyperLinkTarget(Shell& shell, const std::string& target) {
 }
 
 MessageBoxRequest HyperLinkFailureBox(const std::string& reason) {
-    return {"Unable to open hyperlink:\n\n" + reason, kTitleVelmora, PromptIcon::Warning,
-            PromptButtons::Ok};
+    std::string text = LoadLangString(kStrCantOpenHyperlink);
+    text += "\n\n";
+    text += reason;
+    return {std::move(text), kTitleVelmora, PromptIcon::Warning, PromptButtons::Ok};
 }
 
 LinkRect AutoSizeRect(const LinkRect& old, int textWidth, int textHeight, LinkAlign align,
