@@ -319,14 +319,14 @@ void DownloadCommands::Download() {
 
 void DownloadCommands::Open(std::int32_t row) {
     if (m_ports.jobBusy && m_ports.jobBusy()) return;
-    m_openItem = row;
     if (row < 0 || row >= m_ports.list.RowCount()) return;
     const ListRow& cells = m_ports.list.Rows()[static_cast<std::size_t>(row)];
     const bool flat = m_ports.list.DisplayMode() == kDisplayFlat;
     const std::string folderPath =
         flat ? std::string() : m_ports.tree.NodePath(m_ports.tree.Selection(), "/");
     const bool fileSystemFlag = m_ports.fileSystemFlag();
-    m_openPath = PathsForRow(cells.cells[kColumnName], flat, folderPath, fileSystemFlag).phonePath;
+    std::string openPath =
+        PathsForRow(cells.cells[kColumnName], flat, folderPath, fileSystemFlag).phonePath;
 
     const std::int32_t size = RowSize(cells.cells[kColumnSize]);
     if (size < 0) return RejectSize(m_ports.prompts, cells.cells[kColumnName], size);
@@ -339,7 +339,7 @@ void DownloadCommands::Open(std::int32_t row) {
     auto job = std::make_shared<ReadJob>(ReadJob{m_ports.jobWindow, &m_ports.library, &m_ports.tree,
                                                  &m_ports.list, &m_ports.shell, &m_ports.clock,
                                                  fileSystemFlag, m_ports.openFolder});
-    m_ports.startJob([job, path = m_openPath, item = m_openItem] { RunOpen(*job, path, item); });
+    m_ports.startJob([job, path = std::move(openPath), row] { RunOpen(*job, path, row); });
 }
 
 }  // namespace velmora

@@ -67,13 +67,8 @@ class DownloadCommands {
     // A double-click on row (-1: beside the rows).
     void Open(std::int32_t row);
 
-    const std::string& openPath() const { return m_openPath; }
-    std::int32_t openItem() const { return m_openItem; }
-
   private:
     DownloadPorts m_ports;
-    std::string m_openPath;
-    std::int32_t m_openItem = -1;
 };
 
 }  // namespace velmora
