@@ -25,12 +25,12 @@ constexpr std::int64_t kLinkBytes = std::int64_t{kFileBytes} / 1024 * (10 + 1024
 
 class NoShell final : public Shell {
   public:
-    int Open(const std::string&) override { return kShellOk; }
-    int OpenWith(const std::string&) override { return kShellOk; }
-    int OpenFile(const std::string&, const std::string&) override { return kShellOk; }
-    int OpenFileWith(const std::string&, const std::string&) override { return kShellOk; }
+    ShellResult Open(const std::string&) override { return {}; }
+    ShellResult OpenWith(const std::string&) override { return {}; }
+    ShellResult OpenFile(const std::string&, const std::string&) override { return {}; }
+    ShellResult OpenFileWith(const std::string&, const std::string&) override { return {}; }
     std::optional<std::string> HtmlHandlerCommand() override { return std::nullopt; }
-    int Run(const std::string&) override { return kShellOk; }
+    ShellResult Run(const std::string&) override { return {}; }
     std::string TempFolder() override { return "/tmp/"; }
 };
 
