@@ -34,9 +34,15 @@ std::int32_t SaturatingAdd(std::int32_t a, std::int32_t b) {
 
 std::string FormatTimeSpan(std::int64_t seconds) {
     if (seconds < 0) return "--:--";
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d:%02d", static_cast<int>(seconds / 60 % 60),
-                  static_cast<int>(seconds % 60));
+    char text[32];
+    // Past an hour the hours show: 75 minutes as "00:15" would read as a quarter hour.
+    if (seconds >= 3600) {
+        std::snprintf(text, sizeof text, "%lld:%02d:%02d", static_cast<long long>(seconds / 3600),
+                      static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+    } else {
+        std::snprintf(text, sizeof text, "%02d:%02d", static_cast<int>(seconds / 60),
+                      static_cast<int>(seconds % 60));
+    }
     return text;
 }
 

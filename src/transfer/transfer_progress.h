@@ -16,8 +16,8 @@ inline constexpr int kStrReadingFromPhone = 121;
 inline constexpr int kStrWritingFile = 108;  // "Writing file to phone..."
 inline constexpr int kStrWritingData = 133;  // "Writing data to phone..."
 
-// "%M:%S" of a time span: minutes within the hour and seconds, two digits each; "--:--" for
-// a span that is not known (negative).
+// A time span as minutes and seconds, two digits each ("01:40"), with the hours in front from
+// an hour on ("1:15:00"); "--:--" for a span that is not known (negative).
 std::string FormatTimeSpan(std::int64_t seconds);
 
 struct TransferRateTexts {

@@ -16,12 +16,12 @@ class TransferTexts : public ::testing::Test {
     void TearDown() override { SetLanguageIndex(kLanguageEnglish); }
 };
 
-TEST_F(TransferTexts, TimeSpanShowsMinutesWithinTheHour) {
+TEST_F(TransferTexts, TimeSpanShowsMinutesWithinTheHourAndHoursBeyond) {
     EXPECT_EQ(FormatTimeSpan(0), "00:00");
     EXPECT_EQ(FormatTimeSpan(100), "01:40");
     EXPECT_EQ(FormatTimeSpan(3599), "59:59");
-    EXPECT_EQ(FormatTimeSpan(61 * 60), "01:00");
-    EXPECT_EQ(FormatTimeSpan(75 * 60), "15:00");
+    EXPECT_EQ(FormatTimeSpan(61 * 60), "1:01:00");
+    EXPECT_EQ(FormatTimeSpan(75 * 60), "1:15:00");
     EXPECT_EQ(FormatTimeSpan(-1), "--:--");
 }
 
@@ -33,7 +33,7 @@ TEST_F(TransferTexts, RateAndEstimatedTotal) {
 
     EXPECT_EQ(TransferRate(0, 10, 10000, 10000)->speed, "0.9 kb/sec");
     EXPECT_EQ(TransferRate(0, 61 * 60, 61 * 60 * 2048, 61 * 60 * 2048)->times,
-              "elapsed: 01:00      total: 01:00");
+              "elapsed: 1:01:00      total: 1:01:00");
 
     SetLanguageIndex(kLanguageRussian);
     EXPECT_EQ(TransferRate(1000, 1002, 3072, 10240)->speed, "1.5 кб/сек");
