@@ -59,9 +59,12 @@ class VelmoraApp : public wxApp {
         m_user = std::make_unique<FileConfigStore>(UserSettingsPath());
         SetLanguageIndex(ReadLanguage(*m_user));
 
-        m_single = std::make_unique<SingleInstanceLock>(
-            InstanceLockPath(std::getenv("XDG_RUNTIME_DIR"), std::getenv("HOME"))
-                .value_or(std::filesystem::path()));
+        const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
+        const std::filesystem::path lockPath =
+            InstanceLockPath(runtimeDir, std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"))
+                .value_or(std::filesystem::path());
+        PrepareInstanceLockFolder(lockPath, runtimeDir);
+        m_single = std::make_unique<SingleInstanceLock>(lockPath);
         if (m_single->State() == InstanceLockState::AnotherRunning) {
             // Only a copy that really runs ends a start silently.
             m_secondCopy = true;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -55,12 +56,34 @@ std::string InstanceLockMessage(const SingleInstanceLock& lock) {
     return text;
 }
 
-std::optional<std::filesystem::path> InstanceLockPath(const char* runtimeDir, const char* home) {
-    if (runtimeDir != nullptr && runtimeDir[0] == '/') {
-        return std::filesystem::path(runtimeDir) / "velmora.lock";
+namespace {
+
+bool Absolute(const char* path) {
+    return path != nullptr && path[0] == '/';
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> InstanceLockPath(const char* runtimeDir, const char* cacheHome,
+                                                      const char* home) {
+    if (Absolute(runtimeDir)) return std::filesystem::path(runtimeDir) / "velmora.lock";
+    std::filesystem::path cache;
+    if (Absolute(cacheHome)) {
+        cache = cacheHome;
+    } else if (Absolute(home)) {
+        cache = std::filesystem::path(home) / ".cache";
+    } else {
+        return std::nullopt;
     }
-    if (home != nullptr && home[0] == '/') return std::filesystem::path(home) / ".velmora.lock";
-    return std::nullopt;
+    return cache / "velmora" / "velmora.lock";
+}
+
+void PrepareInstanceLockFolder(const std::filesystem::path& lock, const char* runtimeDir) {
+    if (lock.empty() || Absolute(runtimeDir)) return;
+    const std::filesystem::path folder = lock.parent_path();
+    // One level each: a home that does not exist is not made here.
+    mkdir(folder.parent_path().c_str(), 0700);
+    mkdir(folder.c_str(), 0700);
 }
 
 }  // namespace velmora

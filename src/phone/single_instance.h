@@ -38,8 +38,13 @@ inline constexpr int kStrNoInstanceLock = 407;
 // The line for standard error when the lock is unavailable, in the current language.
 std::string InstanceLockMessage(const SingleInstanceLock& lock);
 
-// $XDG_RUNTIME_DIR/velmora.lock, else $HOME/.velmora.lock; nothing when neither is an absolute
-// path. The arguments are the two variables' values.
-std::optional<std::filesystem::path> InstanceLockPath(const char* runtimeDir, const char* home);
+// $XDG_RUNTIME_DIR/velmora.lock, else velmora/velmora.lock in the cache folder
+// ($XDG_CACHE_HOME, else $HOME/.cache), never a dotfile in the home; nothing when no absolute
+// path is given. The arguments are the three variables' values.
+std::optional<std::filesystem::path> InstanceLockPath(const char* runtimeDir, const char* cacheHome,
+                                                      const char* home);
+// Makes the lock's folder when it is the private one in the cache (mode 0700), creating the
+// cache folder itself only inside an existing home; errors are left to the lock to report.
+void PrepareInstanceLockFolder(const std::filesystem::path& lock, const char* runtimeDir);
 
 }  // namespace velmora

@@ -13,7 +13,7 @@ cleanup() {
 }
 trap cleanup EXIT
 export XDG_CONFIG_HOME="$root/config" XDG_DATA_HOME="$root/data"
-unset XDG_RUNTIME_DIR
+unset XDG_RUNTIME_DIR XDG_CACHE_HOME
 
 # Starts the program in the background with the given HOME and waits for its window.
 start() {
@@ -45,7 +45,8 @@ stop
 
 # A left-over lock file whose number is now another program's.
 sleep 300 & pids+=($!)
-echo "$!" >"$root/home/.velmora.lock"
+mkdir -p "$root/home/.cache/velmora"
+echo "$!" >"$root/home/.cache/velmora/velmora.lock"
 echo "$!" >"$root/home/Velmora-$(id -un)"
 start "$root/home"
 stop
