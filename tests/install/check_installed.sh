@@ -29,7 +29,7 @@ else
   fail "no help book at $book"
 fi
 
-desktop="$prefix/share/applications/velmora.desktop"
+desktop="$prefix/share/applications/org.example.velmora.desktop"
 if [ -f "$desktop" ]; then
   remarks="$(desktop-file-validate "$desktop" 2>&1)" || fail "desktop-file-validate failed"
   [ -z "$remarks" ] || fail "desktop-file-validate: $remarks"
@@ -46,8 +46,8 @@ if [ -n "$metainfo" ]; then
     appstreamcli validate --no-net "$metainfo" >&2
     fail "appstreamcli validate failed"
   }
-  grep -q '<launchable type="desktop-id">velmora.desktop</launchable>' "$metainfo" ||
-    fail "the metadata does not launch velmora.desktop"
+  grep -q '<launchable type="desktop-id">org.example.velmora.desktop</launchable>' "$metainfo" ||
+    fail "the metadata does not launch org.example.velmora.desktop"
   grep -q '<screenshot' "$metainfo" || fail "the metadata has no screenshot"
   grep -q '<release version="[0-9]' "$metainfo" || fail "the metadata has no release"
 else
