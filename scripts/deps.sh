@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
 # Installs on Debian what the README's commands need: "run" for building and running the
-# program, "test" (the default) for that and every test, the packaging checks included.
+# program, "package" for building, checking and trying the Debian package (scripts/package.sh),
+# "test" (the default) for all of that and every test.
 set -euo pipefail
 run_packages=(build-essential cmake ninja-build pkg-config
   libwxgtk3.2-dev libgtk-3-dev librsvg2-bin
   xdg-utils shared-mime-info adwaita-icon-theme hicolor-icon-theme fonts-liberation2
   wx3.2-i18n)
-test_packages=(git libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
-  desktop-file-utils appstream dpkg-dev)
+# The release build has the benchmarks; the checks need the validators and identify; the
+# package's trial start needs Xvfb and xdotool.
+package_packages=(libbenchmark-dev desktop-file-utils appstream dpkg-dev imagemagick
+  xvfb xauth xdotool)
+test_packages=(git libgtest-dev libgmock-dev)
 case "${1:-test}" in
   run) packages=("${run_packages[@]}") ;;
-  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
-  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+  package) packages=("${run_packages[@]}" "${package_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${package_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 [run|package|test]" >&2; exit 2 ;;
 esac
 missing=()
 for p in "${packages[@]}"; do

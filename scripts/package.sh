@@ -6,7 +6,7 @@
 # Usage: scripts/package.sh [--install]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh test
+bash scripts/deps.sh package
 cmake --preset release
 cmake --build --preset release
 build=build/release
