@@ -36,7 +36,6 @@ class DevicePoll {
 
     // The phone the user picked: selected again by every poll that finds it attached.
     void Choose(std::optional<std::uint16_t> deviceId) { m_wanted = deviceId; }
-    std::optional<std::uint16_t> Wanted() const { return m_wanted; }
 
   private:
     void Poll();

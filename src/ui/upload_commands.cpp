@@ -296,7 +296,7 @@ void RunUpload(WriteJob& job) {
             journal = job.journal->Begin(channel->DeviceId(), listed, size).value_or(0);
         meter.StartFile(static_cast<std::int32_t>(size));
         const auto& bytes = read.bytes;
-        PhoneWriteResult result = WritePhoneFile(
+        const PhoneWriteResult result = WritePhoneFile(
             *channel, open, size,
             [&](std::int64_t offset, std::size_t n) {
                 return std::span(bytes).subspan(static_cast<std::size_t>(offset), n);
@@ -344,9 +344,11 @@ void RunUpload(WriteJob& job) {
             Status(run, kStrUploadInterrupted);
             break;
         }
-        if (result.end == PhoneWriteEnd::OpenRefused) {
+        if (result.end == PhoneWriteEnd::OpenRefused ||
+            (result.end == PhoneWriteEnd::WriteRefused && !partial)) {
+            // Nothing of this file reached the phone, whose copy stays as it was.
             if (journal != 0) job.journal->End(journal);
-            return run.Fail(kStrCantOpenFile);
+            return run.Fail(PhoneWriteFailureString(result.end));
         }
         if (whole && journal != 0) job.journal->End(journal);
         ListFile(job, target->phonePath, result.bytesWritten,
@@ -492,9 +494,9 @@ void UploadCommands::ForgetUploaded(const std::string& listedPath, bool showRow)
     FileList& files = m_ports.files;
     const std::int32_t index = files.Find(listedPath);
     if (index < 0) return;
-    files.Remove(listedPath);
-    files.SetCount(std::max(0, files.Count() - 1));
-    m_ports.tree.SetEntryCount(std::max(0, m_ports.tree.EntryCount() - 1));
+    const std::int32_t removed = files.Remove(listedPath);
+    files.SetCount(std::max(0, files.Count() - removed));
+    m_ports.tree.SetEntryCount(std::max(0, m_ports.tree.EntryCount() - removed));
     if (!showRow) return;
     FileListCtrl& list = m_ports.list;
     const std::string name = listedPath.substr(listedPath.rfind('/') + 1);

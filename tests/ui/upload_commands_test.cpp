@@ -306,6 +306,19 @@ TEST_F(UploadTest, ReplacingAskedFirst) {
         EXPECT_NE(rig.window.status.Text(kStatusMessagePart).find(row.status), std::string::npos);
         EXPECT_EQ(StopFlag.load(), kStopRequested);
     }
+    // A refused first write leaves the replaced file as it was, and says so.
+    pst.ClearCalls();
+    rig.window.prompts.Clear();
+    rig.List(kListing, "/a/mobile/");
+    pst.QueueReply("FSAC", {});
+    pst.QueueReply("FSAC", test::ScriptedReply::Failure(1));
+    rig.window.prompts.openAnswers.push_back({Local("old.txt", 2000)});
+    rig.commands.Upload();
+    EXPECT_EQ(rig.window.prompts.Texts(),
+              std::vector<std::string>{"Can't write to opened file, restart phone."});
+    EXPECT_EQ(rig.files.Entry(rig.files.Find("/a/mobile/old.txt"))->size, 5);
+    EXPECT_EQ(Sent().back(), (Bytes{0, 0, 0, 4})) << "closed, not deleted";
+
     // Two dropped files of one name never become one file: the second is asked about without
     // Replace, and "for the rest" answers the third.
     pst.ClearCalls();
