@@ -31,6 +31,7 @@
 #include "gui/icons.h"
 #include "gui/list_key_input.h"
 #include "gui/properties_dialog.h"
+#include "gui/text_scale.h"
 #include "gui/wx_menu.h"
 #include "gui/wx_text.h"
 #include "phone/open_channel.h"
@@ -58,6 +59,12 @@ void UseCompactControls() {
     gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css),
                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     g_object_unref(css);
+}
+
+// Where the window opens before any stored rectangle, grown with the text like the layout.
+wxSize TemplateSize() {
+    const Size size = ScaledSize(Size{660, 420}, DesktopTextScale());
+    return wxSize(size.width, size.height);
 }
 
 // The window's push buttons.
@@ -114,7 +121,7 @@ wxBitmapBundle StatusIconBitmap(int iconId) {
 
 MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
                      std::string programFolder, Prompts* prompts)
-    : wxFrame(nullptr, wxID_ANY, kTitleVelmora, wxDefaultPosition, wxSize(660, 420)),
+    : wxFrame(nullptr, wxID_ANY, kTitleVelmora, wxDefaultPosition, TemplateSize()),
       m_shell(shell),
       m_ui(*this),
       m_prompts(&m_ui),
@@ -606,6 +613,10 @@ std::int32_t MainFrame::ListRowHeight() const {
 
 std::int32_t MainFrame::ScrollBarWidth() const {
     return wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this);
+}
+
+double MainFrame::TextScale() const {
+    return DesktopTextScale();
 }
 
 void MainFrame::MoveWindow(const Rect& window) {

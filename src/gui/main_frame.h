@@ -81,6 +81,7 @@ class MainFrame : public wxFrame, public MainWindowView {
     Size DisplaySize() const override;
     std::int32_t ListRowHeight() const override;
     std::int32_t ScrollBarWidth() const override;
+    double TextScale() const override;
     void MoveWindow(const Rect& window) override;
     void Repaint() override;
     void StartTimer(int id, int periodMs) override;

@@ -105,33 +105,40 @@ MainWindow::MainWindow(MainWindowPorts ports, MainWindowView& view)
         std::make_unique<LibrarySession>(m_ports.library, m_ports.user, m_ports.prompts, m_relay);
     m_phone = std::make_unique<PhoneSession>(m_ports.library, *this, m_ports.prompts);
 
+    m_textScale = m_view.TextScale();
     // Template texts; the language replaces those that have a string. Sizes are for the
-    // controls that keep their own size at every layout.
+    // controls that keep their own size at every layout, and grow with the text.
+    auto control = [this](int id, ControlKind kind, std::string text, Size size = {}) {
+        return Make(id, kind, std::move(text), ScaledSize(size, m_textScale));
+    };
     constexpr Size kButton{80, 22};
     m_controls = {
-        Make(kIdDeviceList, ControlKind::DropDownList, ""),
-        Make(kIdUploadPath, ControlKind::Edit, ""),
-        Make(kIdTree, ControlKind::Tree, "Tree1"),
-        Make(kIdSearchMask, ControlKind::ComboBox, ""),
-        Make(kIdSearch, ControlKind::Button, "search", {60, 22}),
-        Make(kIdFileList, ControlKind::ListView, "List1"),
-        Make(kIdProgress, ControlKind::HorizontalBar, "Progress1"),
-        Make(kIdFileProgress, ControlKind::VerticalBar, ""),
-        Make(kIdGetFileList, ControlKind::Button, "Get File List", kButton),
-        Make(kIdDownload, ControlKind::Button, "Dowload", kButton),
-        Make(kIdUpload, ControlKind::Button, "Upload", kButton),
-        Make(kIdDelete, ControlKind::Button, "Delete", kButton),
-        Make(kIdFillSpace, ControlKind::Button, "Fill space", kButton),
-        Make(kIdLeaveBytes, ControlKind::NumberEdit, "", {80, 20}),
-        Make(kIdLeaveBytesLabel, ControlKind::Label, "leave bytes free", {80, 16}),
-        Make(kIdRestart, ControlKind::Button, "Restart tel.", kButton),
-        Make(kIdSuspend, ControlKind::Button, "Suspend tel.", kButton),
-        Make(kIdInterrupt, ControlKind::Button, "Interrupt", kButton),
-        Make(kIdStatusBar, ControlKind::StatusBar, ""),
+        control(kIdDeviceList, ControlKind::DropDownList, ""),
+        control(kIdUploadPath, ControlKind::Edit, ""),
+        control(kIdTree, ControlKind::Tree, "Tree1"),
+        control(kIdSearchMask, ControlKind::ComboBox, ""),
+        control(kIdSearch, ControlKind::Button, "search", {60, 22}),
+        control(kIdFileList, ControlKind::ListView, "List1"),
+        control(kIdProgress, ControlKind::HorizontalBar, "Progress1"),
+        control(kIdFileProgress, ControlKind::VerticalBar, ""),
+        control(kIdGetFileList, ControlKind::Button, "Get File List", kButton),
+        control(kIdDownload, ControlKind::Button, "Dowload", kButton),
+        control(kIdUpload, ControlKind::Button, "Upload", kButton),
+        control(kIdDelete, ControlKind::Button, "Delete", kButton),
+        control(kIdFillSpace, ControlKind::Button, "Fill space", kButton),
+        control(kIdLeaveBytes, ControlKind::NumberEdit, "", {80, 20}),
+        control(kIdLeaveBytesLabel, ControlKind::Label, "leave bytes free", {80, 16}),
+        control(kIdRestart, ControlKind::Button, "Restart tel.", kButton),
+        control(kIdSuspend, ControlKind::Button, "Suspend tel.", kButton),
+        control(kIdInterrupt, ControlKind::Button, "Interrupt", kButton),
+        control(kIdStatusBar, ControlKind::StatusBar, ""),
     };
-    for (int i = 0; i < kStatusParts; ++i) m_status[i].rightEdge = kStatusRightEdges[i];
+    for (int i = 0; i < kStatusParts; ++i) {
+        m_status[i].rightEdge = ScaledPixels(kStatusRightEdges[i], m_textScale);
+    }
     for (int i = 0; i < kFileListColumnCount; ++i) {
-        m_columns[i] = ColumnState{"", kFileListColumns[i].initialWidth, kFileListColumns[i].align};
+        m_columns[i] = ColumnState{"", ScaledPixels(kFileListColumns[i].initialWidth, m_textScale),
+                                   kFileListColumns[i].align};
     }
     m_mainMenu = MainMenu(LanguageIndex());
     BuildCommandMap();
@@ -660,13 +667,13 @@ void MainWindow::HandleSize(Size client) {
     Size area = client.width == 0 && client.height == 0 ? m_view.ClientSize() : client;
     if (m_restorePending) {
         m_restorePending = false;
-        if (auto rect = RestoredWindowRect(m_ports.user, m_view.DisplaySize())) {
+        if (auto rect = RestoredWindowRect(m_ports.user, m_view.DisplaySize(), m_textScale)) {
             m_view.MoveWindow(*rect);
             m_view.Repaint();
         }
     } else {
         const Rect window = m_view.WindowRect();
-        const Rect snapped = SnappedWindowRect(window, client);
+        const Rect snapped = SnappedWindowRect(window, client, m_textScale);
         if (snapped != window) {
             m_view.MoveWindow(snapped);
             // The controls go where the snapped window has room for them: the client area
@@ -677,14 +684,15 @@ void MainWindow::HandleSize(Size client) {
         StoreWindowRect(m_ports.user, snapped);
     }
 
-    for (const auto& placement : PlaceControls(area)) {
+    for (const auto& placement : PlaceControls(area, m_textScale)) {
         auto& c = MutableControl(placement.id);
         const Size size = placement.size.value_or(Size{c.rect.Width(), c.rect.Height()});
         c.rect =
             Rect{placement.x, placement.y, placement.x + size.width, placement.y + size.height};
     }
-    const auto widths = ColumnWidths(
-        area, ListMetrics{m_view.ListRowHeight(), m_listRows, m_view.ScrollBarWidth()});
+    const auto widths =
+        ColumnWidths(area, ListMetrics{m_view.ListRowHeight(), m_listRows, m_view.ScrollBarWidth()},
+                     m_textScale);
     for (int i = 0; i < kFileListColumnCount; ++i) m_columns[i].width = widths[i];
     m_view.LayoutChanged();
     m_view.ColumnsChanged();

@@ -105,6 +105,8 @@ class MainWindowView {
     virtual Size DisplaySize() const = 0;
     virtual std::int32_t ListRowHeight() const = 0;
     virtual std::int32_t ScrollBarWidth() const = 0;
+    // The desktop's text scale: the fonts' resolution over 96 dpi. Read once, at construction.
+    virtual double TextScale() const { return 1.0; }
 
     virtual void MoveWindow(const Rect& window) = 0;
     virtual void Repaint() = 0;
@@ -317,6 +319,7 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
 
     std::int32_t m_viewMode = kViewReport;
     bool m_restorePending = true;
+    double m_textScale = 1.0;
     int m_handlerDepth = 0;
     bool m_waitShown = false;
     bool m_unlocked = true;       // the job lock's last word

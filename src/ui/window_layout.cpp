@@ -1,6 +1,7 @@
 #include "ui/window_layout.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "ui/main_window_ids.h"
 
@@ -29,7 +30,12 @@ std::optional<std::int32_t> ReadEdge(const SettingsStore& user, const char* name
 
 }  // namespace
 
-std::optional<Rect> RestoredWindowRect(const SettingsStore& user, Size display) {
+std::int32_t ScaledPixels(std::int32_t pixels, double textScale) {
+    if (!(textScale > 1.0)) return pixels;  // also a NaN from a toolkit that knows no scale
+    return static_cast<std::int32_t>(std::lround(pixels * textScale));
+}
+
+std::optional<Rect> RestoredWindowRect(const SettingsStore& user, Size display, double textScale) {
     if (!user.KeyExists()) return std::nullopt;
     const auto left0 = ReadEdge(user, kWndLeft);
     const auto top0 = ReadEdge(user, kWndTop);
@@ -43,19 +49,21 @@ std::optional<Rect> RestoredWindowRect(const SettingsStore& user, Size display) 
     r.top = top0 && U(*top0) <= cym - 40 ? *top0 : 0;
 
     // Differences wrap as unsigned, so a right edge left of the left edge counts as too wide.
-    const auto defaultRight = S(U(r.left) + kDefaultWindowWidth);
-    const auto defaultBottom = S(U(r.top) + kDefaultWindowHeight);
+    const std::int32_t defaultWidth = ScaledPixels(kDefaultWindowWidth, textScale);
+    const std::int32_t defaultHeight = ScaledPixels(kDefaultWindowHeight, textScale);
+    const auto defaultRight = S(U(r.left) + U(defaultWidth));
+    const auto defaultBottom = S(U(r.top) + U(defaultHeight));
     if (!right0) {
         r.right = defaultRight;
     } else {
         const std::uint32_t width = U(*right0) - U(r.left);
-        r.right = width < U(kDefaultWindowWidth) || width > cxm ? defaultRight : *right0;
+        r.right = width < U(defaultWidth) || width > cxm ? defaultRight : *right0;
     }
     if (!bottom0) {
         r.bottom = defaultBottom;
     } else {
         const std::uint32_t height = U(*bottom0) - U(r.top);
-        r.bottom = height < U(kDefaultWindowHeight) || height > cym ? defaultBottom : *bottom0;
+        r.bottom = height < U(defaultHeight) || height > cym ? defaultBottom : *bottom0;
     }
 
     if (r.left > r.right || r.left < 0) r.left = 0;
@@ -63,12 +71,12 @@ std::optional<Rect> RestoredWindowRect(const SettingsStore& user, Size display) 
     return r;
 }
 
-Rect SnappedWindowRect(Rect window, Size client) {
-    if (client.width > 0 && client.width < kMinClientWidth) {
-        window.right = window.left + kSnapWindowWidth;
+Rect SnappedWindowRect(Rect window, Size client, double textScale) {
+    if (client.width > 0 && client.width < ScaledPixels(kMinClientWidth, textScale)) {
+        window.right = window.left + ScaledPixels(kSnapWindowWidth, textScale);
     }
-    if (client.height > 0 && client.height < kMinClientHeight) {
-        window.bottom = window.top + kSnapWindowHeight;
+    if (client.height > 0 && client.height < ScaledPixels(kMinClientHeight, textScale)) {
+        window.bottom = window.top + ScaledPixels(kSnapWindowHeight, textScale);
     }
     return window;
 }
@@ -81,46 +89,52 @@ void StoreWindowRect(SettingsStore& user, const Rect& window) {
     user.Write(kWndBottom, U(window.bottom));
 }
 
-std::vector<ControlPlacement> PlaceControls(Size client) {
+std::vector<ControlPlacement> PlaceControls(Size client, double textScale) {
     const std::int32_t w = client.width;
     const std::int32_t h = client.height;
+    // Every constant of the rules below is a layout pixel count; the client size is not.
+    auto px = [textScale](std::int32_t pixels) { return ScaledPixels(pixels, textScale); };
     auto sized = [](int id, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy) {
         return ControlPlacement{id, x, y, Size{std::max(cx, 0), std::max(cy, 0)}};
     };
     auto kept = [](int id, std::int32_t x, std::int32_t y) {
         return ControlPlacement{id, x, y, std::nullopt};
     };
+    const std::int32_t column = w - px(85);  // the buttons' column
     return {
-        sized(kIdDeviceList, 1, 1, 170, 20),
-        sized(kIdUploadPath, 1, 25, 170, 20),
-        sized(kIdTree, 1, 45, 170, h - 145),
-        sized(kIdSearchMask, 1, h - 98, 170, 20),
-        kept(kIdSearch, 3, h - 74),
-        sized(kIdFileList, 175, 1, w - 280, h - 50),
-        sized(kIdProgress, 1, h - 45, w - 105, 15),
-        sized(kIdFileProgress, w - 102, 1, 15, h - 50),
-        kept(kIdGetFileList, w - 85, 5),
-        kept(kIdDownload, w - 85, 35),
-        kept(kIdUpload, w - 85, 65),
-        kept(kIdRestart, w - 85, 99),
-        kept(kIdSuspend, w - 85, 121),
-        kept(kIdDelete, w - 85, 155),
-        kept(kIdFillSpace, w - 85, 183),
-        kept(kIdLeaveBytes, w - 85, 205),
-        kept(kIdLeaveBytesLabel, w - 85, 228),
-        kept(kIdInterrupt, w - 85, h - 46),
-        sized(kIdStatusBar, 0, h - kStatusBarHeight, w, kStatusBarHeight),
+        sized(kIdDeviceList, px(1), px(1), px(170), px(20)),
+        sized(kIdUploadPath, px(1), px(25), px(170), px(20)),
+        sized(kIdTree, px(1), px(45), px(170), h - px(145)),
+        sized(kIdSearchMask, px(1), h - px(98), px(170), px(20)),
+        kept(kIdSearch, px(3), h - px(74)),
+        sized(kIdFileList, px(175), px(1), w - px(280), h - px(50)),
+        sized(kIdProgress, px(1), h - px(45), w - px(105), px(15)),
+        sized(kIdFileProgress, w - px(102), px(1), px(15), h - px(50)),
+        kept(kIdGetFileList, column, px(5)),
+        kept(kIdDownload, column, px(35)),
+        kept(kIdUpload, column, px(65)),
+        kept(kIdRestart, column, px(99)),
+        kept(kIdSuspend, column, px(121)),
+        kept(kIdDelete, column, px(155)),
+        kept(kIdFillSpace, column, px(183)),
+        kept(kIdLeaveBytes, column, px(205)),
+        kept(kIdLeaveBytesLabel, column, px(228)),
+        kept(kIdInterrupt, column, h - px(46)),
+        sized(kIdStatusBar, 0, h - px(kStatusBarHeight), w, px(kStatusBarHeight)),
     };
 }
 
-std::array<std::int32_t, kFileListColumnCount> ColumnWidths(Size client, const ListMetrics& list) {
+std::array<std::int32_t, kFileListColumnCount> ColumnWidths(Size client, const ListMetrics& list,
+                                                            double textScale) {
+    auto px = [textScale](std::int32_t pixels) { return ScaledPixels(pixels, textScale); };
     std::array<std::int32_t, kFileListColumnCount> widths{};
-    for (int i = 0; i < kFileListColumnCount; ++i) widths[i] = kFileListColumns[i].layoutWidth;
-    // 64-bit: a tall row times many rows must not overflow into "fits".
+    for (int i = 0; i < kFileListColumnCount; ++i) widths[i] = px(kFileListColumns[i].layoutWidth);
+    // 64-bit: a tall row times many rows must not overflow into "fits". The row height and
+    // the scroll bar are the toolkit's own pixels already.
     const std::int64_t rowsHeight =
-        static_cast<std::int64_t>(list.firstRowHeight) * list.rowCount + 24;
-    const std::int32_t scroll = rowsHeight > client.height - 2 ? list.scrollBarWidth : 0;
-    widths[0] = std::max(client.width - 284 - (widths[1] + widths[2] + widths[3]) - scroll, 0);
+        static_cast<std::int64_t>(list.firstRowHeight) * list.rowCount + px(24);
+    const std::int32_t scroll = rowsHeight > client.height - px(2) ? list.scrollBarWidth : 0;
+    widths[0] = std::max(client.width - px(284) - (widths[1] + widths[2] + widths[3]) - scroll, 0);
     return widths;
 }
 

@@ -1,5 +1,7 @@
 // The main window's geometry as pure rules: restoring the stored rectangle, the minimum size,
-// the pixel placement of every control and the list's column widths.
+// the pixel placement of every control and the list's column widths. The pixels are those of
+// the default text scale; a larger desktop text scale (fonts at more than 96 dpi) grows every
+// rule with the text, so that no text is cut.
 #pragma once
 
 #include <array>
@@ -37,12 +39,19 @@ inline constexpr std::int32_t kSnapWindowWidth = 630;
 inline constexpr std::int32_t kSnapWindowHeight = 383;
 inline constexpr std::int32_t kStatusBarHeight = 25;
 
+// A layout pixel count at the desktop's text scale, rounded; a scale below 1 keeps the pixels.
+std::int32_t ScaledPixels(std::int32_t pixels, double textScale);
+inline Size ScaledSize(Size size, double textScale) {
+    return Size{ScaledPixels(size.width, textScale), ScaledPixels(size.height, textScale)};
+}
+
 // The rectangle of the first layout after start from WndLeft..WndBottom; display is the
 // maximized window's size. Nothing when the user key does not exist (the window stays put).
-std::optional<Rect> RestoredWindowRect(const SettingsStore& user, Size display);
+std::optional<Rect> RestoredWindowRect(const SettingsStore& user, Size display,
+                                       double textScale = 1.0);
 
 // The window rectangle after the minimum-size rule for a new client size.
-Rect SnappedWindowRect(Rect window, Size client);
+Rect SnappedWindowRect(Rect window, Size client, double textScale = 1.0);
 
 // Creates the key when missing and writes WndLeft, WndTop, WndRight, WndBottom in that order.
 void StoreWindowRect(SettingsStore& user, const Rect& window);
@@ -53,10 +62,11 @@ struct ControlPlacement {
     std::int32_t y = 0;
     // Nothing where the control keeps its own size.
     std::optional<Size> size;
+    friend bool operator==(const ControlPlacement&, const ControlPlacement&) = default;
 };
 
 // Where every control goes for a client area of W by H pixels. Sizes never go below 0.
-std::vector<ControlPlacement> PlaceControls(Size client);
+std::vector<ControlPlacement> PlaceControls(Size client, double textScale = 1.0);
 
 struct ListMetrics {
     std::int32_t firstRowHeight = 0;
@@ -86,6 +96,7 @@ inline constexpr std::array<ColumnSpec, kFileListColumnCount> kFileListColumns{{
 
 // Columns 1-3 at 70, column 4 hidden, column 0 takes the rest, less a scroll bar when the rows
 // would not fit.
-std::array<std::int32_t, kFileListColumnCount> ColumnWidths(Size client, const ListMetrics& list);
+std::array<std::int32_t, kFileListColumnCount> ColumnWidths(Size client, const ListMetrics& list,
+                                                            double textScale = 1.0);
 
 }  // namespace velmora

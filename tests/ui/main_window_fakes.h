@@ -33,6 +33,7 @@ class FakeMainWindowView : public MainWindowView {
     Size DisplaySize() const override { return display; }
     std::int32_t ListRowHeight() const override { return rowHeight; }
     std::int32_t ScrollBarWidth() const override { return 17; }
+    double TextScale() const override { return textScale; }
 
     void MoveWindow(const Rect& r) override {
         moves.push_back(r);
@@ -57,6 +58,7 @@ class FakeMainWindowView : public MainWindowView {
     Size client{650, 300};
     Size display{1024, 768};
     std::int32_t rowHeight = 20;
+    double textScale = 1.0;
 
     std::map<int, int> controlChanges;
     std::vector<Rect> moves;

@@ -167,5 +167,48 @@ TEST(ColumnWidths, NarrowWindowGivesAnEmptyNameColumnNotANegativeOne) {
     EXPECT_EQ(ColumnWidths(Size{300, 400}, {20, 0, 17})[0], 0);
 }
 
+TEST(TextScale, TheDefaultOrASmallerScaleKeepsEveryPixel) {
+    const Size client{700, 400};
+    const Rect window{10, 20, 600, 300};
+    MemorySettingsStore user;
+    for (double scale : {1.0, 0.75, 0.0}) {
+        EXPECT_EQ(PlaceControls(client, scale), PlaceControls(client)) << scale;
+        EXPECT_EQ(ColumnWidths(client, {20, 19, 17}, scale), ColumnWidths(client, {20, 19, 17}));
+        EXPECT_EQ(SnappedWindowRect(window, Size{629, 329}, scale), (Rect{10, 20, 640, 403}));
+        EXPECT_EQ(RestoredWindowRect(user, kDisplay, scale), (Rect{0, 0, 650, 350}));
+    }
+}
+
+TEST(TextScale, OneAndAHalfGrowsEveryRuleWithTheText) {
+    const Size client{1000, 600};
+    const auto all = PlaceControls(client, 1.5);
+    // The button column: 85 * 1.5 rounds to 128 from the right, buttons keep their own size.
+    EXPECT_EQ(Find(all, kIdGetFileList).x, 872);
+    EXPECT_EQ(Find(all, kIdGetFileList).y, 8);
+    EXPECT_EQ(Find(all, kIdLeaveBytesLabel).y, 342);
+    EXPECT_EQ(Find(all, kIdInterrupt).y, 531);
+    const auto list = Find(all, kIdFileList);
+    EXPECT_EQ(list.x, 263);
+    EXPECT_EQ(list.size, (Size{580, 525}));
+    EXPECT_EQ(Find(all, kIdTree).size, (Size{255, 382}));
+    const auto status = Find(all, kIdStatusBar);
+    EXPECT_EQ(status.y, 562);
+    EXPECT_EQ(status.size, (Size{1000, 38}));
+
+    // Column 0 takes the rest; the rows and the scroll bar are the toolkit's pixels.
+    EXPECT_EQ(ColumnWidths(client, {30, 19, 17}, 1.5),
+              (std::array<std::int32_t, 5>{242, 105, 105, 105, 0}));
+    EXPECT_EQ(ColumnWidths(client, {30, 18, 17}, 1.5)[0], 259);
+
+    EXPECT_EQ(SnappedWindowRect(Rect{0, 0, 950, 500}, Size{944, 494}, 1.5), (Rect{0, 0, 945, 575}));
+    EXPECT_EQ(SnappedWindowRect(Rect{0, 0, 950, 500}, Size{945, 495}, 1.5), (Rect{0, 0, 950, 500}));
+    // A rectangle stored at the default scale is too small for the larger text.
+    EXPECT_EQ(Restore(0, 0, 650, 350), (Rect{0, 0, 650, 350}));
+    MemorySettingsStore user;
+    user.Set("WndRight", Dword(650));
+    user.Set("WndBottom", Dword(350));
+    EXPECT_EQ(RestoredWindowRect(user, kDisplay, 1.5), (Rect{0, 0, 975, 525}));
+}
+
 }  // namespace
 }  // namespace velmora

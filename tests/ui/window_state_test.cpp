@@ -59,6 +59,21 @@ TEST_F(WindowStateTest, ControlsArePlacedForTheSnappedSizeNotTheRequestedOne) {
     }
 }
 
+TEST_F(WindowStateTest, ALargerTextScaleGrowsTheButtonsAndTheStatusParts) {
+    test::FakeMainWindowView large;
+    large.textScale = 1.5;
+    large.client = Size{975, 475};
+    MainWindow scaled{MainWindowPorts{pst, user, prompts, ui, shell, "/opt/velmora/"}, large};
+    scaled.Start();
+    EXPECT_EQ(scaled.Control(kIdGetFileList).rect, (Rect{847, 8, 967, 41}));
+    EXPECT_EQ(scaled.Control(kIdSearch).rect.Width(), 90);
+    EXPECT_EQ(scaled.Control(kIdLeaveBytesLabel).rect.Width(), 120);
+    std::vector<std::int32_t> edges;
+    for (int part = 0; part < kStatusParts; ++part)
+        edges.push_back(scaled.StatusPart(part).rightEdge);
+    EXPECT_EQ(edges, (std::vector<std::int32_t>{33, 75, 375, 495, 3000}));
+}
+
 TEST_F(WindowStateTest, BothViewMenusShowTheTableAtAFreshStart) {
     EXPECT_TRUE(w.MenuChecked(kCmdViewTable));
     for (int other : {kCmdViewIcons, kCmdViewList, kCmdViewSmallIcons}) {
