@@ -7,9 +7,9 @@ run_packages=(build-essential cmake ninja-build pkg-config
   libwxgtk3.2-dev libgtk-3-dev librsvg2-bin
   xdg-utils shared-mime-info adwaita-icon-theme hicolor-icon-theme fonts-liberation2
   wx3.2-i18n)
-# The release build has the benchmarks; the checks need the validators and identify; the
-# package's trial start needs Xvfb and xdotool.
-package_packages=(libbenchmark-dev desktop-file-utils appstream dpkg-dev imagemagick
+# The release build has the benchmarks; the checks need the validators, identify and lintian;
+# the package's trial start needs Xvfb and xdotool.
+package_packages=(libbenchmark-dev desktop-file-utils appstream dpkg-dev imagemagick lintian
   xvfb xauth xdotool)
 test_packages=(git libgtest-dev libgmock-dev)
 case "${1:-test}" in

@@ -1,13 +1,25 @@
 #!/usr/bin/env bash
-# Builds the release program, installs it into a staging folder and checks the launcher and
-# the AppStream metadata there, builds the Debian package and lists it. With --install, also
-# installs the package with apt-get, starts `velmora` under Xvfb with a fresh home and waits
-# for its window (the package is removed again afterwards).
+# Builds the release program for /usr with Debian's hardening flags, installs it into a staging
+# folder and checks the launcher and the AppStream metadata there, builds the Debian package,
+# lists it and checks it with lintian: any error or warning fails, the pedantic and
+# informational tags are printed for information, and a missing hardening flag fails too.
+# With --install, also installs the package with apt-get, starts `velmora` under Xvfb with a
+# fresh home and waits for its window (the package is removed again afterwards).
 # Usage: scripts/package.sh [--install]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh package
-cmake --preset release
+
+# The flags a Debian package build gets (fortify, stack protector, relro and bind now), set
+# explicitly: CMake would read CFLAGS and friends only when the build folder is first made.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+cppflags="$(dpkg-buildflags --get CPPFLAGS)"
+ldflags="$(dpkg-buildflags --get LDFLAGS)"
+cmake --preset release -DCMAKE_INSTALL_PREFIX=/usr \
+  -DCMAKE_C_FLAGS="$cppflags $(dpkg-buildflags --get CFLAGS)" \
+  -DCMAKE_CXX_FLAGS="$cppflags $(dpkg-buildflags --get CXXFLAGS)" \
+  -DCMAKE_EXE_LINKER_FLAGS="$ldflags" -DCMAKE_SHARED_LINKER_FLAGS="$ldflags" \
+  -DCMAKE_MODULE_LINKER_FLAGS="$ldflags"
 cmake --build --preset release
 build=build/release
 staging="$build/staging"
@@ -21,6 +33,23 @@ deb="$(ls "$build"/package/velmora_*.deb)"
 echo "== $deb: $(du -k "$deb" | cut -f1) KiB"
 dpkg-deb --info "$deb"
 dpkg-deb --contents "$deb"
+
+contents="$(mktemp -d)"
+dpkg-deb -x "$deb" "$contents"
+if grep -rlI /usr/local "$contents" || zgrep -l /usr/local $(find "$contents" -name "*.gz"); then
+  echo "== the package names /usr/local" >&2
+  exit 1
+fi
+rm -rf "$contents"
+
+echo "== lintian (pedantic and informational tags, for information)"
+lintian --pedantic --display-info --show-overrides "$deb" | tee "$build/package/lintian.txt" || true
+echo "== lintian"
+lintian --fail-on error,warning "$deb" || { echo "== lintian found errors or warnings" >&2; exit 1; }
+if grep -E "hardening-no-(fortify-functions|bindnow|relro|pie)" "$build/package/lintian.txt"; then
+  echo "== a hardening flag is missing" >&2
+  exit 1
+fi
 
 if [ "${1:-}" = --install ]; then
   sudo=""

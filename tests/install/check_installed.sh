@@ -64,7 +64,13 @@ for size in 16 22 24 32 48 64 128 256; do
   fi
 done
 [ -f "$prefix/share/icons/hicolor/scalable/apps/${icon:-velmora}.svg" ] || fail "no scalable icon"
-[ -f "$prefix/share/man/man1/velmora.1" ] || fail "no manual page"
+man="$prefix/share/man/man1/velmora.1.gz"
+if [ -f "$man" ]; then
+  gzip -t "$man" || fail "the manual page is no gzip file"
+else
+  fail "no manual page at $man"
+fi
+[ -f "$prefix/share/doc/velmora/changelog.Debian.gz" ] || fail "no changelog.Debian.gz"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures problem(s) in $prefix" >&2
