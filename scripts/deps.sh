@@ -3,7 +3,7 @@
 # program, "package" for building, checking and trying the Debian package (scripts/package.sh),
 # "test" (the default) for all of that and every test.
 set -euo pipefail
-run_packages=(build-essential cmake ninja-build pkg-config
+run_packages=(build-essential cmake ninja-build pkg-config gettext
   libwxgtk3.2-dev libgtk-3-dev librsvg2-bin
   xdg-utils shared-mime-info adwaita-icon-theme hicolor-icon-theme fonts-liberation2
   wx3.2-i18n)

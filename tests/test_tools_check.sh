@@ -5,7 +5,7 @@
 set -euo pipefail
 root="${1:?usage: test_tools_check.sh <source folder>}"
 declare -A package_of=([xvfb-run]=xvfb [xdotool]=xdotool [desktop-file-validate]=desktop-file-utils
-    [appstreamcli]=appstream [identify]=imagemagick)
+    [appstreamcli]=appstream [identify]=imagemagick [msgcmp]=gettext)
 deps="$(cat "$root/scripts/deps.sh")"
 failures=0
 checked=0

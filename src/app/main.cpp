@@ -20,6 +20,7 @@
 #include "gui/desktop_shell.h"
 #include "gui/file_config_store.h"
 #include "gui/main_frame.h"
+#include "gui/wx_catalogs.h"
 #include "gui/wx_prompts.h"
 #include "gui/wx_text.h"
 #include "gui/wx_ui_thread.h"
@@ -30,14 +31,26 @@
 #include "transfer/job.h"
 #include "transfer/temp_open_file.h"
 #include "ui/command_line.h"
-#include "ui/settings.h"
+#include "ui/language.h"
 
 namespace velmora {
 namespace {
 
+std::string ThisProgramFolder() {
+    return ProgramFolder(ToUtf8(wxStandardPaths::Get().GetExecutablePath()));
+}
+
+// The catalogs beside the program, and the language the user chose last (the desktop's on a
+// first start).
+void UseStartLanguage(const SettingsStore& user) {
+    InstallCatalogs(
+        std::make_shared<WxCatalogs>(std::vector<std::string>{LocaleFolder(ThisProgramFolder())}));
+    SetLanguage(StartLanguage(user, ProcessEnvironment));
+}
+
 // What the arguments ask for, in the language the user chose last.
 StartRequest ReadCommandLine(const std::vector<std::string>& args) {
-    SetLanguageIndex(ReadLanguage(FileConfigStore(UserSettingsPath())));
+    UseStartLanguage(FileConfigStore(UserSettingsPath()));
     return ParseCommandLine(args);
 }
 
@@ -57,7 +70,7 @@ class VelmoraApp : public wxApp {
 
         // The language first, so that a lock that cannot be made is reported in it.
         m_user = std::make_unique<FileConfigStore>(UserSettingsPath());
-        SetLanguageIndex(ReadLanguage(*m_user));
+        UseStartLanguage(*m_user);
 
         const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
         const std::filesystem::path lockPath =
@@ -78,8 +91,7 @@ class VelmoraApp : public wxApp {
             RemoveOldOpenCopies(OpenFilesFolder(ProcessEnvironment), std::chrono::hours(24));
         }
 
-        const std::string folder =
-            ProgramFolder(ToUtf8(wxStandardPaths::Get().GetExecutablePath()));
+        const std::string folder = ThisProgramFolder();
         m_installation = std::make_unique<FileConfigStore>(InstallationSettingsPath());
         CheckInstallation(*m_installation, folder);
 

@@ -1,6 +1,6 @@
 #include "base/lang_string.h"
 
-#include <atomic>
+#include <mutex>
 
 #include "base/lang_string_table.h"
 #include "base/phone_text.h"
@@ -8,50 +8,119 @@
 namespace velmora {
 namespace {
 
-// Workers read it while the window's thread may switch it.
-std::atomic<std::int32_t> g_languageIndex{kLanguageEnglish};
+// The current language is swapped whole under the lock; a reader keeps the texts it took for
+// as long as it uses them.
+struct LanguageState {
+    std::mutex mutex;
+    std::shared_ptr<const LanguageTexts> current = std::make_shared<const LanguageTexts>();
+    std::shared_ptr<Catalogs> catalogs;
+};
+
+LanguageState& State() {
+    static LanguageState state;
+    return state;
+}
+
+std::shared_ptr<Catalogs> InstalledCatalogs() {
+    LanguageState& state = State();
+    std::lock_guard lock(state.mutex);
+    return state.catalogs;
+}
 
 }  // namespace
 
+void InstallCatalogs(std::shared_ptr<Catalogs> catalogs) {
+    LanguageState& state = State();
+    std::lock_guard lock(state.mutex);
+    state.catalogs = std::move(catalogs);
+}
+
+std::vector<std::string> AvailableLanguages() {
+    std::vector<std::string> languages{kEnglishCode};
+    if (const auto catalogs = InstalledCatalogs()) {
+        for (auto& code : catalogs->Languages()) {
+            if (code != kEnglishCode) languages.push_back(std::move(code));
+        }
+    }
+    return languages;
+}
+
+std::string LanguageName(const std::string& code) {
+    if (code == kEnglishCode) return "English";
+    const auto catalogs = InstalledCatalogs();
+    return catalogs ? catalogs->LanguageName(code) : code;
+}
+
+bool SetLanguage(const std::string& code) {
+    std::shared_ptr<const LanguageTexts> texts;
+    if (const auto catalogs = InstalledCatalogs()) {
+        texts = catalogs->Use(code);
+    } else if (code == kEnglishCode) {
+        texts = std::make_shared<const LanguageTexts>();
+    }
+    if (!texts) return false;
+    LanguageState& state = State();
+    std::lock_guard lock(state.mutex);
+    state.current = std::move(texts);
+    return true;
+}
+
+std::shared_ptr<const LanguageTexts> CurrentLanguage() {
+    LanguageState& state = State();
+    std::lock_guard lock(state.mutex);
+    return state.current;
+}
+
+std::string LanguageCode() {
+    return CurrentLanguage()->Code();
+}
+
 std::int32_t LanguageIndex() {
-    return g_languageIndex.load();
+    const std::string code = LanguageCode();
+    if (code == kEnglishCode) return kLanguageEnglish;
+    // A regional Russian catalog ("ru_UA") is still the Russian the stored index names.
+    if (code.substr(0, code.find('_')) == kRussianCode) return kLanguageRussian;
+    return kLanguageOther;
 }
 
 void SetLanguageIndex(std::int32_t index) {
-    g_languageIndex.store(index);
+    SetLanguage(index == kLanguageRussian ? kRussianCode : kEnglishCode);
 }
 
 std::string Utf8Prefix(std::string_view text, std::size_t maxChars) {
     return std::string(LeadingCharacters(text, maxChars));
 }
 
+std::string LoadLangString(int id) {
+    return CurrentLanguage()->Text(id);
+}
+
+std::string LoadLangCount(int id, std::int64_t n) {
+    const auto size = n < 0 ? 0 - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
+    std::string text = CurrentLanguage()->Text(id, size);
+    const std::string number = std::to_string(n);
+    for (std::size_t at = 0; (at = text.find("%d", at)) != std::string::npos;) {
+        text.replace(at, 2, number);
+        at += number.size();
+    }
+    return text;
+}
+
 std::string LoadResourceString(int id, std::size_t bufferChars) {
     if (bufferChars == 0) return {};
-    for (const auto& entry : LangStringTable()) {
-        if (entry.id == id) return Utf8Prefix(entry.text, bufferChars - 1);
-    }
-    return {};
-}
-
-std::string LangField(std::string_view text, std::int32_t field) {
-    if (field < 0) return {};
-    std::size_t begin = 0;
-    for (std::int32_t i = 0; i < field; ++i) {
-        const auto lf = text.find('\n', begin);
-        if (lf == std::string_view::npos) return {};
-        begin = lf + 1;
-    }
-    const auto end = text.find('\n', begin);
-    return std::string(text.substr(begin, end == std::string_view::npos ? text.npos : end - begin));
-}
-
-std::string LoadLangString(int id) {
-    return LangField(LoadResourceString(id), LanguageIndex());
+    return Utf8Prefix(LoadLangString(id), bufferChars - 1);
 }
 
 std::string LoadTooltipString(int controlId) {
     if (controlId == 0) return {};
-    return Utf8Prefix(LangField(LoadResourceString(controlId, 256), LanguageIndex()), 80);
+    return Utf8Prefix(LoadResourceString(controlId, 256), 80);
+}
+
+int FindLangString(const LanguageTexts& texts, std::string_view text) {
+    for (const LangStringEntry& entry : LangStringTable()) {
+        if (texts.Text(entry.id) == text) return entry.id;
+    }
+    return 0;
 }
 
 }  // namespace velmora

@@ -1,29 +1,54 @@
-// The bilingual string lookup: a resource string holds every language, one field per line;
-// the process-wide language index picks the field.
+// The string lookup: the program's strings by id, in the process-wide current language. The
+// texts of a language come from its installed catalog (language_texts.h); English needs none.
+// Any thread may look texts up while the window's thread switches the language.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "base/language_texts.h"
 
 namespace velmora {
 
+// The stored `Language` values, and the index of a language that has none.
 inline constexpr std::int32_t kLanguageEnglish = 0;
 inline constexpr std::int32_t kLanguageRussian = 1;
+inline constexpr std::int32_t kLanguageOther = 2;
 
+// The catalogs languages are taken from; without any, only English exists. Window's thread.
+void InstallCatalogs(std::shared_ptr<Catalogs> catalogs);
+// English first, then each installed catalog's language.
+std::vector<std::string> AvailableLanguages();
+// The language's name in itself.
+std::string LanguageName(const std::string& code);
+
+// Makes code the current language; false, keeping the current one, when it has no readable
+// catalog. Window's thread.
+bool SetLanguage(const std::string& code);
+std::string LanguageCode();
+std::shared_ptr<const LanguageTexts> CurrentLanguage();
+
+// 0 English, 1 Russian, kLanguageOther for any other language.
 std::int32_t LanguageIndex();
-// Any value is kept as it is: an index without a field gives empty texts.
+// 1 picks Russian, any other number English.
 void SetLanguageIndex(std::int32_t index);
 
-// The whole resource string, cut to bufferChars - 1 characters; empty when the id is unknown.
-std::string LoadResourceString(int id, std::size_t bufferChars = 300);
-// Field `field` of a text split at line feeds; empty when there is no such field.
-std::string LangField(std::string_view text, std::int32_t field);
-// The current language's half of resource string id.
+// The current language's text of string id; empty when the id is unknown. A string that
+// counts something gives its form for 1.
 std::string LoadLangString(int id);
+// A counting string's form for n (for its size, when negative), with its "%d" replaced by n.
+std::string LoadLangCount(int id, std::int64_t n);
+// The same text cut to bufferChars - 1 characters.
+std::string LoadResourceString(int id, std::size_t bufferChars = 300);
 // A control's tooltip: its id's string through a 256-character buffer, at most 80 characters.
 std::string LoadTooltipString(int controlId);
+// The id whose text in language texts is text, or 0: a shown text said again in another
+// language.
+int FindLangString(const LanguageTexts& texts, std::string_view text);
 
 // Keeps the first maxChars UTF-8 characters of text.
 std::string Utf8Prefix(std::string_view text, std::size_t maxChars);

@@ -13,6 +13,11 @@
 namespace velmora {
 namespace {
 
+constexpr int kStrAboutTitle = 630;
+constexpr int kStrAboutLine = 631;
+constexpr int kStrSupportSite = 187;
+constexpr int kStrAuthors = 188;
+
 const wxColour kBoxColour(245, 245, 245);
 const wxColour kBorderColour(128, 128, 128);
 
@@ -23,8 +28,8 @@ wxString Lang(int id) {
 }  // namespace
 
 AboutDialog::AboutDialog(wxWindow* parent, Shell& shell, Prompts& prompts)
-    : wxDialog(parent, wxID_ANY, "About Velmora", wxDefaultPosition, wxDefaultSize, wxBORDER_SIMPLE,
-               "AboutDialog") {
+    : wxDialog(parent, wxID_ANY, Lang(kStrAboutTitle), wxDefaultPosition, wxDefaultSize,
+               wxBORDER_SIMPLE, "AboutDialog") {
     SetBackgroundColour(kBoxColour);
     SetForegroundColour(*wxBLACK);
     SetFont(wxFontInfo(8).Family(wxFONTFAMILY_SWISS).FaceName("Arial"));
@@ -53,10 +58,9 @@ AboutDialog::AboutDialog(wxWindow* parent, Shell& shell, Prompts& prompts)
         passClicks(new wxStaticText(this, kAboutVersionId, Lang(kStrVersion), wxDefaultPosition,
                                     wxDefaultSize, wxST_NO_AUTORESIZE));
     version->SetFont(GetFont().Bold());
-    auto* line = passClicks(new wxStaticText(
-        this, wxID_ANY, "File manager for Motorola P2K phones over USB and RS232"));
-    auto* support = passClicks(new wxStaticText(this, kAboutSupportLabelId, Lang(187)));
-    auto* authors = passClicks(new wxStaticText(this, kAboutAuthorsLabelId, Lang(188)));
+    auto* line = passClicks(new wxStaticText(this, wxID_ANY, Lang(kStrAboutLine)));
+    auto* support = passClicks(new wxStaticText(this, kAboutSupportLabelId, Lang(kStrSupportSite)));
+    auto* authors = passClicks(new wxStaticText(this, kAboutAuthorsLabelId, Lang(kStrAuthors)));
     auto* site = link(kAboutSiteLinkId, kSupportSiteText, kSupportSiteTarget);
     auto* first =
         link(kAboutFirstAuthorLinkId, kFirstAuthorName, std::string("mailto:") + kFirstAuthorMail);

@@ -349,7 +349,7 @@ void FileListView::HeadingsChanged() {
 
 std::unique_ptr<wxMenu> FileListView::BuildContextMenu() {
     m_menuCommands.clear();
-    const MenuSpec spec = ContextMenu(LanguageIndex());
+    const MenuSpec spec = ContextMenu();
     const auto checks = CheckedViewItems(m_model.View());
     return std::unique_ptr<wxMenu>(BuildWxMenu(spec.items, [&](const MenuItem& item) {
         const int id = kFirstMenuItemId + static_cast<int>(m_menuCommands.size());

@@ -7,9 +7,7 @@
 #include <wx/fs_arc.h>
 #include <wx/html/helpctrl.h>
 #include <wx/html/helpfrm.h>
-#include <wx/intl.h>
 #include <wx/log.h>
-#include <wx/translation.h>
 #include <wx/treectrl.h>
 
 #include "gui/wx_text.h"
@@ -52,31 +50,11 @@ void HelpViewer::Close() {
     }
     m_controller.reset();
     m_loaded.clear();
-    UseWxRussian(false);
 }
 
-void HelpViewer::UseWxRussian(bool use) {
-    const bool inPlace = m_wxRussian && wxTranslations::Get() == m_wxRussian;
-    if (!use) {
-        if (inPlace) wxTranslations::Set(nullptr);  // wx deletes it
-        m_wxRussian = nullptr;
-        return;
-    }
-    // Translations someone else put in place are theirs to keep.
-    if (inPlace || wxTranslations::Get()) return;
-    auto translations = std::make_unique<wxTranslations>();
-    translations->SetLanguage(wxLANGUAGE_RUSSIAN);
-    {
-        // Without the catalog wx's labels stay English, as they are without this viewer.
-        wxLogNull quiet;
-        translations->AddStdCatalog();
-    }
-    m_wxRussian = translations.release();
-    wxTranslations::Set(m_wxRussian);
-}
-
-bool HelpViewer::Show(const std::string& book, const std::string& project, bool russian) {
-    const std::string key = book + '\n' + project;
+bool HelpViewer::Show(const std::string& book, const std::string& project,
+                      const std::string& language) {
+    const std::string key = book + '\n' + project + '\n' + language;
     if (!m_controller || m_loaded != key) {
         AddArchiveHandler();
         // A controller holds its books for good: a new language takes a new one.
@@ -98,20 +76,12 @@ bool HelpViewer::Show(const std::string& book, const std::string& project, bool 
         m_controller = std::move(controller);
         m_loaded = key;
     }
-    // Before the window exists: it takes its labels as it builds itself.
-    UseWxRussian(russian);
     const bool opening = m_controller->GetFrame() == nullptr;
     const bool shown = m_controller->DisplayContents();
     wxFrame* frame = m_controller->GetFrame();
-    if (!frame) UseWxRussian(false);
     if (opening && frame) {
         frame->SetSize(frame->FromDIP(wxSize(820, 580)));
         ExpandContents(frame);
-        // The user closing the window ends its use of the catalog too.
-        frame->Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
-            UseWxRussian(false);
-            event.Skip();
-        });
     }
     return shown;
 }

@@ -1,6 +1,6 @@
 // The program's own help viewer: wx's HTML help window on one project of the help book,
-// opened again on the other project when the language has changed. On the Russian project
-// wx's own labels of that window come from wx's Russian catalog, when it is installed.
+// opened again when the language has changed. wx's own labels of that window come from wx's
+// catalog of the window's language, which the catalogs put in place with the language.
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Velmora developers
@@ -10,7 +10,6 @@
 #include <string>
 
 class wxHtmlHelpController;
-class wxTranslations;
 
 namespace velmora {
 
@@ -23,9 +22,9 @@ class HelpViewer {
     HelpViewer& operator=(const HelpViewer&) = delete;
 
     // Shows the contents and the default topic of project inside the book (a zip archive);
-    // false, showing nothing, when the book or the project cannot be read. russian gives the
-    // window's own labels in Russian.
-    bool Show(const std::string& book, const std::string& project, bool russian);
+    // false, showing nothing, when the book or the project cannot be read. A window open in
+    // another language than language is opened anew, so that its labels follow.
+    bool Show(const std::string& book, const std::string& project, const std::string& language);
 
     // Closes the viewer's window, if it is open.
     void Close();
@@ -34,13 +33,8 @@ class HelpViewer {
     wxHtmlHelpController* Controller() const { return m_controller.get(); }
 
   private:
-    // wx's catalog serves the whole program, but only wx's own windows ask it: the main
-    // window's texts are all the program's. It is in place while the Russian viewer is open.
-    void UseWxRussian(bool use);
-
     std::unique_ptr<wxHtmlHelpController> m_controller;
-    wxTranslations* m_wxRussian = nullptr;  // owned by wx while in place
-    std::string m_loaded;                   // book and project the controller holds
+    std::string m_loaded;  // book, project and language the controller holds
 };
 
 }  // namespace velmora

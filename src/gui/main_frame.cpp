@@ -418,9 +418,12 @@ void MainFrame::RebuildMenuBar() {
 void MainFrame::RenderMenuMarks() {
     wxMenuBar* bar = GetMenuBar();
     if (!bar) return;
-    for (const auto& control : {kCmdUsb, kCmdRs232, kCmdViewIcons, kCmdViewList, kCmdViewSmallIcons,
-                                kCmdViewTable, kCommandEnglish, kCommandRussian}) {
+    for (const auto& control :
+         {kCmdUsb, kCmdRs232, kCmdViewIcons, kCmdViewList, kCmdViewSmallIcons, kCmdViewTable}) {
         MenuItemChanged(control);
+    }
+    for (const auto& code : AvailableLanguages()) {
+        if (const int item = LanguageCommand(code)) MenuItemChanged(item);
     }
 }
 
@@ -649,7 +652,7 @@ void MainFrame::ShowAbout() {
 }
 
 bool MainFrame::ShowHelpBook(const std::string& book, const std::string& project) {
-    return m_help.Show(book, project, LanguageIndex() == kLanguageRussian);
+    return m_help.Show(book, project, LanguageCode());
 }
 
 void MainFrame::CloseWindow() {

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "base/lang_string.h"
 #include "gui/type_icons.h"
 #include "gui/wx_text.h"
 
@@ -62,8 +63,8 @@ CheckState FromWx(wxCheckBoxState state) {
 }  // namespace
 
 PropertiesDialog::PropertiesDialog(wxWindow* parent, PropertiesModel& model)
-    : wxDialog(parent, wxID_ANY, "Properties", wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX, kPropertiesDialogName),
+    : wxDialog(parent, wxID_ANY, FromUtf8(LoadLangString(kStrPropertiesTitle)), wxDefaultPosition,
+               wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX, kPropertiesDialogName),
       m_model(model) {
     // The template's 8-point shell font; dialog units are measured in it.
     SetFont(wxFont(wxFontInfo(8).Family(wxFONTFAMILY_SWISS)));
@@ -127,7 +128,8 @@ PropertiesDialog::PropertiesDialog(wxWindow* parent, PropertiesModel& model)
         const long style = m_model.ThreeState(spec.id)
                                ? wxCHK_3STATE | wxCHK_ALLOW_3RD_STATE_FOR_USER
                                : wxCHK_2STATE;
-        auto* box = new wxCheckBox(this, spec.id, spec.caption, pos, wxDefaultSize, style);
+        auto* box = new wxCheckBox(this, spec.id, FromUtf8(LoadLangString(spec.captionString)), pos,
+                                   wxDefaultSize, style);
         // GTK draws indicator and caption no smaller than the theme says, even where the
         // template's units come to fewer pixels.
         const wxSize best = box->GetBestSize();
@@ -143,7 +145,7 @@ PropertiesDialog::PropertiesDialog(wxWindow* parent, PropertiesModel& model)
 
     {
         auto [pos, size] = at({97, 188, 50, 14});
-        auto* ok = new wxButton(this, kPropertiesOkId, "OK", pos, size);
+        auto* ok = new wxButton(this, kPropertiesOkId, FromUtf8(LoadLangString(kStrOk)), pos, size);
         coloured(ok);
         ok->SetDefault();
     }

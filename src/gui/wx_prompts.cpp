@@ -11,6 +11,7 @@
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
+#include <wx/stockitem.h>
 #include <wx/thread.h>
 #ifdef __WXGTK__
 #include <gtk/gtk.h>
@@ -141,6 +142,10 @@ PromptAnswer WxPrompts::MessageBox(const MessageBoxRequest& request) {
         }
         wxMessageDialog box(m_parent, FromUtf8(request.text), FromUtf8(request.title),
                             ButtonStyle(request.buttons) | IconStyle(request.icon));
+        // GTK would label its own buttons in the process's locale: wx's catalog has them in
+        // the window's language.
+        box.SetYesNoLabels(wxGetStockLabel(wxID_YES), wxGetStockLabel(wxID_NO));
+        box.SetOKCancelLabels(wxGetStockLabel(wxID_OK), wxGetStockLabel(wxID_CANCEL));
         answer = Answer(box.ShowModal());
     });
     return answer;

@@ -10,11 +10,16 @@ namespace {
 
 constexpr int kStrConnected = 142;
 constexpr int kStrDisconnected = 143;
+constexpr int kStrDeviceEntry = 408;  // "Motorola phone ID #%d"
 
 }  // namespace
 
 std::string DeviceEntryText(std::uint16_t deviceId) {
-    return "Motorola phone ID #" + std::to_string(deviceId);
+    std::string text = LoadLangString(kStrDeviceEntry);
+    if (const auto at = text.find("%d"); at != std::string::npos) {
+        text.replace(at, 2, std::to_string(deviceId));
+    }
+    return text;
 }
 
 DevicePoll::DevicePoll(PstLibrary& library, SessionWindow& window,

@@ -193,11 +193,10 @@ std::string RefusalMessage(const std::vector<RefusedFile>& refused) {
 }
 
 std::string InsufficientSpaceMessage(std::int64_t total, std::int32_t freeSpace) {
-    const std::string bytes = LoadLangString(kStrBytesWord);
     return LoadLangString(kStrInsufficientSpace) + "\n" + LoadLangString(kStrFilesSize) + " " +
-           std::to_string(total) + " " + bytes + "\n" + LoadLangString(kStrFreeSpace) + " " +
-           std::to_string(freeSpace) + " " + bytes + "\n" + LoadLangString(kStrLack) + " " +
-           std::to_string(total - freeSpace) + " " + bytes;
+           LoadLangCount(kStrByteCount, total) + "\n" + LoadLangString(kStrFreeSpace) + " " +
+           LoadLangCount(kStrByteCount, freeSpace) + "\n" + LoadLangString(kStrLack) + " " +
+           LoadLangCount(kStrByteCount, total - freeSpace);
 }
 
 }  // namespace velmora

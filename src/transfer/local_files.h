@@ -13,7 +13,7 @@ namespace velmora {
 
 // Sizes travel as signed 32-bit numbers: a file must stay below 2 GiB.
 inline constexpr std::int64_t kMaxUploadSize = 0x7FFFFFFF;
-inline constexpr int kStrBytesWord = 105;  // "bytes"; 156 is the short "b"
+inline constexpr int kStrByteCount = 627;  // "%d bytes", by the count; 156 is the short "b"
 
 enum class FileRefusal {
     None,

@@ -9,6 +9,8 @@ namespace velmora {
 namespace {
 
 constexpr int kStrCantOpenHyperlink = 526;
+constexpr int kStrGoTo = 632;     // "Go to "
+constexpr int kStrEmailTo = 633;  // "E-mail "
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) return false;
@@ -25,10 +27,10 @@ std::string HyperLinkTooltip(std::string_view target) {
     constexpr std::string_view kHttp = "http://";
     constexpr std::string_view kMailto = "mailto:";
     if (StartsWithNoCase(target, kHttp)) {
-        return "Go to " + std::string(target.substr(kHttp.size()));
+        return LoadLangString(kStrGoTo) + std::string(target.substr(kHttp.size()));
     }
     if (target.starts_with(kMailto)) {
-        return "E-mail " + std::string(target.substr(kMailto.size()));
+        return LoadLangString(kStrEmailTo) + std::string(target.substr(kMailto.size()));
     }
     return std::string(target);
 }

@@ -10,7 +10,8 @@
 
 namespace velmora {
 
-// "Go to " or "E-mail " and the rest for http: and mailto: targets, else the target itself.
+// "Go to " or "E-mail " (in the current language) and the rest for http: and mailto:
+// targets, else the target itself.
 std::string HyperLinkTooltip(std::string_view target);
 
 // The HTML handler's command line with its page argument replaced by target.

@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "base/lang_string.h"
-#include "base/lang_string_table.h"
 #include "fsac/file_list.h"
+#include "phone/device_poll.h"
 #include "transfer/job.h"
 #include "transfer/stop_flag.h"
 #include "ui/help.h"
@@ -122,7 +122,7 @@ MainWindow::MainWindow(MainWindowPorts ports, MainWindowView& view)
         control(kIdProgress, ControlKind::HorizontalBar, "Progress1"),
         control(kIdFileProgress, ControlKind::VerticalBar, ""),
         control(kIdGetFileList, ControlKind::Button, "Get File List", kButton),
-        control(kIdDownload, ControlKind::Button, "Dowload", kButton),
+        control(kIdDownload, ControlKind::Button, "Download", kButton),
         control(kIdUpload, ControlKind::Button, "Upload", kButton),
         control(kIdDelete, ControlKind::Button, "Delete", kButton),
         control(kIdFillSpace, ControlKind::Button, "Fill space", kButton),
@@ -140,7 +140,7 @@ MainWindow::MainWindow(MainWindowPorts ports, MainWindowView& view)
         m_columns[i] = ColumnState{"", ScaledPixels(kFileListColumns[i].initialWidth, m_textScale),
                                    kFileListColumns[i].align};
     }
-    m_mainMenu = MainMenu(LanguageIndex());
+    m_mainMenu = MainMenu();
     BuildCommandMap();
 }
 
@@ -150,7 +150,7 @@ MainWindow::~MainWindow() {
 
 void MainWindow::Start() {
     ApplyLanguage();
-    CheckLanguageItem(LanguageIndex());
+    CheckLanguageItem();
     SetControlText(kIdLeaveBytes, "0");
     PrepareFileList();
     SetStatusIcon(kInterfaceStatusPart, kIconUsb, "");
@@ -232,8 +232,14 @@ void MainWindow::BuildCommandMap() {
     }
     command(kCmdUsb, [this] { SwitchInterface(kInterfaceUsb); });
     command(kCmdRs232, [this] { SwitchInterface(kInterfaceRs232); });
-    command(kCommandEnglish, [this] { SwitchLanguageTo(kLanguageEnglish); });
-    command(kCommandRussian, [this] { SwitchLanguageTo(kLanguageRussian); });
+    command(kCommandEnglish, [this] { SwitchLanguageTo(kEnglishCode); });
+    command(kCommandRussian, [this] { SwitchLanguageTo(kRussianCode); });
+    for (int item = kCommandFirstOtherLanguage;
+         item < kCommandFirstOtherLanguage + kOtherLanguageCommands; ++item) {
+        command(item, [this, item] {
+            if (auto code = LanguageOfCommand(item)) SwitchLanguageTo(*code);
+        });
+    }
     command(kCmdAbout, [this] { m_view.ShowAbout(); });
     command(kCmdHelp, [this] { OpenHelp(); });
     command(kCmdExit, [this] { Exit(); });
@@ -558,8 +564,13 @@ void MainWindow::ApplyLanguage() {
         m_columns[i].heading = columns[i].heading;
     }
     m_view.ColumnsChanged();
+    // The phones keep their places in the list; the next poll sorts them again.
+    for (auto& device : m_devices) {
+        device.text = DeviceEntryText(static_cast<std::uint16_t>(device.data));
+    }
+    if (!m_devices.empty()) m_view.DevicesChanged();
 
-    m_mainMenu = MainMenu(LanguageIndex());
+    m_mainMenu = MainMenu();
     // The fresh menus carry the marks of the old ones over, and keep the Interface items
     // greyed while a job runs: a switch mid-job must not re-open the interface switch, which
     // would restart the library under the job.
@@ -583,24 +594,24 @@ void MainWindow::ReTextStatusParts() {
     if (m_phone && !JobRunning() && !m_status[kPathStatusPart].text.empty()) RestoreStatusParts();
 }
 
-void MainWindow::CheckLanguageItem(std::int32_t index) {
-    const int checked = CheckedLanguageItem(index);
-    SetMenuCheck(kCommandEnglish, checked == kCommandEnglish);
-    SetMenuCheck(kCommandRussian, checked == kCommandRussian);
+void MainWindow::CheckLanguageItem() {
+    const int checked = LanguageCommand(LanguageCode());
+    for (const auto& code : AvailableLanguages()) {
+        const int item = LanguageCommand(code);
+        if (item) SetMenuCheck(item, item == checked);
+    }
 }
 
-void MainWindow::SwitchLanguageTo(std::int32_t index) {
-    const std::int32_t before = LanguageIndex();
-    SwitchLanguage(index, m_ports.user);
+void MainWindow::SwitchLanguageTo(const std::string& code) {
+    const auto before = CurrentLanguage();
+    if (!SwitchLanguage(code, m_ports.user)) return;
     ApplyLanguage();
-    CheckLanguageItem(index);
+    CheckLanguageItem();
     // A message that is one of the program's texts is said again in the new language.
     const std::string& message = m_status[kStatusMessagePart].text;
-    if (message.empty() || before == LanguageIndex()) return;
-    for (const auto& entry : LangStringTable()) {
-        if (LangField(entry.text, before) != message) continue;
-        SetStatusPartText(kStatusMessagePart, LangField(entry.text, LanguageIndex()));
-        break;
+    if (message.empty() || before->Code() == LanguageCode()) return;
+    if (const int id = FindLangString(*before, message)) {
+        SetStatusPartText(kStatusMessagePart, LoadLangString(id));
     }
 }
 
@@ -652,7 +663,9 @@ bool MainWindow::MenuEnabled(int commandId) const {
 
 bool MainWindow::MenuCheckable(int commandId) {
     if (commandId == kCmdUsb || commandId == kCmdRs232 || commandId == kCommandEnglish ||
-        commandId == kCommandRussian) {
+        commandId == kCommandRussian ||
+        (commandId >= kCommandFirstOtherLanguage &&
+         commandId < kCommandFirstOtherLanguage + kOtherLanguageCommands)) {
         return true;
     }
     return std::any_of(kViewCommands.begin(), kViewCommands.end(),

@@ -211,7 +211,8 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     // Schedules the device poll on timer 1, unless one is scheduled already.
     void SchedulePoll();
     void SwitchInterface(std::int32_t mode);
-    void SwitchLanguageTo(std::int32_t index);
+    // One of AvailableLanguages(); the window stays as it is when its catalog cannot be read.
+    void SwitchLanguageTo(const std::string& code);
     // The list's view mode 0 to 3 as `View` stores it.
     void SetView(std::int32_t view);
 
@@ -280,7 +281,8 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     void ApplyLanguage();
     // The status parts' texts and tips in the language now in force.
     void ReTextStatusParts();
-    void CheckLanguageItem(std::int32_t index);
+    // Checks the current language's item, and only that one.
+    void CheckLanguageItem();
     void ApplyInterfaceMarks();
     void ApplyViewMarks();
     void SetMenuCheck(int commandId, bool checked);

@@ -35,6 +35,9 @@ inline constexpr int kCmdViewSmallIcons = 32798;
 inline constexpr int kCmdViewTable = 32799;
 inline constexpr int kCommandEnglish = 32805;
 inline constexpr int kCommandRussian = 32818;
+// Languages beyond those two, in the Language menu's order.
+inline constexpr int kCommandFirstOtherLanguage = 32850;
+inline constexpr int kOtherLanguageCommands = 40;
 inline constexpr int kCmdAbout = 32777;
 inline constexpr int kCmdHelp = 32804;
 

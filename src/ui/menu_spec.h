@@ -21,9 +21,9 @@ struct MenuSpec {
     std::vector<MenuItem> items;
 };
 
-// Main menu 131 (English) or 178 (Russian): index 1 gives Russian, any other English.
-MenuSpec MainMenu(std::int32_t languageIndex);
-// The first pop-up of context menu 137 or 179.
-MenuSpec ContextMenu(std::int32_t languageIndex);
+// Main menu 131 in the current language.
+MenuSpec MainMenu();
+// The first pop-up of context menu 137, in the current language.
+MenuSpec ContextMenu();
 
 }  // namespace velmora

@@ -1,8 +1,10 @@
-// The menu resources 131, 137, 178 and 179 as data. The texts are the resources' own, trailing
-// spaces and all; the Russian context menu has no separator before its View pop-up.
+// The menu resources 131 and 137 as data, in the current language. The texts are the
+// resources' own, trailing spaces and all; the Language pop-up lists every language that has a
+// catalog, each named in itself.
 #include <utility>
 
 #include "base/lang_string.h"
+#include "ui/language.h"
 #include "ui/main_window_ids.h"
 #include "ui/menu_spec.h"
 
@@ -18,75 +20,93 @@ MenuItem Command(int id, std::string text, bool checked = false) {
     return item;
 }
 
+// The same with the string's text in the current language.
+MenuItem Command(int id, int stringId, bool checked = false) {
+    return Command(id, LoadLangString(stringId), checked);
+}
+
 MenuItem Separator() {
     MenuItem item;
     item.kind = MenuItem::Kind::Separator;
     return item;
 }
 
-MenuItem Popup(std::string text, std::vector<MenuItem> children) {
+MenuItem Popup(int stringId, std::vector<MenuItem> children) {
     MenuItem item;
     item.kind = MenuItem::Kind::Popup;
-    item.text = std::move(text);
+    item.text = LoadLangString(stringId);
     item.children = std::move(children);
     return item;
 }
 
-// Each item's text in English and in Russian.
-class Texts {
-  public:
-    explicit Texts(std::int32_t languageIndex) : m_russian(languageIndex == kLanguageRussian) {}
-    std::string operator()(const char* english, const char* russian) const {
-        return m_russian ? russian : english;
-    }
-    bool Russian() const { return m_russian; }
-
-  private:
-    bool m_russian;
+// The menus' strings.
+enum : int {
+    kStrFileMenu = 600,
+    kStrExit,
+    kStrInterfaceMenu,
+    kStrUsb,
+    kStrRs232,
+    kStrViewMenu,
+    kStrIcons,
+    kStrList,
+    kStrSmallIcons,
+    kStrTable,
+    kStrLanguageMenu,
+    kStrHelp,
+    kStrAbout,
+    kStrContextTitle,
+    kStrSortBy,
+    kStrName,
+    kStrProperties,
+    kStrView,
+    kStrSize = 138,
+    kStrType = 139,
+    kStrDownload = 178,
+    kStrDelete = 180
 };
+
+std::vector<MenuItem> LanguageItems() {
+    std::vector<MenuItem> items;
+    for (const auto& code : AvailableLanguages()) {
+        if (const int command = LanguageCommand(code)) {
+            items.push_back(Command(command, LanguageName(code)));
+        }
+    }
+    return items;
+}
 
 }  // namespace
 
-MenuSpec MainMenu(std::int32_t languageIndex) {
-    const Texts t(languageIndex);
-    return {"",
-            {
-                Popup(t("&File", "&Файл"), {Command(kCmdExit, t("E&xit", "&Выход"))}),
-                Popup(t("&Interface", "&Интерфейс"), {Command(kCmdUsb, t("&USB", "USB"), true),
-                                                      Command(kCmdRs232, t("R&S232", "RS232"))}),
-                Popup(t("&View", "&Вид"),
-                      {Command(kCmdViewIcons, t("Icons", "Значки")),
-                       Command(kCmdViewList, t("List", "Список")),
-                       Command(kCmdViewSmallIcons, t("Small Icons", "Маленькие значки")),
-                       Command(kCmdViewTable, t("Table", "Таблица"))}),
-                Popup(t("&Language", "&Язык"),
-                      {Command(kCommandEnglish, "English"), Command(kCommandRussian, "Русский")}),
-                Popup(t("&Help", "Помощь"), {Command(kCmdAbout, t("&About", "О программе")),
-                                             Command(kCmdHelp, t("&Help", "Помощь"))}),
-            }};
+MenuSpec MainMenu() {
+    return {
+        "",
+        {
+            Popup(kStrFileMenu, {Command(kCmdExit, kStrExit)}),
+            Popup(kStrInterfaceMenu,
+                  {Command(kCmdUsb, kStrUsb, true), Command(kCmdRs232, kStrRs232)}),
+            Popup(kStrViewMenu,
+                  {Command(kCmdViewIcons, kStrIcons), Command(kCmdViewList, kStrList),
+                   Command(kCmdViewSmallIcons, kStrSmallIcons), Command(kCmdViewTable, kStrTable)}),
+            Popup(kStrLanguageMenu, LanguageItems()),
+            Popup(kStrHelp, {Command(kCmdAbout, kStrAbout), Command(kCmdHelp, kStrHelp)}),
+        }};
 }
 
-MenuSpec ContextMenu(std::int32_t languageIndex) {
-    const Texts t(languageIndex);
-    MenuSpec menu{t("Test Right click", "Контекстное меню"),
-                  {
-                      Popup(t("Sort by", "сортировать по"),
-                            {Command(kCmdSortName, t("Name                     ", "Имя")),
-                             Command(kCmdSortSize, t("Size", "Размер")),
-                             Command(kCmdSortType, t("Type", "Тип"))}),
-                      Command(kCmdProperties, t("Properties                            ",
-                                                "Свойства                            ")),
-                      Separator(),
-                      Command(kCmdContextDownload, t("Dowload", "Скачать")),
-                      Command(kCmdContextDelete, t("Delete", "Удалить")),
-                  }};
-    if (!t.Russian()) menu.items.push_back(Separator());
-    menu.items.push_back(Popup(
-        t("View", "Вид"), {Command(kCmdContextIcons, t("Icons", "Значки")),
-                           Command(kCmdContextList, t("List", "Список")),
-                           Command(kCmdContextSmallIcons, t("Small Icons", "Маленькие значки")),
-                           Command(kCmdContextTable, t("Table", "Таблица"))}));
-    return menu;
+MenuSpec ContextMenu() {
+    return {LoadLangString(kStrContextTitle),
+            {
+                Popup(kStrSortBy, {Command(kCmdSortName, kStrName), Command(kCmdSortSize, kStrSize),
+                                   Command(kCmdSortType, kStrType)}),
+                Command(kCmdProperties, kStrProperties),
+                Separator(),
+                Command(kCmdContextDownload, kStrDownload),
+                Command(kCmdContextDelete, kStrDelete),
+                Separator(),
+                Popup(kStrView,
+                      {Command(kCmdContextIcons, kStrIcons), Command(kCmdContextList, kStrList),
+                       Command(kCmdContextSmallIcons, kStrSmallIcons),
+                       Command(kCmdContextTable, kStrTable)}),
+            }};
 }
 
 }  // namespace velmora

@@ -1,6 +1,5 @@
 #include "ui/properties_model.h"
 
-#include <cstdio>
 #include <utility>
 
 #include "base/lang_string.h"
@@ -12,26 +11,10 @@ namespace {
 
 constexpr int kIdCancelButton = 2;
 
-// The labels' template texts, which the dialog keeps when nothing is selected.
-const char* TemplateLabel(int controlId) {
-    switch (controlId) {
-        case kIdPropertiesTypeLabel:
-            return "Type of file:";
-        case kIdPropertiesLocationLabel:
-            return "Location:";
-        case kIdPropertiesSizeLabel:
-            return "Size:";
-        case kIdPropertiesAttributesLabel:
-            return "Attributes:";
-        case kIdCancelButton:
-            return "Cancel";
-        default:
-            return nullptr;
-    }
-}
-
 int LabelString(int controlId) {
     switch (controlId) {
+        case kIdPropertiesTypeLabel:
+            return kStrTypeOfFile;
         case kIdPropertiesLocationLabel:
             return kStrLocation;
         case kIdPropertiesSizeLabel:
@@ -55,19 +38,12 @@ std::string SizeText(std::int64_t bytes) {
         v *= 0.0009765625;
         ++unit;
     }
-    const std::string bytesText = LoadLangString(kStrBytesWord);
-    char text[128];
-    if (unit == 0) {
-        std::snprintf(text, sizeof text, "%lld %s (%lld %s)", static_cast<long long>(bytes),
-                      bytesText.c_str(), static_cast<long long>(bytes), bytesText.c_str());
-    } else {
-        const auto whole = static_cast<long long>(v);
-        const auto tenth = static_cast<int>((v - static_cast<double>(whole)) * 10.0);
-        std::snprintf(text, sizeof text, "%lld.%d %s (%lld %s)", whole, tenth,
-                      LoadLangString(kUnitStrings[unit - 1]).c_str(), static_cast<long long>(bytes),
-                      bytesText.c_str());
-    }
-    return text;
+    const std::string count = LoadLangCount(kStrByteCount, bytes);
+    if (unit == 0) return count + " (" + count + ")";
+    const auto whole = static_cast<long long>(v);
+    const auto tenth = static_cast<int>((v - static_cast<double>(whole)) * 10.0);
+    return std::to_string(whole) + "." + std::to_string(tenth) + " " +
+           LoadLangString(kUnitStrings[unit - 1]) + " (" + count + ")";
 }
 
 PropertiesModel::PropertiesModel(const FileListCtrl& list, const FileList& files, bool flat,
@@ -113,7 +89,7 @@ PropertiesModel::PropertiesModel(const FileListCtrl& list, const FileList& files
     } else {
         m_name = m_location;
         m_typeLabel = LoadLangString(kStrSelected);
-        m_type = std::to_string(Count()) + " " + LoadLangString(kStrFiles);
+        m_type = LoadLangCount(kStrFiles, Count());
     }
 }
 
@@ -133,10 +109,8 @@ std::string PropertiesModel::Text(int controlId) const {
         default:
             break;
     }
-    const char* templateText = TemplateLabel(controlId);
-    if (!templateText) return {};
-    if (Empty() || LabelString(controlId) == 0) return templateText;
-    return LoadLangString(LabelString(controlId));
+    const int label = LabelString(controlId);
+    return label ? LoadLangString(label) : std::string();
 }
 
 PropertiesModel::Box* PropertiesModel::Find(int boxId) {

@@ -35,7 +35,9 @@ inline constexpr int kIdBoxNoDistribute = 1024;
 
 inline constexpr int kStrTypeOfFile = 172;
 inline constexpr int kStrSelected = 170;
-inline constexpr int kStrFiles = 171;
+inline constexpr int kStrFiles = 171;  // "%d files", by the count
+inline constexpr int kStrPropertiesTitle = 620;
+inline constexpr int kStrOk = 626;
 inline constexpr int kStrLocation = 173;
 inline constexpr int kStrSize = 174;
 inline constexpr int kStrAttributes = 175;
@@ -46,16 +48,16 @@ enum class CheckState { Clear = 0, Set = 1, Mixed = 2 };
 struct AttributeBox {
     int id;
     std::uint16_t bit;
-    const char* caption;  // the template's text, the same in both languages
+    int captionString;
 };
 
 // In the order the dialog sets them.
 inline constexpr std::array<AttributeBox, 5> kAttributeBoxes{{
-    {kIdBoxSystem, 0x04, "system"},
-    {kIdBoxReadOnly, 0x01, "read only"},
-    {kIdBoxHidden, 0x02, "hiden"},
-    {kIdBoxArchive, 0x20, "archive"},
-    {kIdBoxNoDistribute, 0x40, "No distribute (NDIS)"},
+    {kIdBoxSystem, 0x04, 621},
+    {kIdBoxReadOnly, 0x01, 622},
+    {kIdBoxHidden, 0x02, 623},
+    {kIdBoxArchive, 0x20, 624},
+    {kIdBoxNoDistribute, 0x40, 625},
 }};
 inline constexpr std::uint32_t kShownAttributeBits = 0x67;
 
@@ -80,8 +82,9 @@ class PropertiesModel {
     int Count() const { return static_cast<int>(m_request.rows.size()); }
     bool Empty() const { return m_request.rows.empty(); }
 
-    // The texts of the edit boxes, the labels and the Cancel button (2). With nothing
-    // selected the fields are empty and the labels keep their template texts.
+    // The texts of the edit boxes, the labels and the Cancel button (2), in the current
+    // language. With nothing selected the fields are empty and the type label is the one of a
+    // single file.
     std::string Text(int controlId) const;
     // The large icon of a single row's entry; none for several rows (the selection's own icon)
     // or an entry not in FileList.

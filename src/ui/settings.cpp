@@ -4,7 +4,6 @@
 #include <cstring>
 #include <utility>
 
-#include "base/lang_string.h"
 #include "base/phone_text.h"
 
 namespace velmora {
@@ -17,16 +16,6 @@ std::string_view FitSlot(std::string_view phoneMask) {
 }
 
 }  // namespace
-
-std::int32_t ReadLanguage(const SettingsStore& user) {
-    const auto value = user.ReadDword(kLanguageValue);
-    return value ? static_cast<std::int32_t>(*value) : kLanguageEnglish;
-}
-
-void StoreLanguage(SettingsStore& user, std::int32_t index) {
-    if (!user.KeyExists()) return;
-    user.Write(kLanguageValue, static_cast<std::uint32_t>(index));
-}
 
 std::optional<std::int32_t> ReadView(const SettingsStore& user) {
     // Read under its lower-case name; names are case-insensitive.

@@ -1,6 +1,6 @@
-// The user's settings the window keeps between runs: language, view mode and the last ten
-// search masks. Each value is taken only when it has its stored type; a write that needs an
-// existing key is skipped without one.
+// The user's settings the window keeps between runs: view mode and the last ten search masks
+// (language.h has the language's). Each value is taken only when it has its stored type; a
+// write that needs an existing key is skipped without one.
 #pragma once
 
 #include <array>
@@ -24,11 +24,6 @@ inline constexpr std::int32_t kViewLargeIcons = 0;
 inline constexpr std::int32_t kViewReport = 1;
 inline constexpr std::int32_t kViewSmallIcons = 2;
 inline constexpr std::int32_t kViewList = 3;
-
-// The stored language index, any number kept as it is; 0 when missing or not a 32-bit value.
-std::int32_t ReadLanguage(const SettingsStore& user);
-// Only into an existing key; a failed write is not reported.
-void StoreLanguage(SettingsStore& user, std::int32_t index);
 
 // The stored view mode 0 to 3; nothing for other numbers or types.
 std::optional<std::int32_t> ReadView(const SettingsStore& user);

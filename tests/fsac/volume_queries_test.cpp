@@ -105,7 +105,7 @@ TEST_F(VolumeCommandsTest, TwelveAndFourteenByteRepliesGiveTwoVolumes) {
     commands.VolumeQuery();
     EXPECT_EQ(window.treeResets, 2);
     EXPECT_EQ(state.VolumeCount(), 2);
-    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"Cant get volumes"});
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"Can't get volumes"});
 }
 
 TEST_F(VolumeCommandsTest, VersionDisplayDecoratesAnExistingRootOnly) {

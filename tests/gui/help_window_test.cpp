@@ -12,6 +12,7 @@
 #include <wx/listctrl.h>
 #include <wx/notebook.h>
 #include <wx/statbmp.h>
+#include <wx/stockitem.h>
 #include <wx/treectrl.h>
 #include <wx/uiaction.h>
 
@@ -134,7 +135,7 @@ TEST_F(HelpWindowTest, F1OpensTheHelpWindowWithItsContentsInTheWindowsLanguage) 
     EXPECT_EQ(PageLabels(HelpFrame()), englishLabels);
 
     // After a switch, the same key shows the Russian book.
-    frame.Model().SwitchLanguageTo(kLanguageRussian);
+    frame.Model().SwitchLanguageTo(kRussianCode);
     Press(frame.Control(kIdFileList), WXK_F1);
     ASSERT_TRUE(PumpUntil([&] { return HelpFrame() && HelpFrame()->IsShownOnScreen(); }));
     EXPECT_EQ(Utf8(HelpFrame()->GetTitle()), "Справка Velmora");
@@ -147,27 +148,27 @@ TEST_F(HelpWindowTest, F1OpensTheHelpWindowWithItsContentsInTheWindowsLanguage) 
     EXPECT_EQ(PageLabels(HelpFrame()), (std::vector<std::string>{"Содержание", "Индекс", "Поиск"}));
 
     // The catalog leaves with the Russian window: back in English, wx speaks English again.
-    frame.Model().SwitchLanguageTo(kLanguageEnglish);
+    frame.Model().SwitchLanguageTo(kEnglishCode);
     Press(frame.Control(kIdFileList), WXK_F1);
     ASSERT_TRUE(PumpUntil([&] { return HelpFrame() && HelpFrame()->IsShownOnScreen(); }));
     EXPECT_EQ(PageLabels(HelpFrame()), englishLabels);
     EXPECT_EQ(Utf8(wxGetTranslation("Contents")), "Contents");
 }
 
-TEST_F(HelpWindowTest, ClosingTheRussianHelpWindowTakesWxsRussianLabelsAway) {
+TEST_F(HelpWindowTest, WxsOwnTextsFollowTheWindowsLanguage) {
     auto& frame = Open();
-    frame.Model().SwitchLanguageTo(kLanguageRussian);
+    frame.Model().SwitchLanguageTo(kRussianCode);
+    // The message boxes' buttons, with no help window open.
+    EXPECT_EQ(Utf8(wxGetStockLabel(wxID_YES)), "&Да");
+    EXPECT_EQ(Utf8(wxGetStockLabel(wxID_NO)), "&Нет");
     Press(frame.Control(kIdFileList), WXK_F1);
     ASSERT_TRUE(PumpUntil([&] { return HelpFrame() && HelpFrame()->IsShownOnScreen(); }));
-    EXPECT_EQ(Utf8(wxGetTranslation("Contents")), "Содержание");
-    // As the user does, with the window's own close button.
+    // As the user does, with the window's own close button: the window stays Russian.
     HelpFrame()->Close();
     EXPECT_TRUE(PumpUntil([&] { return HelpFrame() == nullptr; }));
-    EXPECT_EQ(Utf8(wxGetTranslation("Contents")), "Contents");
-    // Opened again, it has them back.
-    Press(frame.Control(kIdFileList), WXK_F1);
-    ASSERT_TRUE(PumpUntil([&] { return HelpFrame() && HelpFrame()->IsShownOnScreen(); }));
-    EXPECT_EQ(PageLabels(HelpFrame()), (std::vector<std::string>{"Содержание", "Индекс", "Поиск"}));
+    EXPECT_EQ(Utf8(wxGetTranslation("Contents")), "Содержание");
+    frame.Model().SwitchLanguageTo(kEnglishCode);
+    EXPECT_EQ(Utf8(wxGetStockLabel(wxID_YES)), "&Yes");
 }
 
 // The whole text of a page of the book, or nothing when the book has no such page.
@@ -309,7 +310,7 @@ TEST_F(HelpWindowTest, UnlabelledControlsCarryTheirAccessibleNamesInTheWindowsLa
     auto& frame = Open();
     const int ids[] = {kIdDeviceList, kIdUploadPath,   kIdTree,       kIdSearchMask, kIdFileList,
                        kIdProgress,   kIdFileProgress, kIdLeaveBytes, kIdStatusBar};
-    for (std::int32_t language : {kLanguageEnglish, kLanguageRussian}) {
+    for (const char* language : {kEnglishCode, kRussianCode}) {
         frame.Model().SwitchLanguageTo(language);
         PumpUntil([] { return false; }, std::chrono::milliseconds(100));
         for (int id : ids) {

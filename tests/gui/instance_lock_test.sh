@@ -14,6 +14,9 @@ cleanup() {
 trap cleanup EXIT
 export XDG_CONFIG_HOME="$root/config" XDG_DATA_HOME="$root/data"
 unset XDG_RUNTIME_DIR XDG_CACHE_HOME
+# Without settings the program speaks the desktop's language: English for the message below.
+unset LANGUAGE LC_ALL LC_MESSAGES
+export LANG=C.UTF-8
 
 # Starts the program in the background with the given HOME and waits for its window.
 start() {

@@ -20,13 +20,18 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "base/lang_string.h"
 #include "gui/file_config_store.h"
+#include "gui/wx_catalogs.h"
 #include "gui/wx_ui_thread.h"
 #include "gui_pump.h"
 #include "support/fakes.h"
+#include "support/temp_folder.h"
+#include "ui/language.h"
 #include "ui/main_window_fakes.h"
 #include "ui/main_window_ids.h"
 #include "ui/settings.h"
@@ -174,6 +179,40 @@ TEST_F(MainFrameTest, TextsMenusAndTipsFollowTheLanguageBothWays) {
     EXPECT_EQ(frame.Control(kIdUploadPath)->GetToolTipText(), "Upload path");
 }
 
+// What a translator adds: a catalog of a language the program does not ship, compiled here.
+TEST_F(MainFrameTest, AnAddedCatalogsLanguageIsInTheMenuAndShowsItsTexts) {
+    test::TempFolder folder;
+    const auto catalogs = folder.path() / "de" / "LC_MESSAGES";
+    std::filesystem::create_directories(catalogs);
+    std::ofstream(folder.path() / "de.po")
+        << "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+           "\"Plural-Forms: nplurals=2; plural=(n != 1);\\n\"\n"
+           "msgid \"&Language\"\nmsgstr \"&Sprache\"\n"
+           "msgid \"Get File List\"\nmsgstr \"Dateiliste holen\"\n";
+    const std::string compile = std::string(VELMORA_MSGFMT) + " -o '" +
+                                (catalogs / "velmora.mo").string() + "' '" +
+                                (folder.path() / "de.po").string() + "'";
+    ASSERT_EQ(std::system(compile.c_str()), 0) << compile;
+    InstallCatalogs(std::make_shared<WxCatalogs>(
+        std::vector<std::string>{VELMORA_LOCALE_DIR, folder.path().string()}));
+
+    test::MemorySettingsStore user;
+    auto& frame = Open(user);
+    ChooseMenuItem("Language", "Deutsch");
+    EXPECT_TRUE(PumpUntil([&] { return Label(kIdGetFileList) == "Dateiliste holen"; }));
+    EXPECT_EQ(frame.GetMenuBar()->GetMenuLabel(3), "&Sprache");
+    EXPECT_EQ(Label(kIdInterrupt), "Interrupt") << "what it lacks stays English";
+    EXPECT_EQ(user.ReadText("LanguageCode"), "de");
+    EXPECT_EQ(user.ReadDword("Language"), 0u);
+    EXPECT_EQ(StartLanguage(user, [](const char*) { return std::nullopt; }), "de");
+
+    ChooseMenuItem("Sprache", "Русский");
+    EXPECT_TRUE(PumpUntil([&] { return Utf8(Label(kIdGetFileList)) == "Список "; }));
+    EXPECT_EQ(user.ReadText("LanguageCode"), "");
+    SetLanguageIndex(kLanguageEnglish);
+    InstallCatalogs(std::make_shared<WxCatalogs>(std::vector<std::string>{VELMORA_LOCALE_DIR}));
+}
+
 TEST_F(MainFrameTest, AButtonClickReachesTheCommandMap) {
     test::MemorySettingsStore user;
     auto& frame = Open(user);
@@ -288,7 +327,7 @@ TEST_F(MainFrameTest, SettingsWrittenByOneStartAreReadByTheNext) {
     history.Remember("*.mid");
     history.Remember("*.jpg");
     history.Store(store);
-    SetLanguageIndex(ReadLanguage(store));
+    SetLanguage(StartLanguage(store, [](const char*) { return std::nullopt; }));
     auto& frame = Open(store);
     EXPECT_TRUE(PumpUntil([&] { return frame.GetRect() == wxRect(50, 60, 700, 420); }))
         << frame.GetRect().x << "," << frame.GetRect().y << " " << frame.GetRect().width << "x"

@@ -434,7 +434,7 @@ TEST_F(ListViewBehaviour, ContextMenuFollowsLanguageAndViewAndReportsCommands) {
     for (std::int32_t language : {0, 1}) {
         SetLanguageIndex(language);
         const auto menu = m_listView->BuildContextMenu();
-        const MenuSpec spec = ContextMenu(language);
+        const MenuSpec spec = ContextMenu();
         std::map<int, int> itemOf;  // command -> menu item id
         std::function<void(const wxMenu&)> walk = [&](const wxMenu& m) {
             for (const wxMenuItem* item : m.GetMenuItems()) {

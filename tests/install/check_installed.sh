@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks an installed tree (the prefix given, e.g. staging/usr): the program answers without a
-# display, the help book holds both projects, the launcher and the AppStream metadata pass the
-# desktop's validators without a remark, and the icon is there at every theme size.
+# display, in English and, from its installed catalog, in Russian; the help book holds both
+# projects, the launcher and the AppStream metadata pass the desktop's validators without a
+# remark, and the icon is there at every theme size.
 # Usage: check_installed.sh <prefix> ; needs desktop-file-validate, appstreamcli, identify.
 #
 # SPDX-License-Identifier: GPL-3.0-or-later
@@ -13,8 +14,12 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 program="$prefix/bin/velmora"
 [ -x "$program" ] || fail "no program at $program"
-version="$("$program" --version 2>&1)" || fail "velmora --version exited $?"
+# A home without settings: the desktop's language decides, from the prefix's catalogs.
+fresh() { env -u LANGUAGE -u LC_ALL -u LC_MESSAGES HOME=/none XDG_CONFIG_HOME=/none "$@"; }
+version="$(fresh LANG=C "$program" --version 2>&1)" || fail "velmora --version exited $?"
 [[ "$version" == "Velmora Version "* ]] || fail "velmora --version said: $version"
+version="$(fresh LANG=ru_RU.UTF-8 "$program" --version 2>&1)" || fail "Russian --version exited $?"
+[ "$version" == "Velmora версия 1.3" ] || fail "velmora --version in Russian said: $version"
 status=0
 "$program" --no-such-option 2>/dev/null || status=$?
 [ "$status" -eq 2 ] || fail "velmora --no-such-option exited $status, not 2"

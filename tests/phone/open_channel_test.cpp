@@ -35,7 +35,7 @@ struct Expected {
     const char* sendTitle;
     bool waitCursor;
     const char* initTitle = "Phone Interface";  // of the 140 box, with Init::Report140
-    int statusPart = kStatusMessagePart;         // where "Operation failed!!!" goes
+    int statusPart = kStatusMessagePart;        // where "Operation failed!!!" goes
 };
 
 const Expected kExpected[] = {
@@ -45,7 +45,7 @@ const Expected kExpected[] = {
     {ChannelCommand::FileSystemFlag, "FileSystemFlag", k140, "Phone Interface", "Phone Interface",
      Init::Report140, "Can't get file system version", "Phone Interface", true},
     {ChannelCommand::Volumes, "Volumes", nullptr, nullptr, "Phone Interface", Init::Report140,
-     "Cant get volumes", "Phone Interface", true},
+     "Can't get volumes", "Phone Interface", true},
     {ChannelCommand::FreeSpace, "FreeSpace", k140, "Phone Interface", "Phone Interface",
      Init::Report140, "Can't get free space", "Phone Interface", true},
     {ChannelCommand::PhoneModel, "PhoneModel", k140, "Phone Interface", "Phone Interface",

@@ -2,7 +2,8 @@
 // and the XDG folders, removed at the end), so nothing touches the user's settings and icons
 // come from the machine's MIME database and theme; starts wx on the display, with a running
 // event loop the tests drive themselves; turns wx's assertions into failures and its log into
-// stderr, since a dialog would wait forever under Xvfb; then runs the tests or benchmarks.
+// stderr, since a dialog would wait forever under Xvfb; gives the suites the build tree's
+// catalogs (with VELMORA_LOCALE_DIR); then runs the tests or benchmarks.
 // Built with VELMORA_SUITE (the home's name), VELMORA_WX_DISPLAY 0 for suites that need only
 // wxBase and no display, and VELMORA_WX_BENCHMARK 1 for Google Benchmark instead of the tests.
 #include <sys/stat.h>
@@ -19,7 +20,10 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <vector>
 
+#include "base/lang_string.h"
+#include "gui/wx_catalogs.h"
 #include "support/temp_folder.h"
 
 #ifndef VELMORA_WX_DISPLAY
@@ -72,6 +76,10 @@ fs::path MakeHome() {
 }
 
 int Run(int argc, char** argv) {
+#ifdef VELMORA_LOCALE_DIR
+    velmora::InstallCatalogs(
+        std::make_shared<velmora::WxCatalogs>(std::vector<std::string>{VELMORA_LOCALE_DIR}));
+#endif
 #if VELMORA_WX_BENCHMARK
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -97,8 +97,8 @@ TEST_F(LocalFilesTest, PhonePathsTheCodePageAndItsLengthCanHold) {
 
 TEST_F(LocalFilesTest, TheSpaceMessageNamesTheLack) {
     EXPECT_EQ(InsufficientSpaceMessage(1025, 1024),
-              "Insufficient free space, file(s) to big.\nFile(s) size: 1025 bytes\n"
-              "Free space: 1024 bytes\nLack: 1 bytes");
+              "Insufficient free space, file(s) too big.\nFile(s) size: 1025 bytes\n"
+              "Free space: 1024 bytes\nLack: 1 byte");
     EXPECT_NE(InsufficientSpaceMessage(std::int64_t{3} << 30, 5).find("Lack: 3221225467 bytes"),
               std::string::npos);
 }

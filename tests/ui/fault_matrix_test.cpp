@@ -954,7 +954,7 @@ JobShape UploadShape(std::string job, std::function<void(World&)> start) {
     shape.dataMiddle = 4;
     shape.interruptAfter = {1, 5, 6};
     shape.texts.data = StringBox(kStrCantWriteFile, "Phone interface");
-    shape.texts.interrupted = "Uploading was iterrupted by user";
+    shape.texts.interrupted = "Uploading was interrupted by user";
     shape.texts.done = "Writing file to phone... 4010 from 4010 bytes wrote.";
     for (const auto& [name, size] : UploadFiles()) shape.all.push_back(name);
     shape.testCmdBoxes = {StringBox(kStrCantInitPhoneInterface, "Phone Interface")};

@@ -139,7 +139,7 @@ TEST_F(FileCommandsTest, NoToTheConfirmationSendsNothing) {
     commands.Delete();
     const auto boxes = window.prompts.Boxes();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "A you sure to delete files from phone ?");
+    EXPECT_EQ(boxes[0].text, "Are you sure to delete files from phone?");
     EXPECT_EQ(boxes[0].title, "Velmora");
     EXPECT_EQ(boxes[0].icon, PromptIcon::Question);
     EXPECT_EQ(boxes[0].buttons, PromptButtons::YesNo);

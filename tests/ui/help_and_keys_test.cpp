@@ -135,7 +135,7 @@ TEST_F(HelpAndKeysTest, TheBookOpensInTheCurrentLanguagesProject) {
     Touch(book);
     auto& w = Started((tmp.path() / "bin").string() + "/");
     w.OnEvent(WindowEvent::HelpRequest);
-    w.SwitchLanguageTo(kLanguageRussian);
+    w.SwitchLanguageTo(kRussianCode);
     w.Command(kCmdHelp);
     const std::vector<std::pair<std::string, std::string>> expected{
         {book.string(), "Help_Velmora.hhp"}, {book.string(), "Help_Velmora_ru.hhp"}};
@@ -149,7 +149,7 @@ TEST_F(HelpAndKeysTest, ABookTheViewerCannotReadIsReportedInTheCurrentLanguage) 
     Touch(book);
     view.helpReadable = false;
     auto& w = Started((tmp.path() / "bin").string() + "/");
-    w.SwitchLanguageTo(kLanguageRussian);
+    w.SwitchLanguageTo(kRussianCode);
     w.OnEvent(WindowEvent::HelpRequest);
     ASSERT_EQ(prompts.Boxes().size(), 1u);
     EXPECT_EQ(prompts.Boxes().front().text, "Не удаётся прочитать файл справки:\n" + book.string());

@@ -400,19 +400,18 @@ TEST_F(MainWindowTest, SwitchToRussianAndBack) {
     EXPECT_EQ(w.Control(kIdGetFileList).text, "Get File List");
     EXPECT_EQ(w.Control(kIdInterrupt).text, "Interrupt");
     EXPECT_EQ(w.MainMenuSpec().items.front().text, "&File");
-    EXPECT_EQ(ContextMenu(LanguageIndex()).title, "Test Right click");
+    EXPECT_EQ(ContextMenu().title, "Test Right click");
     EXPECT_TRUE(w.MenuChecked(kCommandEnglish));
     EXPECT_FALSE(w.MenuChecked(kCommandRussian));
 }
 
-TEST_F(MainWindowTest, StoredLanguageTwoGivesEnglishMenusWithRussianChecked) {
+TEST_F(MainWindowTest, StoredLanguageTwoStartsInEnglishWithEnglishChecked) {
     SetLanguageIndex(2);
     auto& w = Started();
     EXPECT_EQ(w.MainMenuSpec().items.front().text, "&File");
-    EXPECT_TRUE(w.MenuChecked(kCommandRussian));
-    EXPECT_FALSE(w.MenuChecked(kCommandEnglish));
-    // No field 2: the language texts are empty.
-    EXPECT_EQ(w.Control(kIdGetFileList).text, "");
+    EXPECT_FALSE(w.MenuChecked(kCommandRussian));
+    EXPECT_TRUE(w.MenuChecked(kCommandEnglish));
+    EXPECT_EQ(w.Control(kIdGetFileList).text, "Get File List");
 }
 
 TEST_F(MainWindowTest, RebuiltMenusKeepInterfaceAndViewMarksAndTheJobGreying) {

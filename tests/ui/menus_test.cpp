@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/lang_string.h"
 #include "ui/menu_spec.h"
 
 namespace velmora {
@@ -39,8 +40,13 @@ std::vector<std::string> Lines(const MenuSpec& menu) {
     return out;
 }
 
-TEST(MenusTest, EnglishMainMenu131) {
-    const auto menu = MainMenu(0);
+class MenusTest : public ::testing::Test {
+  protected:
+    void TearDown() override { SetLanguageIndex(kLanguageEnglish); }
+};
+
+TEST_F(MenusTest, EnglishMainMenu131) {
+    const auto menu = MainMenu();
     EXPECT_EQ(menu.title, "");
     EXPECT_EQ(Lines(menu),
               (std::vector<std::string>{
@@ -50,8 +56,9 @@ TEST(MenusTest, EnglishMainMenu131) {
                   "  32777 &About", "  32804 &Help"}));
 }
 
-TEST(MenusTest, RussianMainMenu178) {
-    EXPECT_EQ(Lines(MainMenu(1)),
+TEST_F(MenusTest, RussianMainMenu178) {
+    SetLanguageIndex(kLanguageRussian);
+    EXPECT_EQ(Lines(MainMenu()),
               (std::vector<std::string>{
                   "> &Файл", "  32809 &Выход", "> &Интерфейс", "  32773 USB [x]", "  32774 RS232",
                   "> &Вид", "  32801 Значки", "  32797 Список", "  32798 Маленькие значки",
@@ -59,31 +66,33 @@ TEST(MenusTest, RussianMainMenu178) {
                   "  32777 О программе", "  32804 Помощь"}));
 }
 
-TEST(MenusTest, EnglishContextMenu137KeepsTrailingSpacesAndTypo) {
-    const auto menu = ContextMenu(0);
+TEST_F(MenusTest, EnglishContextMenu137KeepsTrailingSpaces) {
+    const auto menu = ContextMenu();
     EXPECT_EQ(menu.title, "Test Right click");
     EXPECT_EQ(Lines(menu), (std::vector<std::string>{
                                "> Sort by", "  32781 Name                     ", "  32782 Size",
                                "  32783 Type", "32784 Properties                            ", "-",
-                               "32785 Dowload", "32786 Delete", "-", "> View", "  32802 Icons",
+                               "32785 Download", "32786 Delete", "-", "> View", "  32802 Icons",
                                "  59410 List", "  32790 Small Icons", "  32788 Table"}));
 }
 
-TEST(MenusTest, RussianContextMenu179HasNoSeparatorBeforeView) {
-    const auto menu = ContextMenu(1);
+TEST_F(MenusTest, RussianContextMenu179HasTheSameItems) {
+    SetLanguageIndex(kLanguageRussian);
+    const auto menu = ContextMenu();
     EXPECT_EQ(menu.title, "Контекстное меню");
     EXPECT_EQ(Lines(menu), (std::vector<std::string>{
                                "> сортировать по", "  32781 Имя", "  32782 Размер", "  32783 Тип",
                                "32784 Свойства                            ", "-", "32785 Скачать",
-                               "32786 Удалить", "> Вид", "  32802 Значки", "  59410 Список",
+                               "32786 Удалить", "-", "> Вид", "  32802 Значки", "  59410 Список",
                                "  32790 Маленькие значки", "  32788 Таблица"}));
 }
 
-TEST(MenusTest, EveryIndexButOneGivesEnglish) {
+TEST_F(MenusTest, EveryIndexButOneGivesEnglish) {
+    const auto english = Lines(MainMenu());
     for (std::int32_t index : {2, -1, 0x7FFFFFFF}) {
-        EXPECT_EQ(Lines(MainMenu(index)), Lines(MainMenu(0))) << index;
-        EXPECT_EQ(Lines(ContextMenu(index)), Lines(ContextMenu(0))) << index;
-        EXPECT_EQ(ContextMenu(index).title, "Test Right click");
+        SetLanguageIndex(index);
+        EXPECT_EQ(Lines(MainMenu()), english) << index;
+        EXPECT_EQ(ContextMenu().title, "Test Right click");
     }
 }
 

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "support/fakes.h"
+#include "ui/language.h"
 
 namespace velmora {
 namespace {
@@ -163,33 +165,52 @@ TEST(SearchHistoryTest, StoreNeedsAnExistingKey) {
     EXPECT_EQ(store.writes(), 0);
 }
 
-TEST(LanguageSettingTest, ReadsAnyStoredDwordElseEnglish) {
-    MemorySettingsStore store;
-    EXPECT_EQ(ReadLanguage(store), 0);
-    store.Set("Language", std::uint32_t{1});
-    EXPECT_EQ(ReadLanguage(store), 1);
-    store.Set("language", std::uint32_t{2});
-    EXPECT_EQ(ReadLanguage(store), 2);
-    store.Set("Language", std::string("1"));
-    EXPECT_EQ(ReadLanguage(store), 0);
-    store.Set("Language", Binary{1, 0, 0, 0});
-    EXPECT_EQ(ReadLanguage(store), 0);
-    EXPECT_EQ(ReadLanguage(MemorySettingsStore(false)), 0);
+TEST(LanguageSettingTest, OldValuesReadAsBeforeAndACodeWhileItsCatalogIsThere) {
+    using Text = std::string;
+    const struct {
+        std::optional<SettingValue> index, code;
+        std::optional<std::string> language;
+    } cases[] = {
+        {{}, {}, std::nullopt},  // nothing stored: the desktop decides
+        {0u, {}, "en"},
+        {1u, {}, "ru"},
+        {2u, {}, "en"},
+        {Text("1"), {}, std::nullopt},
+        {Binary{1, 0, 0, 0}, {}, std::nullopt},
+        {0u, Text("de"), "de"},
+        {1u, Text("fr"), "ru"},  // fr has no catalog
+        {1u, Text(), "ru"},
+        {{}, Text("de"), "de"},
+    };
+    for (const auto& c : cases) {
+        MemorySettingsStore store;
+        if (c.index) store.Set("language", *c.index);
+        if (c.code) store.Set("LanguageCode", *c.code);
+        EXPECT_EQ(StoredLanguage(store, {"en", "de", "ru"}), c.language) << &c - cases;
+    }
+    EXPECT_EQ(StoredLanguage(MemorySettingsStore(false), {"en", "ru"}), std::nullopt);
 }
 
-TEST(LanguageSettingTest, StoresOnlyIntoAnExistingKey) {
+TEST(LanguageSettingTest, StoresTheIndexAndAnotherLanguagesCodeOnlyIntoAnExistingKey) {
     MemorySettingsStore store;
-    StoreLanguage(store, 1);
+    StoreLanguage(store, "ru");
     EXPECT_EQ(store.ReadDword("Language"), 1u);
+    EXPECT_FALSE(store.Read("LanguageCode")) << "no new value for the two old languages";
+    StoreLanguage(store, "de");
+    EXPECT_EQ(store.ReadDword("Language"), 0u);  // what an older version then shows
+    EXPECT_EQ(store.ReadText("LanguageCode"), "de");
+    StoreLanguage(store, "ru");
+    EXPECT_EQ(store.ReadDword("Language"), 1u);
+    EXPECT_EQ(store.ReadText("LanguageCode"), "");
 
     MemorySettingsStore missing(false);
-    StoreLanguage(missing, 1);
+    StoreLanguage(missing, "ru");
     EXPECT_FALSE(missing.KeyExists());
     EXPECT_EQ(missing.writes(), 0);
 
     MemorySettingsStore failing;
     failing.failWrite = true;
-    StoreLanguage(failing, 1);  // silent
+    StoreLanguage(failing, "ru");  // silent
     EXPECT_FALSE(failing.ReadDword("Language"));
 }
 

@@ -154,8 +154,8 @@ TEST_F(UploadTest, ChecksBeforeAnythingIsSent) {
     rig.window.prompts.openAnswers.push_back({Local("a.bin", 600), Local("b.bin", 401)});
     rig.commands.Upload();
     EXPECT_EQ(rig.window.prompts.Texts().back(),
-              "Insufficient free space, file(s) to big.\nFile(s) size: 1001 bytes\n"
-              "Free space: 1000 bytes\nLack: 1 bytes");
+              "Insufficient free space, file(s) too big.\nFile(s) size: 1001 bytes\n"
+              "Free space: 1000 bytes\nLack: 1 byte");
     EXPECT_EQ(rig.window.prompts.Boxes().back().icon, PromptIcon::Information);
     EXPECT_TRUE(Sent().empty());
     rig.window.prompts.openAnswers.push_back({Local("a.bin", 600), Local("b.bin", 400)});
@@ -252,7 +252,7 @@ TEST_F(UploadTest, InterruptInTheSecondOfThreeFiles) {
     rig.window.prompts.openAnswers.push_back(
         {Local("1.bin", 2000), Local("2.bin", 3000), Local("3.bin", 10)});
     rig.commands.Upload();
-    EXPECT_EQ(rig.window.status.Text(kStatusMessagePart), "Uploading was iterrupted by user");
+    EXPECT_EQ(rig.window.status.Text(kStatusMessagePart), "Uploading was interrupted by user");
     const auto sent = Sent();
     ASSERT_EQ(sent.size(), 4u + 4u);  // open, 2 writes, close; open, 1 write, close, delete
     EXPECT_EQ(sent[6], (Bytes{0, 0, 0, 4}));
@@ -282,7 +282,7 @@ TEST_F(UploadTest, ReplacingAskedFirst) {
         {{ConflictChoice::Replace, false}, {"/a/mobile/old.txt"}, 2000, "bytes wrote."},
         {{ConflictChoice::KeepBoth, false}, {"/a/mobile/old (2).txt"}, 5, "bytes wrote."},
         {{ConflictChoice::Skip, false}, {}, 5, "Writing file to phone..."},
-        {{ConflictChoice::Cancel, false}, {}, 5, "Uploading was iterrupted by user"},
+        {{ConflictChoice::Cancel, false}, {}, 5, "Uploading was interrupted by user"},
     };
     for (const Row& row : rows) {
         pst.ClearCalls();
