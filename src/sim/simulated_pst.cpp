@@ -9,23 +9,13 @@
 #include "base/byte_order.h"
 #include "fsac/fsac_records.h"
 #include "phone/control_records.h"
+#include "sim/pst_trace.h"
 
 namespace velmora {
 
 namespace {
 
 constexpr std::int32_t kFailure = 1;
-
-std::string Hex(std::span<const std::uint8_t> bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    text.reserve(bytes.size() * 2);
-    for (std::uint8_t byte : bytes) {
-        text.push_back(kDigits[byte >> 4]);
-        text.push_back(kDigits[byte & 0x0F]);
-    }
-    return text;
-}
 
 // Whatever the host does under a phone, the caller gets a failed command, never an exception.
 SimReply SafeHandle(SimPhone& phone, const std::string& command,
@@ -109,6 +99,7 @@ void SimulatedPst::NotifierLoop() {
             {
                 std::lock_guard sinkLock(m_sinkMutex);
                 if (m_sink != nullptr) {
+                    Trace(PstTraceLine{kTraceNotify, {}});
                     m_sink->OnDeviceListChanged();
                     delivered = true;
                 }
@@ -141,44 +132,48 @@ void SimulatedPst::NotifierLoop() {
     }
 }
 
-void SimulatedPst::Trace(const std::string& line) {
+void SimulatedPst::Trace(const PstTraceLine& line) {
     if (m_tracePath.empty()) return;
     std::lock_guard lock(m_traceMutex);
     if (std::FILE* file = std::fopen(m_tracePath.c_str(), "a")) {
-        std::fputs((line + "\n").c_str(), file);
+        std::fputs((line.Text() + "\n").c_str(), file);
         std::fclose(file);
     }
 }
 
+// A call's line is written under the lock that orders what it changed, so that a
+// notification it caused comes after it in the trace, as a replay must post it.
 std::int32_t SimulatedPst::PSTInitializeEx(std::int32_t interfaceMode,
                                            PstNotificationSink* window) {
     std::int32_t rc = 0;
     bool raise = false;
     {
+        // The notifier says its notification under the sink's lock, so after this line.
         std::lock_guard sinkLock(m_sinkMutex);
-        std::lock_guard lock(m_mutex);
-        if (m_plan.throwOnInitialize) {
-            raise = true;
-        } else if (m_plan.failInitialize ||
-                   (interfaceMode != kInterfaceUsb && interfaceMode != kInterfaceRs232)) {
-            rc = kFailure;
-        } else {
-            m_sink = window;
-            m_initialized = true;
-            PostLocked();
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_plan.throwOnInitialize) {
+                raise = true;
+            } else if (m_plan.failInitialize ||
+                       (interfaceMode != kInterfaceUsb && interfaceMode != kInterfaceRs232)) {
+                rc = kFailure;
+            } else {
+                m_sink = window;
+                m_initialized = true;
+                PostLocked();
+            }
         }
+        Trace(TraceInitialize(interfaceMode).Add("rc", raise ? "throw" : std::to_string(rc)));
     }
-    Trace("PSTInitializeEx mode=" + std::to_string(interfaceMode) +
-          " rc=" + (raise ? std::string("throw") : std::to_string(rc)));
     if (raise) throw std::runtime_error("emulated phone library: initialisation failed");
     return rc;
 }
 
 std::int32_t SimulatedPst::PSTUninitialize() {
     std::int32_t rc = 0;
+    // Taking the sink's lock waits for a notification under way, so none follows.
+    std::lock_guard sinkLock(m_sinkMutex);
     {
-        // Taking the sink's lock waits for a notification under way, so none follows.
-        std::lock_guard sinkLock(m_sinkMutex);
         std::lock_guard lock(m_mutex);
         if (!m_initialized || m_plan.failUninitialize) {
             rc = kFailure;
@@ -188,50 +183,44 @@ std::int32_t SimulatedPst::PSTUninitialize() {
             m_pending = 0;
         }
     }
-    Trace("PSTUninitialize rc=" + std::to_string(rc));
+    Trace(TraceUninitialize().Add("rc", std::to_string(rc)));
     return rc;
 }
 
 std::int32_t SimulatedPst::PSTGetDeviceList(std::vector<std::uint16_t>& devices) {
-    std::int32_t rc = 0;
-    {
-        std::lock_guard lock(m_mutex);
-        if (!m_initialized || m_plan.failGetDeviceList) {
-            rc = kFailure;
-        } else {
-            devices = m_attached;
-        }
-    }
-    Trace("PSTGetDeviceList rc=" + std::to_string(rc));
+    std::lock_guard lock(m_mutex);
+    const std::int32_t rc = !m_initialized || m_plan.failGetDeviceList ? kFailure : 0;
+    if (rc == 0) devices = m_attached;
+    PstTraceLine line = TraceGetDeviceList();
+    if (rc == 0) line.Add("devices", TraceDevices(m_attached));
+    Trace(line.Add("rc", std::to_string(rc)));
     return rc;
 }
 
 std::int32_t SimulatedPst::PSTGetInterfaceHandle(std::uint32_t deviceId, std::string interfaceName,
                                                  std::uint32_t& handle) {
     std::int32_t rc = kFailure;
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_initialized && !m_plan.failGetInterfaceHandle && deviceId <= 0xFFFF &&
-            IsAttached(static_cast<std::uint16_t>(deviceId)) &&
-            interfaceName == kTestCommandInterface) {
-            handle = HandleFor(static_cast<std::uint16_t>(deviceId));
-            rc = 0;
-        }
+    std::lock_guard lock(m_mutex);
+    if (m_initialized && !m_plan.failGetInterfaceHandle && deviceId <= 0xFFFF &&
+        IsAttached(static_cast<std::uint16_t>(deviceId)) &&
+        interfaceName == kTestCommandInterface) {
+        handle = HandleFor(static_cast<std::uint16_t>(deviceId));
+        rc = 0;
     }
-    Trace("PSTGetInterfaceHandle dev=" + std::to_string(deviceId) + " rc=" + std::to_string(rc));
+    PstTraceLine line = TraceGetInterfaceHandle(deviceId, interfaceName);
+    if (rc == 0) line.Add("handle", TraceHandle(handle));
+    Trace(line.Add("rc", std::to_string(rc)));
     return rc;
 }
 
 std::int32_t SimulatedPst::PSTTestCmdInit(std::uint16_t deviceId, std::int32_t rs232) {
     std::int32_t rc = kFailure;
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_initialized && !m_plan.failTestCmdInit && IsAttached(deviceId) &&
-            (rs232 == 0 || rs232 == 1)) {
-            rc = 0;
-        }
+    std::lock_guard lock(m_mutex);
+    if (m_initialized && !m_plan.failTestCmdInit && IsAttached(deviceId) &&
+        (rs232 == 0 || rs232 == 1)) {
+        rc = 0;
     }
-    Trace("PSTTestCmdInit dev=" + std::to_string(deviceId) + " rc=" + std::to_string(rc));
+    Trace(TraceTestCmdInit(deviceId, rs232).Add("rc", std::to_string(rc)));
     return rc;
 }
 
@@ -294,12 +283,13 @@ std::int32_t SimulatedPst::PSTSendCommand(std::uint32_t deviceId, std::uint32_t 
         if (m_plan.detachAfterSends > 0 && counted == m_plan.detachAfterSends) {
             DetachLocked(m_plan.detachDevice);
         }
-    }
-    // Spelt out only for a trace: an untraced listing would spend a tenth of its time on it.
-    if (!m_tracePath.empty()) {
-        Trace("PSTSendCommand dev=" + std::to_string(deviceId) + " cmd=" + name +
-              " req=" + Hex(request) + " reply=" + Hex(reply.first(written)) +
-              " len=" + std::to_string(replyLength) + " rc=" + std::to_string(rc));
+        // Spelt out only for a trace: an untraced listing would spend a tenth of its time on it.
+        if (!m_tracePath.empty()) {
+            Trace(TraceSendCommand(deviceId, handle, name, request, reply.size(), deviceId16)
+                      .Add("reply", TraceHex(reply.first(written)))
+                      .Add("len", std::to_string(replyLength))
+                      .Add("rc", std::to_string(rc)));
+        }
     }
     if (rate > 0) {
         // The link's speed: the caller waits, other phones and threads do not. A busy link

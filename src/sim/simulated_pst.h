@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "phone/pst_library.h"
+#include "sim/pst_trace.h"
 #include "sim/sim_config.h"
 #include "sim/sim_phone.h"
 
@@ -97,7 +98,7 @@ class SimulatedPst : public PstLibrary {
     void AttachLocked(std::uint16_t deviceId);
     void PostLocked();
     void NotifierLoop();
-    void Trace(const std::string& line);
+    void Trace(const PstTraceLine& line);
     std::uint32_t HandleFor(std::uint16_t deviceId) const { return 0x50530000u | deviceId; }
 
     mutable std::mutex m_mutex;  // phones, attach order, plan, notifier queue
