@@ -1,5 +1,5 @@
-// The program: one copy per user, the phone library's installation entries checked, the
-// stored language applied, then the main window until it closes.
+// The program: one copy per user, the phone library's installation entries checked and the
+// library they name loaded, the stored language applied, then the main window until it closes.
 #include <wx/app.h>
 #include <wx/init.h>
 #include <wx/log.h>
@@ -25,9 +25,9 @@
 #include "gui/wx_text.h"
 #include "gui/wx_ui_thread.h"
 #include "phone/installation_check.h"
+#include "phone/loaded_pst.h"
 #include "phone/open_channel.h"
 #include "phone/single_instance.h"
-#include "sim/simulated_pst.h"
 #include "transfer/job.h"
 #include "transfer/temp_open_file.h"
 #include "ui/command_line.h"
@@ -93,25 +93,34 @@ class VelmoraApp : public wxApp {
 
         const std::string folder = ThisProgramFolder();
         m_installation = std::make_unique<FileConfigStore>(InstallationSettingsPath());
-        CheckInstallation(*m_installation, folder);
-
-        auto library = CreateEmulatedPhoneLibrary();
-        if (!library->ConfigError().empty()) {
-            // A malformed phones file: the emulator runs on without it, but the user must know.
-            WxPrompts startPrompts;
-            startPrompts.Message(library->ConfigError(), kTitleVelmora, PromptIcon::Stop);
+        const InstallationCheck installation =
+            CheckInstallation(*m_installation, BundledLibrary(folder), PstLibraryNeeds);
+        LoadedPstLibrary loaded = LoadPstLibrary(
+            installation.libraryFile,
+            [this](const std::string& name) { return m_installation->ReadText(name); });
+        // Its initialisation fails with a box; this line says which file and why.
+        if (!loaded.error.empty()) {
+            std::fprintf(stderr, "Velmora: cannot load the phone library %s\n",
+                         loaded.error.c_str());
         }
-        m_library = std::move(library);
+        // What the library says of its configuration (the emulator's phones file) comes before
+        // the window, in the program's language; the status bar keeps the last of it.
+        std::string libraryMessage;
+        for (const PstLibraryMessage& message : loaded.messages) {
+            libraryMessage = FormatWithArgs(LoadLangText(message.format), message.args);
+            std::fprintf(stderr, "Velmora: %s\n", libraryMessage.c_str());
+            WxPrompts startPrompts;
+            startPrompts.Message(libraryMessage, kTitleVelmora, PromptIcon::Stop);
+        }
+        m_library = std::move(loaded.library);
         // The shell's application chooser reaches the window's thread through the app itself,
         // which exists before the window and outlives it.
         m_shellUi = std::make_unique<WxUiThread>(*this);
         m_shell = std::make_unique<DesktopShell>(m_shellUi.get());
 
         auto* frame = new MainFrame(*m_library, *m_user, *m_shell, folder);
-        // The box went before the window; the status bar keeps saying why no phone is there.
-        if (const auto* sim = dynamic_cast<SimulatedPst*>(m_library.get());
-            sim && !sim->ConfigError().empty()) {
-            frame->Model().SetStatusText(kStatusMessagePart, sim->ConfigError());
+        if (!libraryMessage.empty()) {
+            frame->Model().SetStatusText(kStatusMessagePart, libraryMessage);
         }
         SetTopWindow(frame);
         // The window waits for a job to return before it goes, pumping its events; a job that

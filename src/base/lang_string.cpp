@@ -111,6 +111,28 @@ std::string LoadResourceString(int id, std::size_t bufferChars) {
     return Utf8Prefix(LoadLangString(id), bufferChars - 1);
 }
 
+std::string LoadLangText(std::string_view english) {
+    for (const auto& entry : LangStringTable()) {
+        if (english == entry.text) return LoadLangString(entry.id);
+    }
+    return std::string(english);
+}
+
+std::string FormatWithArgs(std::string_view format, const std::vector<std::string>& args) {
+    std::string text;
+    std::size_t next = 0;
+    for (std::size_t at = 0; at < format.size(); ++at) {
+        if (format[at] == '%' && at + 1 < format.size() && format[at + 1] == 's' &&
+            next < args.size()) {
+            text += args[next++];
+            ++at;
+        } else {
+            text += format[at];
+        }
+    }
+    return text;
+}
+
 std::string LoadTooltipString(int controlId) {
     if (controlId == 0) return {};
     return Utf8Prefix(LoadResourceString(controlId, 256), 80);

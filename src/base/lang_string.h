@@ -44,6 +44,12 @@ std::string LoadLangString(int id);
 std::string LoadLangCount(int id, std::int64_t n);
 // The same text cut to bufferChars - 1 characters.
 std::string LoadResourceString(int id, std::size_t bufferChars = 300);
+// The current language's text for an English text of the string table (a message a phone
+// library hands over untranslated); the English text itself when the table has no such text.
+std::string LoadLangText(std::string_view english);
+// format with each "%s" replaced by the next of args, in order; a "%s" without an argument
+// stays as it is, and an argument is never read for placeholders itself.
+std::string FormatWithArgs(std::string_view format, const std::vector<std::string>& args);
 // A control's tooltip: its id's string through a 256-character buffer, at most 80 characters.
 std::string LoadTooltipString(int controlId);
 // The id whose text in language texts is text, or 0: a shown text said again in another

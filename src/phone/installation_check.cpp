@@ -1,6 +1,5 @@
 #include "phone/installation_check.h"
 
-#include <array>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -12,41 +11,28 @@ namespace {
 // The library reads each value into a 260-byte buffer.
 constexpr std::size_t kValueChars = 259;
 
-struct InstallationValue {
-    const char* name;
-    const char* written;  // after the program folder when inFolder
-    bool inFolder;
-    const char* testedSuffix;  // nullptr: no file behind the value
-};
-
-constexpr std::array<InstallationValue, 6> kValues = {{
-    {"FileName", "PST.DLL", true, ""},
-    {"TCIFilename", "unibus_prj_engine.dll", true, ""},
-    {"TCIP2KCommandSets", "P2K Test Commands Version 40_1", true, ".tdb"},
-    {"TCICDMALegacyCommandSets", "CDMA Test Commands Version9_9", true, ".tdb"},
-    {"TCITDMALegacyCommandSets", "TDMA Test Commands Version77", true, ".tdb"},
-    {"TCIFriendlyName", "Test Cmd Engine", false, nullptr},
-}};
-
 bool FileExists(const std::string& path) {
     std::error_code error;
-    return std::filesystem::exists(path, error) && !error;
+    return std::filesystem::is_regular_file(path, error) && !error;
 }
 
-bool InstallationComplete(const SettingsStore& installation) {
-    if (!installation.KeyExists()) return false;
-    std::array<std::string, kValues.size()> texts;
-    // All six must read before any file is looked at.
-    for (std::size_t i = 0; i < kValues.size(); ++i) {
-        std::optional<std::string> text = installation.ReadText(kValues[i].name);
-        if (!text) return false;
-        texts[i] = text->substr(0, kValueChars);
+std::optional<std::string> ReadValue(const SettingsStore& installation, const std::string& name) {
+    std::optional<std::string> text = installation.ReadText(name);
+    if (!text || text->empty()) return std::nullopt;
+    return text->substr(0, kValueChars);
+}
+
+// The library FileName names, when it and everything it needs are there.
+std::optional<std::string> UsableLibrary(const SettingsStore& installation,
+                                         const PstNeedsLookup& needsOf) {
+    if (!installation.KeyExists()) return std::nullopt;
+    std::optional<std::string> library = ReadValue(installation, kPstFileNameValue);
+    if (!library || !FileExists(*library)) return std::nullopt;
+    for (const PstNeededValue& needed : needsOf(*library)) {
+        std::optional<std::string> text = ReadValue(installation, needed.name);
+        if (!text || (needed.namesFile && !FileExists(*text))) return std::nullopt;
     }
-    for (std::size_t i = 0; i < kValues.size(); ++i) {
-        if (kValues[i].testedSuffix && !FileExists(texts[i] + kValues[i].testedSuffix))
-            return false;
-    }
-    return true;
+    return library;
 }
 
 }  // namespace
@@ -57,18 +43,30 @@ std::string ProgramFolder(std::string_view executablePath) {
     return std::string(executablePath.substr(0, slash + 1));
 }
 
-InstallationResult CheckInstallation(SettingsStore& installation,
-                                     const std::string& programFolder) {
-    if (InstallationComplete(installation)) return InstallationResult::Complete;
+std::vector<std::string> BundledLibraryPlaces(const std::string& programFolder,
+                                              const char* library) {
+    namespace fs = std::filesystem;
+    return {(fs::path(programFolder + kLibraryFolderFromProgram) / library).lexically_normal(),
+            (fs::path(programFolder) / library).lexically_normal()};
+}
 
-    if (!installation.KeyExists() && !installation.CreateKey())
-        return InstallationResult::RewriteFailed;
-    bool allWritten = true;
-    for (const auto& value : kValues) {
-        std::string text = value.inFolder ? programFolder + value.written : value.written;
-        allWritten = installation.Write(value.name, text) && allWritten;
+std::string BundledLibrary(const std::string& programFolder, const char* library) {
+    const std::vector<std::string> places = BundledLibraryPlaces(programFolder, library);
+    for (const std::string& place : places) {
+        if (FileExists(place)) return place;
     }
-    return allWritten ? InstallationResult::Rewritten : InstallationResult::RewriteFailed;
+    return places.front();
+}
+
+InstallationCheck CheckInstallation(SettingsStore& installation, const std::string& bundledLibrary,
+                                    const PstNeedsLookup& needsOf) {
+    if (auto library = UsableLibrary(installation, needsOf)) {
+        return {InstallationResult::Complete, *library};
+    }
+    const bool written = (installation.KeyExists() || installation.CreateKey()) &&
+                         installation.Write(kPstFileNameValue, bundledLibrary);
+    return {written ? InstallationResult::Rewritten : InstallationResult::RewriteFailed,
+            bundledLibrary};
 }
 
 }  // namespace velmora

@@ -10,7 +10,6 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <set>
@@ -199,49 +198,50 @@ SimPhoneConfig DefaultPhone(const std::filesystem::path& dataFolder, std::uint16
     return phone;
 }
 
-// The current language's text of id with each "%s" replaced by the next argument.
-std::string LangText(int id, std::initializer_list<std::string> args) {
-    std::string text = LoadLangString(id);
-    std::size_t at = 0;
-    for (const std::string& arg : args) {
-        at = text.find("%s", at);
-        if (at == std::string::npos) break;
-        text.replace(at, 2, arg);
-        at += arg.size();
-    }
-    return text;
+// A configuration that attaches no phone and says why: format's "%s" are the args.
+SimConfig Refused(const char* format, std::vector<std::string> args) {
+    SimConfig refused;
+    refused.error = FormatWithArgs(format, args);
+    refused.errorFormat = format;
+    refused.errorArgs = std::move(args);
+    return refused;
+}
+
+// A message of the emulator's own, which the program's string table does not have.
+SimConfig Refused(std::string text) {
+    return Refused("%s", {std::move(text)});
 }
 
 // Only a regular file is read: opening a FIFO would wait for a writer, reading a device for
 // its data, and the window would never come. The type is checked again on the open file, so
 // nothing swapped in between is read either.
-std::string ReadPhonesText(const std::filesystem::path& path, std::string& text) {
+SimConfig ReadPhonesText(const std::filesystem::path& path, std::string& text) {
     const std::string name = path.string();
-    auto refusal = [&](mode_t mode) -> std::string {
-        if (S_ISREG(mode)) return {};
-        if (S_ISDIR(mode)) return LangText(kStrPhonesFileIsFolder, {name});
-        if (S_ISFIFO(mode)) return LangText(kStrPhonesFileIsPipe, {name});
-        return LangText(kStrPhonesFileIsDevice, {name});
+    auto refusal = [&](mode_t mode) -> std::optional<SimConfig> {
+        if (S_ISREG(mode)) return std::nullopt;
+        if (S_ISDIR(mode)) return Refused(kPhonesFileIsFolder, {name});
+        if (S_ISFIFO(mode)) return Refused(kPhonesFileIsPipe, {name});
+        return Refused(kPhonesFileIsDevice, {name});
     };
     auto failure = [&](int error) {
-        return LangText(kStrPhonesFileUnreadable, {name, std::strerror(error)});
+        return Refused(kPhonesFileUnreadable, {name, std::strerror(error)});
     };
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {
-        return errno == ENOENT ? LangText(kStrPhonesFileMissing, {name, kPhonesEnvVar})
+        return errno == ENOENT ? Refused(kPhonesFileMissing, {name, kPhonesEnvVar})
                                : failure(errno);
     }
-    if (auto refused = refusal(status.st_mode); !refused.empty()) return refused;
+    if (auto refused = refusal(status.st_mode)) return *refused;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return failure(errno);
-    std::string problem;
+    std::optional<SimConfig> problem;
     if (::fstat(fd, &status) != 0) {
         problem = failure(errno);
     } else {
         problem = refusal(status.st_mode);
     }
     char buffer[65536];
-    while (problem.empty()) {
+    while (!problem) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got == 0) break;
         if (got > 0) {
@@ -251,7 +251,7 @@ std::string ReadPhonesText(const std::filesystem::path& path, std::string& text)
         }
     }
     ::close(fd);
-    return problem;
+    return problem.value_or(SimConfig{});
 }
 
 }  // namespace
@@ -277,9 +277,7 @@ SimConfig ParsePhonesFile(std::string_view text, const std::string& fileName,
     SimPhoneConfig* phone = nullptr;
 
     auto fail = [&](int line, const std::string& problem) {
-        SimConfig failed;
-        failed.error = fileName + " line " + std::to_string(line) + ": " + problem;
-        return failed;
+        return Refused(fileName + " line " + std::to_string(line) + ": " + problem);
     };
 
     // Editors often start a UTF-8 file with a byte-order mark.
@@ -358,16 +356,12 @@ SimConfig ParsePhonesFile(std::string_view text, const std::string& fileName,
     }
     for (const SimPhoneConfig& each : config.phones) {
         if (each.image.empty()) {
-            SimConfig failed;
-            failed.error = fileName + ": phone " + std::to_string(each.deviceId) +
-                           " has no image key. " + NoDataFolderText();
-            return failed;
+            return Refused(fileName + ": phone " + std::to_string(each.deviceId) +
+                           " has no image key. " + NoDataFolderText());
         }
     }
     if (auto problem = SharedImageProblem(config.phones); !problem.empty()) {
-        SimConfig failed;
-        failed.error = fileName + ": " + problem;
-        return failed;
+        return Refused(fileName + ": " + problem);
     }
     return config;
 }
@@ -392,13 +386,13 @@ SimConfig LoadEmulatorConfig(const EnvLookup& env) {
 
     if (phonesFile.empty()) {
         if (dataFolder.empty()) {
-            config.error = NoDataFolderText();
+            config = Refused(NoDataFolderText());
         } else {
             config.phones.push_back(DefaultPhone(dataFolder, 1));
         }
     } else {
         std::string text;
-        config.error = ReadPhonesText(phonesFile, text);
+        config = ReadPhonesText(phonesFile, text);
         if (config.error.empty()) {
             config =
                 ParsePhonesFile(text, phonesFile.string(), phonesFile.parent_path(), dataFolder);

@@ -48,19 +48,27 @@ struct SimConfig {
     std::vector<SimPhoneConfig> phones;  // attach order
     std::filesystem::path tracePath;     // empty: no trace
     std::chrono::milliseconds restartDelay{1500};
-    std::string error;  // why the phones file was refused; then there are no phones
+    // Why the phones file was refused, in English (empty when it was not); then there are no
+    // phones. The same message for the program to translate: each "%s" of errorFormat is the
+    // next of errorArgs.
+    std::string error;
+    std::string errorFormat;
+    std::vector<std::string> errorArgs;
 };
 
 inline constexpr const char* kPhonesEnvVar = "VELMORA_PHONES";
 inline constexpr const char* kTraceEnvVar = "VELMORA_PST_TRACE";
 inline constexpr std::int64_t kDefaultFlashCapacity = 2097152;
 
-// Why a phones file could not be read at all; "%s" is its path.
-inline constexpr int kStrPhonesFileIsFolder = 561;
-inline constexpr int kStrPhonesFileIsPipe = 562;
-inline constexpr int kStrPhonesFileIsDevice = 563;
-inline constexpr int kStrPhonesFileMissing = 564;     // then the variable's name
-inline constexpr int kStrPhonesFileUnreadable = 565;  // then the reason
+// Why a phones file could not be read at all; "%s" is its path. The program's string table
+// has each text, so the program shows it in its own language.
+inline constexpr const char* kPhonesFileIsFolder = "%s: is a folder, not a phones file";
+inline constexpr const char* kPhonesFileIsPipe = "%s: is a named pipe (FIFO), not a phones file";
+inline constexpr const char* kPhonesFileIsDevice = "%s: is a device or a socket, not a phones file";
+// Then the variable's name.
+inline constexpr const char* kPhonesFileMissing =
+    "%s: no such file. %s names a phones file that does not exist; no phone is attached.";
+inline constexpr const char* kPhonesFileUnreadable = "%s: cannot be read: %s";  // then the reason
 
 using EnvLookup = std::function<std::optional<std::string>(const char* name)>;
 

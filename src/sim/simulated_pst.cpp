@@ -345,11 +345,4 @@ bool SimulatedPst::WaitForNotifications(std::uint64_t count,
     return m_delivered.wait_for(lock, timeout, [&] { return m_deliveredCount >= count; });
 }
 
-std::unique_ptr<SimulatedPst> CreateEmulatedPhoneLibrary() {
-    SimConfig config = LoadEmulatorConfig(ProcessEnv);
-    // The window shows it too; a start from a terminal or a session log keeps it as well.
-    if (!config.error.empty()) std::cerr << "Velmora: " << config.error << '\n';
-    return std::make_unique<SimulatedPst>(std::move(config));
-}
-
 }  // namespace velmora

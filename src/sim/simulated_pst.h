@@ -131,7 +131,4 @@ class SimulatedPst : public PstLibrary {
     std::thread m_notifier;  // last: starts after everything it uses
 };
 
-// The library the program runs on, configured from the environment (see LoadEmulatorConfig).
-std::unique_ptr<SimulatedPst> CreateEmulatedPhoneLibrary();
-
 }  // namespace velmora

@@ -19,8 +19,7 @@
 #include "gui/main_frame.h"
 #include "gui/properties_dialog.h"
 #include "gui_pump.h"
-#include "sim/sim_test_support.h"
-#include "sim/simulated_pst.h"
+#include "support/built_library.h"
 #include "support/fakes.h"
 #include "support/temp_folder.h"
 #include "transfer/job.h"
@@ -132,8 +131,8 @@ class FileCommandsGuiTest : public ::testing::Test {
     }
 
     test::TempFolder m_folder;
-    std::unique_ptr<SimulatedPst> m_pst =
-        std::make_unique<SimulatedPst>(test::SamplePhoneConfig(m_folder.path()));
+    std::unique_ptr<PstLibrary> m_pst =
+        test::LoadEmulator(m_folder.path(), "[phone 1]\nimage = phone\n");
     test::MemorySettingsStore user;
     test::NullShell shell;
     MainFrame* m_frame = nullptr;

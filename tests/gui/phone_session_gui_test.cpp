@@ -1,6 +1,6 @@
-// The program's window on the default emulated phone: the device poll fills the device list,
-// the tree and the status bar once the library has announced the phone; then the user browses
-// it as read by Get File List and Search.
+// The program's window on the default emulated phone, loaded as the program loads it: the
+// device poll fills the device list, the tree and the status bar once the library has
+// announced the phone; then the user browses it as read by Get File List and Search.
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <wx/app.h>
@@ -33,7 +33,8 @@
 #include "gui/file_list_view.h"
 #include "gui/main_frame.h"
 #include "gui_pump.h"
-#include "sim/simulated_pst.h"
+#include "sim/sim_phone.h"
+#include "support/built_library.h"
 #include "support/fakes.h"
 #include "support/recording_shell.h"
 #include "support/temp_folder.h"
@@ -67,7 +68,6 @@ class PhoneSessionGuiTest : public ::testing::Test {
 
     // The window on the default phone once the poll has named the tree's root.
     wxTreeCtrl& OpenOnDefaultPhone() {
-        EXPECT_TRUE(m_pst->ConfigError().empty()) << m_pst->ConfigError();
         m_frame =
             new MainFrame(m_library ? *m_library : *m_pst, user, shell, "/opt/velmora/", &prompts);
         m_frame->Show();
@@ -91,7 +91,7 @@ class PhoneSessionGuiTest : public ::testing::Test {
         PumpUntil([] { return false; }, std::chrono::milliseconds(100));
     }
 
-    std::unique_ptr<SimulatedPst> m_pst = CreateEmulatedPhoneLibrary();
+    std::unique_ptr<PstLibrary> m_pst = test::LoadBuiltLibrary();
     PstLibrary* m_library = nullptr;  // the window's library when not m_pst itself
     test::MemorySettingsStore user;
     test::RecordingShell shell;
@@ -434,15 +434,13 @@ TEST_F(PhoneSessionGuiTest, ViewCommandsOfEitherMenuSwitchTheListAndCheckBothMen
     EXPECT_EQ(list->GetColumnWidth(1), 70);
 }
 
-// The phone file's bytes as the emulated phone keeps them.
-std::string PhoneBytes(SimulatedPst& pst, const std::string& phonePath) {
+// The phone file's bytes as the default emulated phone keeps them in its image.
+std::string PhoneBytes(const std::string& phonePath) {
     std::string bytes;
-    pst.WithPhone(1, [&](SimPhone& phone) {
-        if (auto host = phone.HostPath(phonePath)) {
-            std::ifstream in(*host, std::ios::binary);
-            bytes.assign(std::istreambuf_iterator<char>(in), {});
-        }
-    });
+    if (auto host = SimPhone(LoadEmulatorConfig(ProcessEnv).phones.at(0)).HostPath(phonePath)) {
+        std::ifstream in(*host, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
     return bytes;
 }
 
@@ -457,18 +455,10 @@ std::string LocalBytes(const std::filesystem::path& path) {
 // restart, and no phone's files, upload path or free space show under another.
 TEST_F(PhoneSessionGuiTest, ThePickedPhoneStaysChosenAndShowsOnlyItsOwnFiles) {
     const test::TempFolder images("images");
-    SimConfig config;
-    config.restartDelay = std::chrono::milliseconds(1500);  // past the poll timer
-    for (std::uint16_t id : {1, 2}) {
-        SimPhoneConfig phone;
-        phone.deviceId = id;
-        phone.model = id == 1 ? "E398 " : "V3x";
-        phone.volumes = {{'a', id == 1 ? 8388608 : 16777216}};
-        phone.image = images.path() / std::to_string(id);
-        phone.seedSample = true;
-        config.phones.push_back(phone);
-    }
-    m_pst = std::make_unique<SimulatedPst>(config);
+    // The emulator restarts a phone in 1.5 s, past the poll timer.
+    m_pst = test::LoadEmulator(images.path(),
+                               "[phone 1]\nmodel = \"E398 \"\nvolumes = a:8388608\nimage = 1\n"
+                               "[phone 2]\nmodel = V3x\nvolumes = a:16777216\nimage = 2\n");
     m_frame = new MainFrame(*m_pst, user, shell, "/opt/velmora/", &prompts);
     m_frame->Show();
     MainWindow& model = m_frame->Model();
@@ -544,7 +534,7 @@ TEST_F(PhoneSessionGuiTest, DownloadTwoRowsAndOpenOneByDoubleClick) {
     // The name typed in the dialog is the first file's; the others keep their own.
     for (const auto& [name, local] :
          {std::pair{first, std::string("chosen.mid")}, {third, third}}) {
-        const std::string phone = PhoneBytes(*m_pst, "/a/mobile/audio/" + name);
+        const std::string phone = PhoneBytes("/a/mobile/audio/" + name);
         ASSERT_FALSE(phone.empty()) << name;
         EXPECT_EQ(LocalBytes(destination.path() / local), phone) << name;
     }
@@ -562,8 +552,7 @@ TEST_F(PhoneSessionGuiTest, DownloadTwoRowsAndOpenOneByDoubleClick) {
     const std::filesystem::path copy = opened.path;
     EXPECT_EQ(copy.filename().string(), Utf8(list->GetItemText(1, 0)));
     EXPECT_EQ(copy.parent_path().filename().string().rfind("VELMORA_TMP", 0), 0u) << copy;
-    EXPECT_EQ(opened.contents,
-              PhoneBytes(*m_pst, "/a/mobile/audio/" + Utf8(list->GetItemText(1, 0))));
+    EXPECT_EQ(opened.contents, PhoneBytes("/a/mobile/audio/" + Utf8(list->GetItemText(1, 0))));
 }
 
 }  // namespace

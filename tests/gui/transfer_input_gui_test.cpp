@@ -20,7 +20,8 @@
 #include "fsac/fsac_records.h"
 #include "gui/main_frame.h"
 #include "gui_pump.h"
-#include "sim/simulated_pst.h"
+#include "sim/sim_phone.h"
+#include "support/built_library.h"
 #include "support/fakes.h"
 #include "support/temp_folder.h"
 #include "support/watched_pst.h"
@@ -47,13 +48,12 @@ class TransferInputGuiTest : public ::testing::Test {
         SimPhoneConfig phone;
         phone.image = m_folder.path() / "phone";
         phone.volumes = {{'a', 1 << 20}};
-        SimConfig config;
-        config.phones = {phone};
-        m_pst = std::make_unique<SimulatedPst>(config);
-        m_pst->WithPhone(1, [](SimPhone& p) {
-            p.PutFile("/a/music/long.mid", std::vector<std::uint8_t>(64 * kFsacBlockSize, 7));
-            p.PutFile("/a/notes/todo.txt", std::vector<std::uint8_t>(10, 't'));
-        });
+        // Seeded first: the emulator does not fill an image that exists with its sample.
+        SimPhone seed(phone);
+        seed.PutFile("/a/music/long.mid", std::vector<std::uint8_t>(64 * kFsacBlockSize, 7));
+        seed.PutFile("/a/notes/todo.txt", std::vector<std::uint8_t>(10, 't'));
+        m_pst =
+            test::LoadEmulator(m_folder.path(), "[phone 1]\nimage = phone\nvolumes = a:1048576\n");
         m_library = std::make_unique<test::WatchedPst>(*m_pst);
     }
     void TearDown() override {
@@ -95,7 +95,7 @@ class TransferInputGuiTest : public ::testing::Test {
     }
 
     test::TempFolder m_folder{"transfer_input"};
-    std::unique_ptr<SimulatedPst> m_pst;
+    std::unique_ptr<PstLibrary> m_pst;
     std::unique_ptr<test::WatchedPst> m_library;
     test::MemorySettingsStore m_user;
     test::NullShell m_shell;

@@ -18,7 +18,8 @@
 #include "fsac/volume_queries.h"
 #include "gui/main_frame.h"
 #include "gui_pump.h"
-#include "sim/simulated_pst.h"
+#include "sim/sim_phone.h"
+#include "support/built_library.h"
 #include "support/fakes.h"
 #include "support/temp_folder.h"
 #include "transfer/job.h"
@@ -42,13 +43,9 @@ class UploadGuiTest : public ::testing::Test {
   protected:
     void SetUp() override {
         SetLanguageIndex(kLanguageEnglish);
-        const fs::path phones = folder.path() / "phones.ini";
         // A small first volume: filling it is quick even under the sanitizers.
-        std::ofstream(phones) << "[phone 1]\nimage = " << image.string()
-                              << "\nvolumes = a:1048576 b:33554432\n";
-        setenv(kPhonesEnvVar, phones.c_str(), 1);
-        m_pst = CreateEmulatedPhoneLibrary();
-        unsetenv(kPhonesEnvVar);
+        m_pst = test::LoadEmulator(folder.path(), "[phone 1]\nimage = " + image.string() +
+                                                      "\nvolumes = a:1048576 b:33554432\n");
     }
     void TearDown() override {
         if (m_frame) {
@@ -82,7 +79,7 @@ class UploadGuiTest : public ::testing::Test {
 
     test::TempFolder folder{"upload_gui"};
     fs::path image = folder.path() / "phone";
-    std::unique_ptr<SimulatedPst> m_pst;
+    std::unique_ptr<PstLibrary> m_pst;
     test::MemorySettingsStore user;
     test::NullShell shell;
     test::FakePrompts prompts;
@@ -90,7 +87,6 @@ class UploadGuiTest : public ::testing::Test {
 };
 
 TEST_F(UploadGuiTest, UploadDropAndFillReachTheImageAndTheWindow) {
-    ASSERT_TRUE(m_pst->ConfigError().empty()) << m_pst->ConfigError();
     m_frame = new MainFrame(*m_pst, user, shell, "/opt/velmora/");
     m_frame->Show();
     m_frame->AnswerPromptsFrom(&prompts);
@@ -148,9 +144,10 @@ TEST_F(UploadGuiTest, UploadDropAndFillReachTheImageAndTheWindow) {
     leave->SetValue("4096");
     Click(kIdFillSpace);
     EXPECT_TRUE(prompts.Boxes().empty()) << prompts.Texts().front();
-    std::int64_t phoneFree = -1;
-    m_pst->WithPhone(1, [&](SimPhone& phone) { phoneFree = phone.FreeSpace('a'); });
-    EXPECT_EQ(phoneFree, 4096);
+    SimPhoneConfig phone;
+    phone.image = image;
+    phone.volumes = {{'a', 1048576}};
+    EXPECT_EQ(SimPhone(phone).FreeSpace('a'), 4096);
     EXPECT_EQ(m_frame->Model().Phone().State().CachedFreeSpace(), 4096);
     EXPECT_EQ(Utf8(m_frame->Status()->GetStatusText(3)), "4.0 kb free");
 }

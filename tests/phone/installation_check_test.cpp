@@ -14,112 +14,105 @@ namespace {
 namespace fs = std::filesystem;
 using test::MemorySettingsStore;
 
-const char* const kFiles[] = {
-    "PST.DLL",
-    "unibus_prj_engine.dll",
-    "P2K Test Commands Version 40_1.tdb",
-    "CDMA Test Commands Version9_9.tdb",
-    "TDMA Test Commands Version77.tdb",
-};
-
 class InstallationCheckTest : public ::testing::Test {
   protected:
-    void ShipFiles() {
-        for (const char* name : kFiles) std::ofstream(folder + name) << "x";
+    InstallationCheckTest() {
+        std::ofstream(library) << "x";
+        std::ofstream(trace) << "x";
     }
-    // The six values as a correct installation in `at` holds them.
-    void FillKey(const std::string& at) {
-        key.Set("FileName", at + "PST.DLL");
-        key.Set("TCIFilename", at + "unibus_prj_engine.dll");
-        key.Set("TCIP2KCommandSets", at + "P2K Test Commands Version 40_1");
-        key.Set("TCICDMALegacyCommandSets", at + "CDMA Test Commands Version9_9");
-        key.Set("TCITDMALegacyCommandSets", at + "TDMA Test Commands Version77");
-        key.Set("TCIFriendlyName", std::string("Test Cmd Engine"));
-    }
-    void ExpectPointsInto(const std::string& at) {
-        EXPECT_EQ(key.ReadText("FileName"), at + "PST.DLL");
-        EXPECT_EQ(key.ReadText("TCIFilename"), at + "unibus_prj_engine.dll");
-        EXPECT_EQ(key.ReadText("TCIP2KCommandSets"), at + "P2K Test Commands Version 40_1");
-        EXPECT_EQ(key.ReadText("TCICDMALegacyCommandSets"), at + "CDMA Test Commands Version9_9");
-        EXPECT_EQ(key.ReadText("TCITDMALegacyCommandSets"), at + "TDMA Test Commands Version77");
-        EXPECT_EQ(key.ReadText("TCIFriendlyName"), "Test Cmd Engine");
+    // The library in `library` needs TraceFile, naming a file; any other needs nothing.
+    PstNeedsLookup Needs() {
+        return [this](const std::string& file) {
+            return file == library ? std::vector<PstNeededValue>{{"TraceFile", true}}
+                                   : std::vector<PstNeededValue>{};
+        };
     }
 
-    MemorySettingsStore key;
     test::TempFolder m_dir{"installation"};
-    std::string folder = m_dir.path().string() + "/";
-
-  private:
+    std::string library = (m_dir.path() / "libphone.so").string();
+    std::string trace = (m_dir.path() / "trace.txt").string();
+    const std::string bundled = "/usr/lib/velmora/libvelmora-pst-sim.so";
+    MemorySettingsStore key;
 };
 
-TEST_F(InstallationCheckTest, CompleteKeyWithFilesPresentWritesNothing) {
-    ShipFiles();
-    FillKey(folder);
-    EXPECT_EQ(CheckInstallation(key, folder), InstallationResult::Complete);
-    // Values naming another installation are kept as long as its files are there.
-    key.Set("TCIFriendlyName", std::string("Another engine"));
-    EXPECT_EQ(CheckInstallation(key, "/elsewhere/"), InstallationResult::Complete);
+TEST_F(InstallationCheckTest, ALibraryWithWhatItNeedsIsKeptAndNothingIsWritten) {
+    key.Set("FileName", library);
+    key.Set("TraceFile", trace);
+    const InstallationCheck checked = CheckInstallation(key, bundled, Needs());
+    EXPECT_EQ(checked.result, InstallationResult::Complete);
+    EXPECT_EQ(checked.libraryFile, library);
     EXPECT_EQ(key.writes(), 0);
 }
 
-TEST_F(InstallationCheckTest, AbsentCommandSetRewritesAllSix) {
-    ShipFiles();
-    fs::remove(folder + "P2K Test Commands Version 40_1.tdb");
-    FillKey(folder);
-    key.Set("TCIFriendlyName", std::string("Stale"));
-    EXPECT_EQ(CheckInstallation(key, folder), InstallationResult::Rewritten);
-    EXPECT_EQ(key.writes(), 6);
-    ExpectPointsInto(folder);
+TEST_F(InstallationCheckTest, AnIncompleteKeyPointsFileNameAtTheBundledLibraryOnly) {
+    struct Case {
+        const char* what;
+        std::function<void(MemorySettingsStore&)> spoil;
+    };
+    const Case cases[] = {
+        {"FileName missing", [](MemorySettingsStore& k) { k.Erase("FileName"); }},
+        {"FileName not a text", [](MemorySettingsStore& k) { k.Set("FileName", 5u); }},
+        {"FileName empty", [](MemorySettingsStore& k) { k.Set("FileName", std::string()); }},
+        {"no such library",
+         [this](MemorySettingsStore& k) { k.Set("FileName", library + ".gone"); }},
+        {"a folder for a library",
+         [this](MemorySettingsStore& k) { k.Set("FileName", m_dir.path().string()); }},
+        {"needed value missing", [](MemorySettingsStore& k) { k.Erase("TraceFile"); }},
+        {"needed file missing",
+         [this](MemorySettingsStore& k) { k.Set("TraceFile", trace + ".gone"); }},
+    };
+    for (const Case& c : cases) {
+        MemorySettingsStore store;
+        store.Set("FileName", library);
+        store.Set("TraceFile", trace);
+        store.Set("TCIFriendlyName", std::string("Test Cmd Engine"));
+        c.spoil(store);
+        const InstallationCheck checked = CheckInstallation(store, bundled, Needs());
+        EXPECT_EQ(checked.result, InstallationResult::Rewritten) << c.what;
+        EXPECT_EQ(checked.libraryFile, bundled) << c.what;
+        EXPECT_EQ(store.ReadText("FileName"), bundled) << c.what;
+        EXPECT_EQ(store.writes(), 1) << c.what;
+    }
+    // Another library that needs nothing is kept as it is.
+    const std::string other = (m_dir.path() / "other.so").string();
+    std::ofstream(other) << "x";
+    key.Set("FileName", other);
+    EXPECT_EQ(CheckInstallation(key, bundled, Needs()).libraryFile, other);
 }
 
-// The command-set values name the databases without their ".tdb".
-TEST_F(InstallationCheckTest, CommandSetIsTestedWithItsSuffix) {
-    ShipFiles();
-    FillKey(folder);
-    fs::rename(folder + "CDMA Test Commands Version9_9.tdb",
-               folder + "CDMA Test Commands Version9_9");
-    EXPECT_EQ(CheckInstallation(key, folder), InstallationResult::Rewritten);
-}
-
-TEST_F(InstallationCheckTest, MissingKeyIsCreatedAndFilled) {
+TEST_F(InstallationCheckTest, MissingKeyIsCreatedAndAFailedWriteStillLoadsTheBundledLibrary) {
     MemorySettingsStore missing(false);
-    EXPECT_EQ(CheckInstallation(missing, "/opt/tools/phone/"), InstallationResult::Rewritten);
+    EXPECT_EQ(CheckInstallation(missing, bundled, Needs()).result, InstallationResult::Rewritten);
     EXPECT_TRUE(missing.KeyExists());
-    EXPECT_EQ(missing.ReadText("FileName"), "/opt/tools/phone/PST.DLL");
-    EXPECT_EQ(missing.writes(), 6);
-}
+    EXPECT_EQ(missing.ReadText("FileName"), bundled);
 
-TEST_F(InstallationCheckTest, MissingOrMistypedValueRewrites) {
-    ShipFiles();
-    FillKey(folder);
-    key.Erase("TCIFriendlyName");  // the only one without a file
-    EXPECT_EQ(CheckInstallation(key, folder), InstallationResult::Rewritten);
-    ExpectPointsInto(folder);
-
-    FillKey(folder);
-    key.Set("TCIFilename", std::uint32_t{5});
-    EXPECT_EQ(CheckInstallation(key, folder), InstallationResult::Rewritten);
-    ExpectPointsInto(folder);
-}
-
-TEST_F(InstallationCheckTest, StartedFromAFolderPointsIntoIt) {
-    const std::string at = ProgramFolder("/opt/tools/phone/velmora");
-    EXPECT_EQ(at, "/opt/tools/phone/");
-    EXPECT_EQ(ProgramFolder("/velmora"), "/");
-    EXPECT_EQ(ProgramFolder("velmora"), "");
-    EXPECT_EQ(CheckInstallation(key, at), InstallationResult::Rewritten);
-    EXPECT_EQ(key.ReadText("FileName"), "/opt/tools/phone/PST.DLL");
-    ExpectPointsInto(at);
-}
-
-TEST_F(InstallationCheckTest, CreateOrWriteFailureIsSilent) {
     MemorySettingsStore locked(false);
     locked.failCreate = true;
-    EXPECT_EQ(CheckInstallation(locked, folder), InstallationResult::RewriteFailed);
+    InstallationCheck checked = CheckInstallation(locked, bundled, Needs());
+    EXPECT_EQ(checked.result, InstallationResult::RewriteFailed);
+    EXPECT_EQ(checked.libraryFile, bundled);
     EXPECT_FALSE(locked.KeyExists());
 
+    key.Set("FileName", library + ".gone");
     key.failWrite = true;
-    EXPECT_EQ(CheckInstallation(key, folder), InstallationResult::RewriteFailed);
+    checked = CheckInstallation(key, bundled, Needs());
+    EXPECT_EQ(checked.result, InstallationResult::RewriteFailed);
+    EXPECT_EQ(checked.libraryFile, bundled);
+}
+
+TEST_F(InstallationCheckTest, TheBundledLibraryIsFoundFromTheProgramsFolder) {
+    EXPECT_EQ(ProgramFolder("/usr/bin/velmora"), "/usr/bin/");
+    EXPECT_EQ(ProgramFolder("/velmora"), "/");
+    EXPECT_EQ(ProgramFolder("velmora"), "");
+    EXPECT_EQ(BundledLibraryPlaces("/usr/bin/"),
+              (std::vector<std::string>{"/usr/lib/velmora/libvelmora-pst-sim.so",
+                                        "/usr/bin/libvelmora-pst-sim.so"}));
+    // A build tree has it beside the program; with neither, the installed place is named.
+    const std::string folder = m_dir.path().string() + "/bin/";
+    fs::create_directories(folder);
+    EXPECT_EQ(BundledLibrary(folder), m_dir.path().string() + "/lib/velmora/libvelmora-pst-sim.so");
+    std::ofstream(folder + kEmulatedPstLibrary) << "x";
+    EXPECT_EQ(BundledLibrary(folder), folder + kEmulatedPstLibrary);
 }
 
 }  // namespace
