@@ -2,7 +2,8 @@
 # Checks an installed tree (the prefix given, e.g. staging/usr): the program answers without a
 # display, in English and, from its installed catalog, in Russian; the help book holds both
 # projects, the launcher and the AppStream metadata pass the desktop's validators without a
-# remark, and the icon is there at every theme size.
+# remark, the icon is there at every theme size, and the phone libraries and their header are
+# in place.
 # Usage: check_installed.sh <prefix> ; needs desktop-file-validate, appstreamcli, identify.
 #
 # SPDX-License-Identifier: GPL-3.0-or-later
@@ -76,6 +77,20 @@ else
   fail "no manual page at $man"
 fi
 [ -f "$prefix/share/doc/velmora/changelog.Debian.gz" ] || fail "no changelog.Debian.gz"
+
+# The phone libraries export the interface and nothing else, and want no executable stack; the
+# header stands on its own in C.
+interface="PSTConfigValues PSTConfigure PSTGetDeviceList PSTGetInterfaceHandle PSTInitializeEx \
+PSTInterfaceVersion PSTSendCommand PSTTestCmdInit PSTUninitialize"
+for library in libvelmora-pst-sim.so libvelmora-pst-replay.so; do
+  file="$prefix/lib/velmora/$library"
+  [ -f "$file" ] || { fail "no $file"; continue; }
+  exported="$(nm -D --defined-only "$file" | awk '{print $3}' | sort | xargs)"
+  [ "$exported" = "$interface" ] || fail "$library exports: $exported"
+  ! readelf -lW "$file" | grep -q 'GNU_STACK.*E' || fail "$library wants an executable stack"
+done
+echo '#include <velmora/pst.h>' | cc -std=c99 -Wall -Wpedantic -Werror -fsyntax-only \
+  -I"$prefix/include" -x c - || fail "include/velmora/pst.h does not compile as C"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures problem(s) in $prefix" >&2
