@@ -80,8 +80,8 @@ class SessionOnEmulatorTest : public ::testing::Test, public PstNotificationSink
             if (line.rfind("PSTGetDeviceList", 0) == 0) sends.clear();
             if (line.rfind("PSTSendCommand", 0) != 0) continue;
             const auto cmd = line.find("cmd=");
-            const auto reply = line.find(" reply=");
-            sends.push_back(line.substr(cmd + 4, reply - cmd - 4));
+            const auto cap = line.find(" cap=");
+            sends.push_back(line.substr(cmd + 4, cap - cmd - 4));
         }
         return sends;
     }
