@@ -214,7 +214,7 @@ SimConfig Refused(std::string text) {
 
 // Only a regular file is read: opening a FIFO would wait for a writer, reading a device for
 // its data, and the window would never come. The type is checked again on the open file, so
-// nothing swapped in between is read either.
+// nothing swapped in between is read either. Gives the refusal, or no error with the text.
 SimConfig ReadPhonesText(const std::filesystem::path& path, std::string& text) {
     const std::string name = path.string();
     auto refusal = [&](mode_t mode) -> std::optional<SimConfig> {

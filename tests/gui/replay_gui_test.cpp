@@ -76,11 +76,9 @@ std::vector<std::string> Session(PstLibrary& library, const fs::path& upload,
     step(kIdDownload);
     prompts.openAnswers = {{upload.string()}};
     step(kIdUpload);
-    for (long row = 0; row < list.GetItemCount(); ++row) {
-        const bool uploaded = Utf8(list.GetItemText(row, 0)) == upload.filename().string();
-        list.SetItemState(row, uploaded ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
-    }
-    step(kIdDelete);
+    list.SetItemState(0, 0, wxLIST_STATE_SELECTED);
+    list.SetItemState(list.GetItemCount() - 1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    step(kIdDelete);  // the uploaded file, the list's last
     for (const std::string& box : prompts.Texts()) seen.push_back(box);
     frame->CloseWindow();
     PumpUntil([] { return wxTopLevelWindows.IsEmpty(); });
@@ -112,9 +110,9 @@ TEST(ReplayGuiTest, ARecordedSessionPlaysBackInTheWindowAndAChangedByteFailsItsR
     const auto [replayed, said] = replay(trace, "replayed");
     EXPECT_EQ(said, "");
     EXPECT_EQ(replayed, recorded);
-    const std::string alarm = Bytes(folder.path() / "recorded" / "alarm.mid");
-    EXPECT_FALSE(alarm.empty());
-    EXPECT_EQ(Bytes(folder.path() / "replayed" / "alarm.mid"), alarm);
+    EXPECT_EQ(Bytes(folder.path() / "recorded" / "alarm.mid").size(), 68u);
+    EXPECT_EQ(Bytes(folder.path() / "replayed" / "alarm.mid"),
+              Bytes(folder.path() / "recorded" / "alarm.mid"));
 
     // The delete request's "upload.bin" ends in "n" (6E); the changed trace has "m" (6D).
     std::istringstream lines(Bytes(trace));

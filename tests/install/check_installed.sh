@@ -78,8 +78,7 @@ else
 fi
 [ -f "$prefix/share/doc/velmora/changelog.Debian.gz" ] || fail "no changelog.Debian.gz"
 
-# The phone libraries export the interface and nothing else, and want no executable stack; the
-# header stands on its own in C.
+# The phone libraries export the interface only, with no executable stack; the header is C.
 interface="PSTConfigValues PSTConfigure PSTGetDeviceList PSTGetInterfaceHandle PSTInitializeEx \
 PSTInterfaceVersion PSTSendCommand PSTTestCmdInit PSTUninitialize"
 for library in libvelmora-pst-sim.so libvelmora-pst-replay.so; do

@@ -150,22 +150,6 @@ inline SimPhoneConfig FlashPhone(const std::filesystem::path& image, std::uint16
     return phone;
 }
 
-// One command as the channel sends it: a handle, then the request.
-inline SendResult SendOn(PstLibrary& library, const Bytes& request, std::size_t replySize = 884,
-                         const char* command = "FSAC", std::uint16_t device = 1) {
-    std::uint32_t handle = 0;
-    SendResult result;
-    if (library.PSTGetInterfaceHandle(device, kTestCommandInterface, handle) != 0) return result;
-    Bytes reply(replySize, 0xEE);
-    result.rc =
-        library.PSTSendCommand(device, handle, command, request, reply, result.length, device);
-    const auto delivered = static_cast<std::size_t>(
-        std::clamp<std::int32_t>(result.length, 0, static_cast<std::int32_t>(replySize)));
-    reply.resize(delivered);
-    result.reply = std::move(reply);
-    return result;
-}
-
 // A started library over the given phones, the first one addressed by Send.
 class Rig {
   public:
@@ -180,7 +164,19 @@ class Rig {
 
     SendResult Send(const Bytes& request, std::size_t replySize = 884, const char* command = "FSAC",
                     std::uint16_t device = 1) {
-        return SendOn(*library, request, replySize, command, device);
+        std::uint32_t handle = 0;
+        SendResult result;
+        if (library->PSTGetInterfaceHandle(device, kTestCommandInterface, handle) != 0) {
+            return result;
+        }
+        Bytes reply(replySize, 0xEE);
+        result.rc =
+            library->PSTSendCommand(device, handle, command, request, reply, result.length, device);
+        const auto delivered = static_cast<std::size_t>(
+            std::clamp<std::int32_t>(result.length, 0, static_cast<std::int32_t>(replySize)));
+        reply.resize(delivered);
+        result.reply = std::move(reply);
+        return result;
     }
 
     std::int32_t Upload(const std::string& path, const std::string& data,

@@ -22,25 +22,21 @@ namespace velmora::test {
 // library that is refused or says anything fails the test.
 inline std::unique_ptr<PstLibrary> LoadBuiltLibrary(
     const char* name = kEmulatedPstLibrary, std::map<std::string, std::string> values = {}) {
-    LoadedPstLibrary loaded =
-        LoadPstLibrary(std::string(VELMORA_BUILT_PROGRAM_DIR) + name,
-                       [values](const std::string& value) -> std::optional<std::string> {
-                           auto it = values.find(value);
-                           return it == values.end() ? std::nullopt : std::optional(it->second);
-                       });
+    LoadedPstLibrary loaded = LoadPstLibrary(
+        std::string(VELMORA_BUILT_PROGRAM_DIR) + name, [values](const std::string& value) {
+            return values.contains(value) ? std::optional(values.at(value)) : std::nullopt;
+        });
     EXPECT_EQ(loaded.error, "");
-    for (const auto& message : loaded.messages) {
-        ADD_FAILURE() << name << ": " << FormatWithArgs(message.format, message.args);
-    }
+    for (const auto& said : loaded.messages)
+        ADD_FAILURE() << FormatWithArgs(said.format, said.args);
     return std::move(loaded.library);
 }
 
 // The emulated library on a phones file of this text, written into folder.
 inline std::unique_ptr<PstLibrary> LoadEmulator(const std::filesystem::path& folder,
                                                 const std::string& phones) {
-    const std::filesystem::path file = folder / "phones.ini";
-    std::ofstream(file) << phones;
-    ::setenv(kPhonesEnvVar, file.c_str(), 1);
+    std::ofstream(folder / "phones.ini") << phones;
+    ::setenv(kPhonesEnvVar, (folder / "phones.ini").c_str(), 1);
     auto library = LoadBuiltLibrary();
     ::unsetenv(kPhonesEnvVar);
     return library;
