@@ -99,7 +99,7 @@ TEST(ReplayGuiTest, ARecordedSessionPlaysBackInTheWindowAndAChangedByteFailsItsR
     ASSERT_EQ(recorded.size(), 5u);
     EXPECT_NE(recorded[2].find(" upload.bin:2500 |"), std::string::npos) << recorded[2];
     EXPECT_EQ(recorded[3].find("upload.bin"), std::string::npos) << recorded[3];
-    EXPECT_EQ(recorded[4], "A you sure to delete files from phone ?");
+    EXPECT_EQ(recorded[4], "Are you sure to delete files from phone?");
 
     auto replay = [&](const fs::path& played, const char* downloads) {
         auto library = test::LoadBuiltLibrary(kReplayPstLibrary, {{"TraceFile", played}});
