@@ -18,6 +18,7 @@
 
 #include "base/lang_string.h"
 #include "gui/desktop_shell.h"
+#include "gui/desktop_folders.h"
 #include "gui/file_config_store.h"
 #include "gui/main_frame.h"
 #include "gui/wx_catalogs.h"
@@ -50,7 +51,7 @@ void UseStartLanguage(const SettingsStore& user) {
 
 // What the arguments ask for, in the language the user chose last.
 StartRequest ReadCommandLine(const std::vector<std::string>& args) {
-    UseStartLanguage(FileConfigStore(UserSettingsPath()));
+    UseStartLanguage(FileConfigStore(UserSettingsPath(TheUserFolders())));
     return ParseCommandLine(args);
 }
 
@@ -69,14 +70,13 @@ class VelmoraApp : public wxApp {
         wxSetAssertHandler(AssertToStderr);
 
         // The language first, so that a lock that cannot be made is reported in it.
-        m_user = std::make_unique<FileConfigStore>(UserSettingsPath());
+        const UserFolders& folders = TheUserFolders();
+        m_user = std::make_unique<FileConfigStore>(UserSettingsPath(folders));
         UseStartLanguage(*m_user);
 
-        const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
         const std::filesystem::path lockPath =
-            InstanceLockPath(runtimeDir, std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"))
-                .value_or(std::filesystem::path());
-        PrepareInstanceLockFolder(lockPath, runtimeDir);
+            InstanceLockPath(folders).value_or(std::filesystem::path());
+        PrepareInstanceLockFolder(lockPath, folders);
         m_single = std::make_unique<SingleInstanceLock>(lockPath);
         if (m_single->State() == InstanceLockState::AnotherRunning) {
             // Only a copy that really runs ends a start silently.
@@ -87,12 +87,12 @@ class VelmoraApp : public wxApp {
             std::fprintf(stderr, "%s\n", InstanceLockMessage(*m_single).c_str());
         }
         // The session clears the runtime folder, not the cache: copies opened a day ago go.
-        if (OpenFilesFolderIsCache(ProcessEnvironment)) {
-            RemoveOldOpenCopies(OpenFilesFolder(ProcessEnvironment), std::chrono::hours(24));
+        if (OpenFilesFolderIsCache(folders)) {
+            RemoveOldOpenCopies(OpenFilesFolder(folders), std::chrono::hours(24));
         }
 
         const std::string folder = ThisProgramFolder();
-        m_installation = std::make_unique<FileConfigStore>(InstallationSettingsPath());
+        m_installation = std::make_unique<FileConfigStore>(InstallationSettingsPath(folders));
         const InstallationCheck installation =
             CheckInstallation(*m_installation, BundledLibrary(folder), PstLibraryNeeds);
         LoadedPstLibrary loaded = LoadPstLibrary(
@@ -174,6 +174,7 @@ wxIMPLEMENT_APP_NO_MAIN(velmora::VelmoraApp);
 int main(int argc, char** argv) {
     // Help, version and a wrong argument need no display: answer them before the toolkit
     // starts, in the stored language (reading it needs wx's base library only).
+    velmora::SetUserFolders(velmora::DesktopUserFolders());
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (velmora::ParseCommandLine(args).action == velmora::StartAction::OpenWindow) {
         return wxEntry(argc, argv);

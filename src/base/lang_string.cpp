@@ -133,6 +133,10 @@ std::string FormatWithArgs(std::string_view format, const std::vector<std::strin
     return text;
 }
 
+std::string FormatLangString(int id, const std::vector<std::string>& args) {
+    return FormatWithArgs(LoadLangString(id), args);
+}
+
 std::string LoadTooltipString(int controlId) {
     if (controlId == 0) return {};
     return Utf8Prefix(LoadResourceString(controlId, 256), 80);

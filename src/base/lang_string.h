@@ -50,6 +50,8 @@ std::string LoadLangText(std::string_view english);
 // format with each "%s" replaced by the next of args, in order; a "%s" without an argument
 // stays as it is, and an argument is never read for placeholders itself.
 std::string FormatWithArgs(std::string_view format, const std::vector<std::string>& args);
+// The current language's text of string id, formatted so.
+std::string FormatLangString(int id, const std::vector<std::string>& args);
 // A control's tooltip: its id's string through a 256-character buffer, at most 80 characters.
 std::string LoadTooltipString(int controlId);
 // The id whose text in language texts is text, or 0: a shown text said again in another

@@ -155,14 +155,8 @@ std::optional<SettingValue> Decode(const wxString& stored) {
     return std::nullopt;
 }
 
-std::string ConfigFolder() {
-    // Only an absolute XDG_CONFIG_HOME counts; otherwise the default ~/.config.
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && xdg[0] == '/') return std::string(xdg) + "/Velmora";
-    const char* home = std::getenv("HOME");
-    std::string homeDir =
-        home && home[0] ? std::string(home) : std::string(wxGetHomeDir().fn_str());
-    return homeDir + "/.config/Velmora";
+std::string ConfigFolder(const UserFolders& folders) {
+    return folders.config + "/" + kSettingsFolderName;
 }
 
 }  // namespace
@@ -226,12 +220,12 @@ bool FileConfigStore::Write(std::string_view name, const SettingValue& value) {
     return out.Commit();
 }
 
-std::string UserSettingsPath() {
-    return ConfigFolder() + "/settings.conf";
+std::string UserSettingsPath(const UserFolders& folders) {
+    return ConfigFolder(folders) + "/settings.conf";
 }
 
-std::string InstallationSettingsPath() {
-    return ConfigFolder() + "/pst.conf";
+std::string InstallationSettingsPath(const UserFolders& folders) {
+    return ConfigFolder(folders) + "/pst.conf";
 }
 
 }  // namespace velmora

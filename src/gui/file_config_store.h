@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/settings_store.h"
+#include "base/user_folders.h"
 
 namespace velmora {
 
@@ -32,9 +33,9 @@ class FileConfigStore : public SettingsStore {
     mutable std::mutex m_mutex;  // wxFileConfig is not thread-safe; callers may be workers
 };
 
-// $XDG_CONFIG_HOME/Velmora/settings.conf, or ~/.config/Velmora/settings.conf.
-std::string UserSettingsPath();
+// settings.conf in the program's folder of the user's config folder (~/.config/Velmora).
+std::string UserSettingsPath(const UserFolders& folders);
 // The phone library's installation entries, kept in our own folder beside the user settings.
-std::string InstallationSettingsPath();
+std::string InstallationSettingsPath(const UserFolders& folders);
 
 }  // namespace velmora

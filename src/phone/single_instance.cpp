@@ -56,30 +56,15 @@ std::string InstanceLockMessage(const SingleInstanceLock& lock) {
     return text;
 }
 
-namespace {
-
-bool Absolute(const char* path) {
-    return path != nullptr && path[0] == '/';
+std::optional<std::filesystem::path> InstanceLockPath(const UserFolders& folders) {
+    const std::string lockName = std::string(kProgramFolderName) + ".lock";
+    if (!folders.runtime.empty()) return std::filesystem::path(folders.runtime) / lockName;
+    if (folders.cache.empty()) return std::nullopt;
+    return std::filesystem::path(folders.cache) / kProgramFolderName / lockName;
 }
 
-}  // namespace
-
-std::optional<std::filesystem::path> InstanceLockPath(const char* runtimeDir, const char* cacheHome,
-                                                      const char* home) {
-    if (Absolute(runtimeDir)) return std::filesystem::path(runtimeDir) / "velmora.lock";
-    std::filesystem::path cache;
-    if (Absolute(cacheHome)) {
-        cache = cacheHome;
-    } else if (Absolute(home)) {
-        cache = std::filesystem::path(home) / ".cache";
-    } else {
-        return std::nullopt;
-    }
-    return cache / "velmora" / "velmora.lock";
-}
-
-void PrepareInstanceLockFolder(const std::filesystem::path& lock, const char* runtimeDir) {
-    if (lock.empty() || Absolute(runtimeDir)) return;
+void PrepareInstanceLockFolder(const std::filesystem::path& lock, const UserFolders& folders) {
+    if (lock.empty() || !folders.runtime.empty()) return;
     const std::filesystem::path folder = lock.parent_path();
     // One level each: a home that does not exist is not made here.
     mkdir(folder.parent_path().c_str(), 0700);

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "base/user_folders.h"
+
 namespace velmora {
 
 enum class InstanceLockState {
@@ -38,13 +40,11 @@ inline constexpr int kStrNoInstanceLock = 407;
 // The line for standard error when the lock is unavailable, in the current language.
 std::string InstanceLockMessage(const SingleInstanceLock& lock);
 
-// $XDG_RUNTIME_DIR/velmora.lock, else velmora/velmora.lock in the cache folder
-// ($XDG_CACHE_HOME, else $HOME/.cache), never a dotfile in the home; nothing when no absolute
-// path is given. The arguments are the three variables' values.
-std::optional<std::filesystem::path> InstanceLockPath(const char* runtimeDir, const char* cacheHome,
-                                                      const char* home);
+// velmora.lock in the session's runtime folder, else velmora/velmora.lock in the cache folder,
+// never a dotfile in the home; nothing when the session has neither.
+std::optional<std::filesystem::path> InstanceLockPath(const UserFolders& folders);
 // Makes the lock's folder when it is the private one in the cache (mode 0700), creating the
 // cache folder itself only inside an existing home; errors are left to the lock to report.
-void PrepareInstanceLockFolder(const std::filesystem::path& lock, const char* runtimeDir);
+void PrepareInstanceLockFolder(const std::filesystem::path& lock, const UserFolders& folders);
 
 }  // namespace velmora

@@ -9,21 +9,6 @@
 
 namespace velmora {
 
-std::string FormatLangString(int id, std::initializer_list<std::string> args) {
-    const std::string format = LoadLangString(id);
-    std::string text;
-    auto arg = args.begin();
-    for (std::size_t at = 0; at < format.size(); ++at) {
-        if (format.compare(at, 2, "%s") == 0 && arg != args.end()) {
-            text += *arg++;
-            ++at;
-        } else {
-            text += format[at];
-        }
-    }
-    return text;
-}
-
 void ReportLocalFileFailure(JobRun& run, const LocalFile& file) {
     run.window().WindowPrompts().Message(
         FormatLangString(kStrCantWriteLocalFile, {file.Path(), file.ErrorReason()}), kTitleVelmora,

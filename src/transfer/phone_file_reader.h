@@ -46,9 +46,6 @@ inline constexpr int kStrCantMakeOpenFolder = 455;
 // A phone file that ends before the size its listing gave; "%s" is its path.
 inline constexpr int kStrFileShorterThanListed = 560;
 
-// The string's "%s" marks replaced by args, in order.
-std::string FormatLangString(int id, std::initializer_list<std::string> args);
-
 // "Can't write the local file ...: reason" for a file that could not be created or written;
 // the job goes on.
 void ReportLocalFileFailure(JobRun& run, const LocalFile& file);

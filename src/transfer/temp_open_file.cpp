@@ -47,22 +47,18 @@ bool MakeFolder(const std::string& folder, mode_t mode, int* error) {
     return false;
 }
 
-std::pair<std::string, OpenPlace> ChooseOpenFolder(const EnvironmentLookup& env) {
-    auto absolute = [&](const char* name) -> std::optional<std::string> {
-        auto value = env(name);
-        if (value && value->starts_with('/')) return value;
-        return std::nullopt;
-    };
-    if (auto runtime = absolute("XDG_RUNTIME_DIR")) {
-        return {WithSlash(*runtime) + "velmora/", OpenPlace::Runtime};
+std::pair<std::string, OpenPlace> ChooseOpenFolder(const UserFolders& folders) {
+    const std::string program = kProgramFolderName;
+    if (!folders.runtime.empty()) {
+        return {WithSlash(folders.runtime) + program + "/", OpenPlace::Runtime};
     }
-    if (auto cache = absolute("XDG_CACHE_HOME")) {
-        return {WithSlash(*cache) + "velmora/open/", OpenPlace::Cache};
+    if (!folders.cache.empty()) {
+        return {WithSlash(folders.cache) + program + "/open/", OpenPlace::Cache};
     }
-    if (auto home = absolute("HOME")) {
-        return {WithSlash(*home) + ".cache/velmora/open/", OpenPlace::Cache};
-    }
-    return {"/tmp/velmora-" + std::to_string(geteuid()) + "/", OpenPlace::Temporary};
+    std::string temporary = "/tmp/";
+    temporary += program;
+    temporary += "-" + std::to_string(geteuid()) + "/";
+    return {temporary, OpenPlace::Temporary};
 }
 
 // Removes the folder name in parent with all it holds; a link is removed, never followed.
@@ -93,18 +89,12 @@ void RemoveTree(int parent, const char* name, int depth) {
 
 }  // namespace
 
-std::optional<std::string> ProcessEnvironment(const char* name) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0') return std::nullopt;
-    return std::string(value);
+std::string OpenFilesFolder(const UserFolders& folders) {
+    return ChooseOpenFolder(folders).first;
 }
 
-std::string OpenFilesFolder(const EnvironmentLookup& env) {
-    return ChooseOpenFolder(env).first;
-}
-
-bool OpenFilesFolderIsCache(const EnvironmentLookup& env) {
-    return ChooseOpenFolder(env).second == OpenPlace::Cache;
+bool OpenFilesFolderIsCache(const UserFolders& folders) {
+    return ChooseOpenFolder(folders).second == OpenPlace::Cache;
 }
 
 bool EnsurePrivateFolder(const std::string& folder, int* error) {

@@ -13,20 +13,16 @@
 #include <string_view>
 
 #include "base/clock.h"
+#include "base/user_folders.h"
 #include "transfer/local_file.h"
 
 namespace velmora {
 
-using EnvironmentLookup = std::function<std::optional<std::string>(const char* name)>;
-
-// This process's environment; an empty value counts as unset.
-std::optional<std::string> ProcessEnvironment(const char* name);
-
-// The folder for opened files: $XDG_RUNTIME_DIR/velmora, else $XDG_CACHE_HOME/velmora/open
-// (~/.cache/velmora/open), else /tmp/velmora-<uid>. Ends with "/".
-std::string OpenFilesFolder(const EnvironmentLookup& env);
+// The folder for opened files: velmora in the session's runtime folder, else velmora/open in
+// the cache, else /tmp/velmora-<uid>. Ends with "/".
+std::string OpenFilesFolder(const UserFolders& folders);
 // Whether that folder is the cache one, which the session does not clear.
-bool OpenFilesFolderIsCache(const EnvironmentLookup& env);
+bool OpenFilesFolderIsCache(const UserFolders& folders);
 
 // Makes folder (and missing parents) private to this user; an existing one must be a real
 // folder of this user, and loses any group or other permission. False with errno's reason.

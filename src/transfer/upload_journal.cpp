@@ -142,15 +142,13 @@ void SyncFolder(const std::string& folder) {
 
 }  // namespace
 
-std::string StateFolder(const EnvironmentLookup& env) {
-    auto absolute = [&](const char* name) -> std::optional<std::string> {
-        auto value = env(name);
-        if (value && value->starts_with('/')) return value;
-        return std::nullopt;
-    };
-    if (auto state = absolute("XDG_STATE_HOME")) return WithSlash(*state) + "velmora/";
-    if (auto home = absolute("HOME")) return WithSlash(*home) + ".local/state/velmora/";
-    return "/tmp/velmora-state-" + std::to_string(geteuid()) + "/";
+std::string StateFolder(const UserFolders& folders) {
+    const std::string program = kProgramFolderName;
+    if (!folders.state.empty()) return WithSlash(folders.state) + program + "/";
+    std::string temporary = "/tmp/";
+    temporary += program;
+    temporary += "-state-" + std::to_string(geteuid()) + "/";
+    return temporary;
 }
 
 UploadJournal::UploadJournal(std::string folder)
@@ -239,7 +237,7 @@ std::vector<UploadJournalEntry> UploadJournal::Pending(std::uint16_t device) con
 }
 
 UploadJournal& TheUploadJournal() {
-    static UploadJournal journal(StateFolder(ProcessEnvironment));
+    static UploadJournal journal(StateFolder(TheUserFolders()));
     return journal;
 }
 

@@ -24,9 +24,9 @@ struct UploadJournalEntry {
     friend bool operator==(const UploadJournalEntry&, const UploadJournalEntry&) = default;
 };
 
-// The program's state folder: $XDG_STATE_HOME/velmora/, else ~/.local/state/velmora/, else
+// The program's state folder: velmora in the user's state folder, else
 // /tmp/velmora-state-<uid>/. Ends with "/".
-std::string StateFolder(const EnvironmentLookup& env);
+std::string StateFolder(const UserFolders& folders);
 
 // One text file in folder, rewritten whole (temporary file, fsync, rename) on every change, so
 // a crash leaves the old or the new journal and never half of one. Every call reads the file
@@ -62,7 +62,7 @@ class UploadJournal {
     std::uint64_t m_lastId = 0;
 };
 
-// The process-wide journal in StateFolder of the process's environment: the one the uploads
+// The process-wide journal in StateFolder of the desktop's folders: the one the uploads
 // write and the listings read.
 UploadJournal& TheUploadJournal();
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/settings_store.h"
-#include "transfer/temp_open_file.h"
+#include "base/user_folders.h"
 #include "ui/main_window_ids.h"
 
 namespace velmora {

@@ -1,22 +1,11 @@
 #include "ui/main_window_download.h"
 
-#include <cstdlib>
 #include <utility>
 
 #include "base/system_clock.h"
 #include "transfer/temp_open_file.h"
 
 namespace velmora {
-
-namespace {
-
-std::optional<std::string> Environment(const char* name) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0') return std::nullopt;
-    return std::string(value);
-}
-
-}  // namespace
 
 MainWindowDownload::MainWindowDownload(MainWindowDownloadParts parts)
     : m_proxy(std::make_shared<JobWindowProxy>(std::move(parts.ui), parts.window)) {
@@ -25,7 +14,7 @@ MainWindowDownload::MainWindowDownload(MainWindowDownloadParts parts)
         DownloadPorts{parts.library, window, window.WindowPrompts(), parts.files, parts.tree,
                       parts.list, parts.shell, parts.clock ? *parts.clock : TheSystemClock(),
                       [&window] { return window.Phone().State().FileSystemFlag() != 0; },
-                      parts.openFolder.empty() ? OpenFilesFolder(Environment) : parts.openFolder,
+                      parts.openFolder.empty() ? OpenFilesFolder(TheUserFolders()) : parts.openFolder,
                       m_proxy, std::move(parts.startJob), std::move(parts.jobBusy)});
     auto& map = window.Commands();
     map.Set({WindowEvent::Clicked, kIdDownload},

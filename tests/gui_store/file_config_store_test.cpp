@@ -1,4 +1,5 @@
 #include "gui/file_config_store.h"
+#include "gui/desktop_folders.h"
 
 #include <gtest/gtest.h>
 
@@ -236,20 +237,21 @@ class ScopedEnv {
 };
 
 TEST(SettingsPathsTest, FollowTheXdgLayout) {
-    {
-        const ScopedEnv xdg("XDG_CONFIG_HOME", "/tmp/xdg");
-        EXPECT_EQ(UserSettingsPath(), "/tmp/xdg/Velmora/settings.conf");
-        EXPECT_EQ(InstallationSettingsPath(), "/tmp/xdg/Velmora/pst.conf");
-    }
+    EXPECT_EQ(UserSettingsPath({.config = "/tmp/xdg"}), "/tmp/xdg/Velmora/settings.conf");
+    EXPECT_EQ(InstallationSettingsPath({.config = "/tmp/xdg"}), "/tmp/xdg/Velmora/pst.conf");
+    // GLib keeps its first answer, so this is the process's only look at the desktop's
+    // folders: relative values are invalid and give the defaults under the home, and the
+    // cache standing in for a missing runtime folder is no runtime folder.
     const ScopedEnv home("HOME", "/home/tester");
-    {
-        const ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
-        EXPECT_EQ(UserSettingsPath(), "/home/tester/.config/Velmora/settings.conf");
-    }
-    {
-        const ScopedEnv xdg("XDG_CONFIG_HOME", "relative/dir");  // not absolute: ignored
-        EXPECT_EQ(InstallationSettingsPath(), "/home/tester/.config/Velmora/pst.conf");
-    }
+    const ScopedEnv config("XDG_CONFIG_HOME", "relative/dir");
+    const ScopedEnv state("XDG_STATE_HOME", nullptr);
+    const ScopedEnv cache("XDG_CACHE_HOME", "/c");
+    const ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
+    const UserFolders folders = DesktopUserFolders();
+    EXPECT_EQ(folders.config, "/home/tester/.config");
+    EXPECT_EQ(folders.state, "/home/tester/.local/state");
+    EXPECT_EQ(folders.cache, "/c");
+    EXPECT_EQ(folders.runtime, "");
 }
 
 }  // namespace

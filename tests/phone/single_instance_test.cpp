@@ -66,12 +66,12 @@ TEST(SingleInstanceLock, NoPlaceForTheLockIsSaidNotTakenForASecondCopy) {
                   ": No such file or directory); it starts without that lock.");
     EXPECT_EQ(SingleInstanceLock({}).State(), InstanceLockState::Unavailable);
 
-    // The runtime folder first, then a folder of its own in the cache; only absolute paths
-    // count, and the home never gets a dotfile.
-    EXPECT_EQ(InstanceLockPath("/run/user/1", "/c", "/home/u"), "/run/user/1/velmora.lock");
-    EXPECT_EQ(InstanceLockPath("relative", "/c", "/home/u"), "/c/velmora/velmora.lock");
-    EXPECT_EQ(InstanceLockPath(nullptr, "rel", "/home/u"), "/home/u/.cache/velmora/velmora.lock");
-    EXPECT_FALSE(InstanceLockPath(nullptr, nullptr, "relative/home"));
+    // The runtime folder first, then a folder of its own in the cache; the home never gets a
+    // dotfile.
+    EXPECT_EQ(InstanceLockPath({.cache = "/c", .runtime = "/run/user/1"}),
+              "/run/user/1/velmora.lock");
+    EXPECT_EQ(InstanceLockPath({.cache = "/c"}), "/c/velmora/velmora.lock");
+    EXPECT_FALSE(InstanceLockPath({.config = "/home/u/.config"}));
 }
 
 }  // namespace

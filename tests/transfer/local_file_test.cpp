@@ -180,19 +180,10 @@ TEST(OpenFiles, SuffixComesFromTheFilesOwnName) {
 }
 
 TEST(OpenFiles, FolderUnderRuntimeOrCache) {
-    auto env = [](std::map<std::string, std::string> values) {
-        return [values](const char* name) -> std::optional<std::string> {
-            auto it = values.find(name);
-            if (it == values.end()) return std::nullopt;
-            return it->second;
-        };
-    };
-    EXPECT_EQ(OpenFilesFolder(env({{"XDG_RUNTIME_DIR", "/run/user/5"}, {"HOME", "/h"}})),
-              "/run/user/5/velmora/");
-    EXPECT_EQ(OpenFilesFolder(env({{"XDG_RUNTIME_DIR", "relative"}, {"XDG_CACHE_HOME", "/c/"}})),
-              "/c/velmora/open/");
-    EXPECT_EQ(OpenFilesFolder(env({{"HOME", "/h"}})), "/h/.cache/velmora/open/");
-    EXPECT_EQ(OpenFilesFolder(env({})).rfind("/tmp/velmora-", 0), 0u);
+    EXPECT_EQ(OpenFilesFolder({.cache = "/c", .runtime = "/run/user/5"}), "/run/user/5/velmora/");
+    EXPECT_TRUE(OpenFilesFolderIsCache({.cache = "/c/"}));
+    EXPECT_EQ(OpenFilesFolder({.cache = "/c/"}), "/c/velmora/open/");
+    EXPECT_EQ(OpenFilesFolder({}).rfind("/tmp/velmora-", 0), 0u);
 }
 
 TEST(OpenFiles, PrivateFolderIsMadeOrTightenedAndNeverALink) {
