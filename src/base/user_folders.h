@@ -11,10 +11,10 @@ namespace velmora {
 
 struct UserFolders {
     // Absolute paths without a trailing "/"; an empty one is a folder the session lacks.
-    std::string config;
-    std::string cache;
-    std::string state;
-    std::string runtime;  // only a real session folder, never the cache standing in for it
+    std::string config{};
+    std::string cache{};
+    std::string state{};
+    std::string runtime{};  // only a real session folder, never the cache standing in for it
 };
 
 // The program's folder in config keeps the name settings have always been stored under; every
