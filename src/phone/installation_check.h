@@ -17,7 +17,7 @@ inline constexpr const char* kPstFileNameValue = "FileName";
 inline constexpr const char* kEmulatedPstLibrary = "libvelmora-pst-sim.so";
 inline constexpr const char* kReplayPstLibrary = "libvelmora-pst-replay.so";
 // The folder of the bundled libraries in an installed tree, from the executable's folder.
-inline constexpr const char* kLibraryFolderFromProgram = "../lib/velmora/";
+inline constexpr const char* kLibraryFolderFromProgram = VELMORA_PLUGIN_DIR_FROM_PROGRAM;
 
 enum class InstallationResult {
     Complete,       // FileName and every value its library needs found: nothing written

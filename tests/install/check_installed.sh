@@ -82,8 +82,9 @@ fi
 interface="PSTConfigValues PSTConfigure PSTGetDeviceList PSTGetInterfaceHandle PSTInitializeEx \
 PSTInterfaceVersion PSTSendCommand PSTTestCmdInit PSTUninitialize"
 for library in libvelmora-pst-sim.so libvelmora-pst-replay.so; do
-  file="$prefix/lib/velmora/$library"
-  [ -f "$file" ] || { fail "no $file"; continue; }
+  # lib/velmora, or lib/<multiarch>/velmora in a package built for /usr.
+  file="$(find "$prefix/lib" -path "*/velmora/$library" 2>/dev/null | head -n 1)"
+  [ -f "$file" ] || { fail "no $library under $prefix/lib"; continue; }
   exported="$(nm -D --defined-only "$file" | awk '{print $3}' | sort | xargs)"
   [ "$exported" = "$interface" ] || fail "$library exports: $exported"
   ! readelf -lW "$file" | grep -q 'GNU_STACK.*E' || fail "$library wants an executable stack"

@@ -10,7 +10,7 @@
 set -euo pipefail
 prefix="$(realpath "$1")"
 home="$(mktemp -d)"
-sim="$prefix/lib/velmora/libvelmora-pst-sim.so"
+sim="$(find "$prefix/lib" -path '*/velmora/libvelmora-pst-sim.so' | head -n 1)"
 trap '[ -f "$home/sim" ] && mv "$home/sim" "$sim"; rm -rf "$home"' EXIT
 export HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" XDG_CACHE_HOME="$home/cache"
 unset XDG_RUNTIME_DIR VELMORA_PHONES VELMORA_PST_TRACE VELMORA_PST_REPLAY
