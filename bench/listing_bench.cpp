@@ -58,7 +58,7 @@ class BenchWindow : public ListingWindow, public JobWindow, public TreeSelection
     std::uint8_t CurrentVolumeLetter() const override { return 'a'; }
     void SetCurrentVolumeLetter(std::uint8_t) override {}
     bool FileSystemFlag() const override { return false; }
-    void ShowModelAndVersion() override {}
+    PhoneQuery ModelAndVersionQuery() override { return {}; }
     std::string MaskText() const override { return "*"; }
     void SetMaskChoices(const std::vector<std::string>&) override {}
     void SetOverallRange(std::int32_t) override {}
@@ -103,7 +103,7 @@ void ListLargestVolume(benchmark::State& state, const VolumeShape& shape, bool o
         return true;
     };
     ListingCommands commands(ListingPorts{pst, window, window.m_prompts, files, tree, list, icons,
-                                          history, user, proxy, ui,
+                                          history, user, proxy,
                                           onWorker ? JobStarter(StartJob) : inlineJob, JobBusy});
 
     std::size_t folders = 0;

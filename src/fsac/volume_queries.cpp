@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/lang_string.h"
+#include "phone/phone_control.h"
 
 namespace velmora {
 
@@ -58,7 +59,8 @@ char VolumeState::CommandVolumeLetter() const {
     return VolumeCount() > 1 ? static_cast<char>(CurrentVolumeLetter()) : 'a';
 }
 
-std::optional<FsacVersion> VolumeCommands::ReadVersion(ChannelCommand command) {
+std::optional<FsacVersion> ReadFsacVersion(ChannelCommand command, PstLibrary& library,
+                                           PhoneWindow& window, Prompts& prompts) {
     auto channel = OpenChannel(command, library, window, prompts);
     if (!channel) return std::nullopt;
     std::array<std::uint8_t, kVersionReplySize> reply{};
@@ -73,51 +75,112 @@ std::optional<FsacVersion> VolumeCommands::ReadVersion(ChannelCommand command) {
     return version.Value();
 }
 
-void VolumeCommands::FileSystemFlagCheck() {
-    const auto version = ReadVersion(ChannelCommand::FileSystemFlag);
-    if (!version) return;
-    const bool flash = version->major < 2;
-    state.SetFileSystemFlag(flash ? 1 : 0);
-    window.EnableSearchControls(!flash);
+std::optional<std::vector<std::string>> ReadVolumeNames(PstLibrary& library, PhoneWindow& window,
+                                                        Prompts& prompts) {
+    auto channel = OpenChannel(ChannelCommand::Volumes, library, window, prompts);
+    if (!channel) return std::nullopt;
+    std::array<std::uint8_t, kVolumesReplySize> reply{};
+    std::int32_t length = 0;
+    if (!channel->Send(kFsacCommand, BuildVolumesRequest(), reply, &length)) return std::nullopt;
+    return ParseVolumesReply(reply, length);
 }
 
-void VolumeCommands::VolumeQuery() {
-    if (state.FileSystemFlag() != 0) {
-        state.SetVolumeTable({kFlashVolume});
-    } else {
-        auto channel = OpenChannel(ChannelCommand::Volumes, library, window, prompts);
-        if (!channel) return;
-        std::array<std::uint8_t, kVolumesReplySize> reply{};
-        std::int32_t length = 0;
-        if (!channel->Send(kFsacCommand, BuildVolumesRequest(), reply, &length)) return;
-        const auto names = ParseVolumesReply(reply, length);
-        state.SetVolumeTable(names);
-        state.SetVolumeCount(static_cast<int>(names.size()));
-    }
-    window.ResetTree(state.VolumeTable());
-}
-
-void VolumeCommands::VersionDisplay() {
-    const auto version = ReadVersion(ChannelCommand::FileSystemVersion);
-    if (!version) return;
-    if (auto root = window.RootText()) window.SetRootText(*root + VersionSuffix(*version));
-}
-
-void VolumeCommands::FreeSpaceQuery(char volumeLetter) {
+std::optional<std::int32_t> ReadFreeSpace(char volumeLetter, PstLibrary& library,
+                                          PhoneWindow& window, Prompts& prompts) {
     auto channel = OpenChannel(ChannelCommand::FreeSpace, library, window, prompts);
-    if (!channel) return;
+    if (!channel) return std::nullopt;
     std::array<std::uint8_t, kFreeSpaceReplySize> reply{};
     std::int32_t length = 0;
-    if (!channel->Send(kFsacCommand, BuildFreeSpaceRequest(volumeLetter), reply, &length)) return;
+    if (!channel->Send(kFsacCommand, BuildFreeSpaceRequest(volumeLetter), reply, &length)) {
+        return std::nullopt;
+    }
     auto freeBytes = ParseFreeSpaceReply(reply, length);
     if (!freeBytes) {
         // Half a number is no number: keep the cached value rather than show a made-up one.
         channel->Report(ChannelVariationFor(ChannelCommand::FreeSpace).sendFailure);
+        return std::nullopt;
+    }
+    return freeBytes.Value();
+}
+
+void ShowFreeSpace(VolumeState& state, StatusSink& window, char volumeLetter,
+                   std::int32_t freeBytes) {
+    state.SetCachedFreeSpace(freeBytes);
+    state.SetFreeSpaceLetter(static_cast<std::uint8_t>(volumeLetter));
+    window.SetStatusText(kFreeSpaceStatusPart, FormatFreeSpace(freeBytes));
+}
+
+namespace {
+
+void ShowFlag(const FsacVersion& version, SessionWindow& window, VolumeState& state) {
+    const bool flash = version.major < 2;
+    state.SetFileSystemFlag(flash ? 1 : 0);
+    window.EnableSearchControls(!flash);
+}
+
+void ShowVolumes(bool flash, const std::optional<std::vector<std::string>>& names,
+                 SessionWindow& window, VolumeState& state) {
+    if (flash) {
+        state.SetVolumeTable({kFlashVolume});
+    } else if (names) {
+        state.SetVolumeTable(*names);
+        state.SetVolumeCount(static_cast<int>(names->size()));
+    } else {
         return;
     }
-    state.SetCachedFreeSpace(freeBytes.Value());
-    state.SetFreeSpaceLetter(static_cast<std::uint8_t>(volumeLetter));
-    window.SetStatusText(kFreeSpaceStatusPart, FormatFreeSpace(freeBytes.Value()));
+    window.ResetTree(state.VolumeTable());
+}
+
+void ShowVersion(const FsacVersion& version, SessionWindow& window) {
+    if (auto root = window.RootText()) window.SetRootText(*root + VersionSuffix(version));
+}
+
+}  // namespace
+
+PhoneFacts ReadPhoneFacts(PstLibrary& library, PhoneWindow& window, Prompts& prompts,
+                          bool flashBefore) {
+    PhoneFacts facts;
+    facts.flagVersion = ReadFsacVersion(ChannelCommand::FileSystemFlag, library, window, prompts);
+    facts.flash = facts.flagVersion ? facts.flagVersion->major < 2 : flashBefore;
+    if (!facts.flash) facts.volumeNames = ReadVolumeNames(library, window, prompts);
+    facts.model = ReadPhoneModel(library, window, prompts);
+    facts.version = ReadFsacVersion(ChannelCommand::FileSystemVersion, library, window, prompts);
+    facts.freeBytes = ReadFreeSpace('a', library, window, prompts);
+    return facts;
+}
+
+void ShowPhoneFacts(const PhoneFacts& facts, SessionWindow& window, VolumeState& state) {
+    if (facts.flagVersion) ShowFlag(*facts.flagVersion, window, state);
+    ShowVolumes(facts.flash, facts.volumeNames, window, state);
+    if (facts.model) window.SetRootText(*facts.model);
+    if (facts.version) ShowVersion(*facts.version, window);
+    if (facts.freeBytes) ShowFreeSpace(state, window, 'a', *facts.freeBytes);
+}
+
+void VolumeCommands::FileSystemFlagCheck() {
+    if (const auto version =
+            ReadFsacVersion(ChannelCommand::FileSystemFlag, library, window, prompts)) {
+        ShowFlag(*version, window, state);
+    }
+}
+
+void VolumeCommands::VolumeQuery() {
+    const bool flash = state.FileSystemFlag() != 0;
+    ShowVolumes(flash, flash ? std::nullopt : ReadVolumeNames(library, window, prompts), window,
+                state);
+}
+
+void VolumeCommands::VersionDisplay() {
+    if (const auto version =
+            ReadFsacVersion(ChannelCommand::FileSystemVersion, library, window, prompts)) {
+        ShowVersion(*version, window);
+    }
+}
+
+void VolumeCommands::FreeSpaceQuery(char volumeLetter) {
+    if (const auto freeBytes = ReadFreeSpace(volumeLetter, library, window, prompts)) {
+        ShowFreeSpace(state, window, volumeLetter, *freeBytes);
+    }
 }
 
 }  // namespace velmora

@@ -1,7 +1,7 @@
 // What the phone tells about its file system, and the four short commands that ask: the
 // file-system flag check, the volume query, the version display and the free-space query.
-// The commands run on the window's thread; upload and fill-space jobs read the state from
-// their workers, hence the atomics and the lock.
+// Each asks in one step and shows the answer in another, so that the asking can run on a
+// worker and the showing on the window's thread.
 #pragma once
 
 #include <atomic>
@@ -73,8 +73,39 @@ class VolumeState {
     std::vector<std::string> m_volumeTable;
 };
 
+// The asking halves: the answer, or nothing after reporting the failure (box, then "Operation
+// failed!!!"). They touch nothing but what PhoneWindow offers, so workers run them.
+std::optional<FsacVersion> ReadFsacVersion(ChannelCommand command, PstLibrary& library,
+                                           PhoneWindow& window, Prompts& prompts);
+std::optional<std::vector<std::string>> ReadVolumeNames(PstLibrary& library, PhoneWindow& window,
+                                                        Prompts& prompts);
+std::optional<std::int32_t> ReadFreeSpace(char volumeLetter, PstLibrary& library,
+                                          PhoneWindow& window, Prompts& prompts);
+
+// The showing half of the free-space query: cached, and in status part 3.
+void ShowFreeSpace(VolumeState& state, StatusSink& window, char volumeLetter,
+                   std::int32_t freeBytes);
+
+// What the poll and a phone's pick read of a phone: the flag check, the volumes, the model,
+// the version and the free space of 'a', each there when its query answered.
+struct PhoneFacts {
+    std::optional<FsacVersion> flagVersion;
+    bool flash = false;  // the file-system flag the volume query went by
+    std::optional<std::vector<std::string>> volumeNames;  // asked only without the flag
+    std::optional<std::string> model;
+    std::optional<FsacVersion> version;
+    std::optional<std::int32_t> freeBytes;
+};
+// Asks in the order the window shows them; flashBefore is the flag as the window has it,
+// which stands when the check fails.
+PhoneFacts ReadPhoneFacts(PstLibrary& library, PhoneWindow& window, Prompts& prompts,
+                          bool flashBefore);
+// On the window's thread: state, search controls, tree, root text and free space, as the
+// four commands one after another would have left them.
+void ShowPhoneFacts(const PhoneFacts& facts, SessionWindow& window, VolumeState& state);
+
 // Each command reports its own failures (box, then "Operation failed!!!") and leaves the
-// state as it was when it fails.
+// state as it was when it fails. Asks and shows at once, on the window's thread.
 struct VolumeCommands {
     PstLibrary& library;
     SessionWindow& window;
@@ -87,12 +118,8 @@ struct VolumeCommands {
     void VolumeQuery();
     // Appends " (FSAC v.x.y)" to the root's text.
     void VersionDisplay();
-    // Caches the free bytes of the volume and shows them in status part 3. Touches only
-    // what PhoneWindow offers, so jobs may run it on their worker.
+    // Caches the free bytes of the volume and shows them in status part 3.
     void FreeSpaceQuery(char volumeLetter);
-
-  private:
-    std::optional<FsacVersion> ReadVersion(ChannelCommand command);
 };
 
 }  // namespace velmora

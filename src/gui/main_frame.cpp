@@ -9,7 +9,6 @@
 #include <wx/dcmemory.h>
 #include <wx/dialog.h>
 #include <wx/display.h>
-#include <wx/evtloop.h>
 #include <wx/gauge.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
@@ -80,14 +79,6 @@ void ShowTip(wxWindow* window, const std::string& tip) {
     }
 }
 
-// While a phone command holds the window's thread: paint and lay out, nothing the user does
-// (that waits for the command's end), and never inside another such wait.
-void LetTheWindowPaint() {
-    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-    if (!loop || loop->IsYielding()) return;
-    loop->YieldFor(wxEVT_CATEGORY_UI);
-}
-
 // wx paints a field at once whenever its text changes, for programs that block their thread
 // right after; ours never does, and a running job changes the texts at every turn of the
 // loop: the field is painted with the window's next frame instead.
@@ -133,26 +124,20 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     m_closeTimer.SetOwner(this, kCloseTimer);
     SetIcons(MainIcons());
     CreateControls();
-    m_library = std::make_unique<ResponsiveLibrary>(
-        library, [this] { return m_ui.IsUiThread(); }, LetTheWindowPaint);
     m_model = std::make_unique<MainWindow>(
-        MainWindowPorts{*m_library, user, m_prompts, m_ui, shell, std::move(programFolder)}, *this);
+        MainWindowPorts{library, user, m_prompts, m_ui, shell, std::move(programFolder)}, *this);
     m_model->AttachSessionTree(&m_sessionTree);
     m_icons = std::make_unique<DesktopIconSource>(m_ui);
     // The frame outlives the listing, so the proxy's thread is the frame's own, not owned.
     m_listing = std::make_unique<MainWindowListing>(MainWindowListingParts{
-        *m_model, *m_library, user, TheFileList(), m_treeModel, m_fileRows, *m_icons,
-        std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui)});
+        *m_model, library, user, TheFileList(), m_treeModel, m_fileRows, *m_icons});
     m_files = std::make_unique<MainWindowFiles>(MainWindowFilesParts{
-        *m_model, *m_library, TheFileList(), m_treeModel, m_fileRows,
-        std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui),
+        *m_model, library, TheFileList(), m_treeModel, m_fileRows,
         [this](PropertiesModel& model) { return ShowPropertiesDialog(this, model); }});
     m_download = std::make_unique<MainWindowDownload>(
-        MainWindowDownloadParts{*m_model, *m_library, TheFileList(), m_treeModel, m_fileRows, shell,
-                                std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui)});
+        MainWindowDownloadParts{*m_model, library, TheFileList(), m_treeModel, m_fileRows, shell});
     m_upload = std::make_unique<MainWindowUpload>(MainWindowUploadParts{
-        *m_model, *m_library, TheFileList(), m_treeModel, m_fileRows, *m_icons, TheSystemClock(),
-        std::shared_ptr<UiThread>(std::shared_ptr<UiThread>{}, &m_ui)});
+        *m_model, library, TheFileList(), m_treeModel, m_fileRows, *m_icons, TheSystemClock()});
     for (const auto& control : m_model->Controls()) ControlChanged(control.id);
     RebuildMenuBar();
     BindInput();
@@ -709,7 +694,7 @@ void MainFrame::EndSession() {
 }
 
 void MainFrame::FinishClosing() {
-    if (JobBusy()) {
+    if (!JobsIdle()) {
         // A worker that had not yet begun may have cleared the flag: ask again.
         StopFlag.store(kStopRequested);
         if (std::chrono::steady_clock::now() < m_closeDeadline) {

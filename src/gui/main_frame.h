@@ -21,7 +21,6 @@
 #include "gui/wx_prompts.h"
 #include "gui/wx_ui_thread.h"
 #include "phone/pst_library.h"
-#include "phone/responsive_library.h"
 #include "ui/file_list_ctrl.h"
 #include "ui/main_window.h"
 #include "ui/main_window_download.h"
@@ -91,8 +90,8 @@ class MainFrame : public wxFrame, public MainWindowView {
     bool ShowHelpBook(const std::string& book, const std::string& project) override;
     void ShowContextMenu(std::int32_t screenX, std::int32_t screenY) override;
     // Every way out: asks a running job to stop and hides the window at once, then keeps the
-    // window's thread pumping for the job's last calls until the job has returned (or
-    // kCloseWaitLimit has passed), and only then goes.
+    // window's thread pumping for the last calls of the job and the queries until they have
+    // returned (or kCloseWaitLimit has passed), and only then goes.
     void CloseWindow() override;
     // The desktop session ends: the same clean way out without asking. Boxes and dialogs
     // open now close as if cancelled, and none opens from here on.
@@ -122,8 +121,6 @@ class MainFrame : public wxFrame, public MainWindowView {
 
     Shell& m_shell;
     WxUiThread m_ui;
-    // The library as the window's commands use it: a slow answer lets the window paint.
-    std::unique_ptr<ResponsiveLibrary> m_library;
     WxPrompts m_prompts;
     // The browsing models the phone session rebuilds; m_tree and m_list draw them.
     VolumeTree m_treeModel;

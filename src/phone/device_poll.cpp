@@ -34,13 +34,21 @@ void DevicePoll::Schedule() {
 }
 
 void DevicePoll::OnTimer() {
+    if (!BeginPoll()) return;
+    std::vector<std::uint16_t> devices = m_devices;
+    const bool connected = m_library.PSTGetDeviceList(devices) == 0;
+    EndPoll(connected, std::move(devices));
+}
+
+bool DevicePoll::BeginPoll() {
     // A message box of the queries runs a modal loop in which the timer, started again by a
-    // new notification, can tick: that tick waits for the running poll, the timer keeps
-    // going, and a later tick polls once this one is over.
-    if (m_polling) return;
+    // new notification, can tick; so can the timer while the library is asked on a worker:
+    // that tick waits for the running poll, the timer keeps going, and a later tick polls
+    // once this one is over.
+    if (m_polling) return false;
     m_polling = true;
-    Poll();
-    m_polling = false;
+    m_window.ShowWaitCursor();
+    return true;
 }
 
 std::optional<std::uint16_t> DevicePoll::PhoneToSelect() {
@@ -51,12 +59,12 @@ std::optional<std::uint16_t> DevicePoll::PhoneToSelect() {
     return m_devices.front();
 }
 
-void DevicePoll::Poll() {
+void DevicePoll::EndPoll(bool connected, std::vector<std::uint16_t> devices) {
+    // The library fills the list it is given; a failed call may leave the last one.
+    m_devices = std::move(devices);
     const auto before = m_window.SelectedDevice();
     m_window.ClearDevices();
-    m_window.ShowWaitCursor();
 
-    const bool connected = m_library.PSTGetDeviceList(m_devices) == 0;
     std::optional<std::uint16_t> selected;
     if (connected) {
         for (std::uint16_t id : m_devices) m_window.AddDevice(DeviceEntryText(id), id);
@@ -91,6 +99,7 @@ void DevicePoll::Poll() {
     }
 
     m_window.ShowArrowCursor();
+    m_polling = false;
 }
 
 }  // namespace velmora

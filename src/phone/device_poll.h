@@ -27,8 +27,16 @@ class DevicePoll {
 
     // Starts timer 1 unless a poll is scheduled already: requests in the meantime are dropped.
     void Schedule();
-    // Timer 1's tick: the poll itself.
+    // Timer 1's tick: the poll itself, the library asked on this thread.
     void OnTimer();
+
+    // The poll in two halves, for a caller that asks the library on a worker: BeginPoll on
+    // the tick (false: a poll runs, this tick waits for a later one), the device list asked
+    // for with the last poll's list to fill, then EndPoll with the answer on the window's
+    // thread. Until EndPoll every tick waits.
+    bool BeginPoll();
+    std::vector<std::uint16_t> LastDevices() const { return m_devices; }
+    void EndPoll(bool connected, std::vector<std::uint16_t> devices);
 
     bool PollingActive() const { return m_pollingActive; }
     // The phones the last poll found.
@@ -38,7 +46,6 @@ class DevicePoll {
     void Choose(std::optional<std::uint16_t> deviceId) { m_wanted = deviceId; }
 
   private:
-    void Poll();
     // The user's phone when attached, else the only one; nothing when the user must choose.
     std::optional<std::uint16_t> PhoneToSelect();
 

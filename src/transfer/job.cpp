@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <mutex>
 #include <thread>
@@ -17,6 +18,8 @@ struct JobRegistry::State {
     mutable std::mutex mutex;
     mutable std::condition_variable ended;
     int running = 0;
+    std::deque<std::function<void()>> queries;
+    bool querying = false;  // the query worker runs
     bool closed = false;
     // Read by JobRun without the mutex; set before Shutdown raises StopFlag.
     std::atomic<bool> closing{false};
@@ -45,6 +48,28 @@ void RunWorker(JobRegistry::State& state, std::function<void()>& worker) {
         --state.running;
     }
     state.ended.notify_all();
+}
+
+// The query worker: the queue's queries in order, until it is empty.
+void RunQueries(JobRegistry::State& state) {
+    for (;;) {
+        std::function<void()> query;
+        {
+            std::lock_guard lock(state.mutex);
+            if (state.queries.empty()) {
+                state.querying = false;
+                state.ended.notify_all();
+                return;
+            }
+            query = std::move(state.queries.front());
+            state.queries.pop_front();
+        }
+        try {
+            query();
+        } catch (...) {
+            // A query reports its own failures; nothing above it could.
+        }
+    }
 }
 
 }  // namespace
@@ -80,10 +105,35 @@ bool JobRegistry::Busy() const {
     return m_state->running > 0;
 }
 
+bool JobRegistry::StartQuery(std::function<void()> query) {
+    if (!query) return false;
+    std::lock_guard lock(m_state->mutex);
+    if (m_state->closed) return false;
+    m_state->queries.push_back(std::move(query));
+    if (m_state->querying) return true;
+    try {
+        // It takes the lock first thing, so it starts on the queue as it stands.
+        std::thread([state = m_state] { RunQueries(*state); }).detach();
+    } catch (...) {
+        m_state->queries.pop_back();
+        return false;
+    }
+    m_state->querying = true;
+    return true;
+}
+
+bool JobRegistry::Idle() const {
+    if (StopFlag.load() == kJobRunning) return false;
+    std::lock_guard lock(m_state->mutex);
+    return m_state->running == 0 && !m_state->querying;
+}
+
 bool JobRegistry::Shutdown(std::chrono::milliseconds limit) {
+    std::deque<std::function<void()>> dropped;  // released outside the lock
     {
         std::lock_guard lock(m_state->mutex);
         m_state->closed = true;
+        dropped.swap(m_state->queries);
     }
     m_state->closing.store(true);
     StopFlag.store(kStopRequested);
@@ -92,13 +142,28 @@ bool JobRegistry::Shutdown(std::chrono::milliseconds limit) {
 
 bool JobRegistry::WaitUntilIdle(std::chrono::milliseconds limit) const {
     std::unique_lock lock(m_state->mutex);
-    return m_state->ended.wait_for(lock, limit, [&] { return m_state->running == 0; });
+    return m_state->ended.wait_for(lock, limit,
+                                   [&] { return m_state->running == 0 && !m_state->querying; });
 }
 
 JobRegistry& Jobs() {
     // Never destroyed: a worker left running at exit may still return into it.
     static JobRegistry* jobs = new JobRegistry;
     return *jobs;
+}
+
+bool RunPhoneQuery(const std::shared_ptr<JobWindowProxy>& window, const JobStarter& start,
+                   PhoneQuery query) {
+    if (!start || !query) return false;
+    return start([window, query = std::move(query)] {
+        QueryResult result = query(window->WindowPhone(), window->WindowPrompts());
+        if (!result) return;
+        if (window->OnWindowThread()) {
+            window->Call(result);
+        } else {
+            window->Post(std::move(result));
+        }
+    });
 }
 
 bool WritingJobRunning() {

@@ -1,6 +1,7 @@
 // Jobs: long phone work on a worker thread of its own, one job at a time, started by the
-// window and never waited for; and the shape every worker shares (stop flag, control lock,
-// per-file bar, failure reports), kept in one guard so that no exit path forgets a step.
+// window and never waited for; short phone queries on a worker of their own beside it; and the
+// shape every job shares (stop flag, control lock, per-file bar, failure reports), kept in one
+// guard so that no exit path forgets a step.
 #pragma once
 
 #include <chrono>
@@ -11,12 +12,16 @@
 #include <string>
 
 #include "phone/open_channel.h"
+#include "phone/phone_queries.h"
 #include "phone/pst_library.h"
 #include "transfer/job_window.h"
 
 namespace velmora {
 
 inline constexpr std::chrono::milliseconds kShutdownWait{2000};
+
+// Starts a worker; false when it was refused. StartJob or StartQuery in the program.
+using JobStarter = std::function<bool(std::function<void()>)>;
 
 // Keeps count of the workers it started. A worker holds shared ownership of the registry's
 // bookkeeping and of whatever its closure captures, so it may outlive both the window and
@@ -36,12 +41,20 @@ class JobRegistry {
     bool Start(std::function<void()> worker);
     // Whether Start would refuse because of a job: what launchers test before doing anything.
     bool Busy() const;
-    // At exit: refuses new jobs, asks a running worker to stop and waits at most `limit` for
-    // it to return. False when a worker was still running; it is then left to itself, and the
-    // program should end without running static destructors under it (std::quick_exit).
+    // Queues a short phone query (a free space, the phone's facts, a restart) for the query
+    // worker, which runs them one after another, in order, beside a job if one runs: a click
+    // never waits for the phone, nor for a job to end. False after Shutdown or when no thread
+    // can be made.
+    bool StartQuery(std::function<void()> query);
+    // No job and no query runs or waits.
+    bool Idle() const;
+    // At exit: refuses new jobs and queries, drops queued queries, asks a running job to stop
+    // and waits at most `limit` for the workers to return. False when one was still running;
+    // it is then left to itself, and the program should end without running static
+    // destructors under it (std::quick_exit).
     bool Shutdown(std::chrono::milliseconds limit = kShutdownWait);
-    // Waits at most `limit` until no worker runs; for tests and diagnostics, never for the
-    // window's thread.
+    // Waits at most `limit` until no job or query runs; for tests and diagnostics, never for
+    // the window's thread.
     bool WaitUntilIdle(std::chrono::milliseconds limit) const;
 
     struct State;
@@ -58,9 +71,22 @@ inline bool StartJob(std::function<void()> worker) {
 inline bool JobBusy() {
     return Jobs().Busy();
 }
+inline bool StartQuery(std::function<void()> query) {
+    return Jobs().StartQuery(std::move(query));
+}
+inline bool JobsIdle() {
+    return Jobs().Idle();
+}
 inline bool ShutdownJobs(std::chrono::milliseconds limit = kShutdownWait) {
     return Jobs().Shutdown(limit);
 }
+
+// A short phone query on a worker that start makes (StartQuery in the program): query asks
+// the phone through the window's phone side and prompts as workers reach them, and what it
+// returns is posted back to the window's thread, or run at once when the worker was the
+// window's thread itself. False when no worker started.
+bool RunPhoneQuery(const std::shared_ptr<JobWindowProxy>& window, const JobStarter& start,
+                   PhoneQuery query);
 
 class JobRun;
 

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <deque>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 #include "base/status_sink.h"
 
@@ -13,9 +15,11 @@ namespace {
 
 // Status parts 0 to 4 take posted texts; others (none today) go through synchronously.
 
-// The controls a flush sets, numbered after the status parts.
+// The controls a flush sets, numbered after the status parts; the job's own progress, then
+// the posted tasks, which are never coalesced.
 enum BarSlot { kOverallRange, kOverallPosition, kFileRange, kFilePosition, kBarSlots };
-constexpr int kSlots = kStatusParts + kBarSlots;
+constexpr int kLatestSlot = kStatusParts + kBarSlots;
+constexpr int kTaskSlot = kLatestSlot + 1;
 
 }  // namespace
 
@@ -25,19 +29,20 @@ struct JobWindowProxy::Pending {
     bool queued = false;          // a flush waits on the window's thread
     std::array<std::string, kStatusParts> status;
     std::array<std::int32_t, kBarSlots> bars{};
-    // The slots set since the last flush, in the order of their latest update: the calls as
-    // issued with every superseded one left out.
-    std::array<int, kSlots> order{};
-    int count = 0;
+    std::function<void()> latest;
+    std::deque<std::function<void()>> tasks;
+    // What was set or posted since the last flush, in the order of each control's latest
+    // update and of the tasks: the calls as issued with every superseded one left out. A
+    // task stays where it was posted, so a later update of a control goes after it.
+    std::vector<int> order;
 
     void Store(int slot) {
-        const auto end = order.begin() + count;
-        const auto found = std::find(order.begin(), end, slot);
-        if (found != end) {
-            std::rotate(found, found + 1, end);
+        const auto found = std::find(order.begin(), order.end(), slot);
+        if (found != order.end()) {
+            std::rotate(found, found + 1, order.end());
             return;
         }
-        order[count++] = slot;
+        order.push_back(slot);
     }
     void SetStatus(int part, const std::string& text) {
         status[part] = text;
@@ -47,34 +52,52 @@ struct JobWindowProxy::Pending {
         bars[slot] = value;
         Store(kStatusParts + slot);
     }
+    void SetLatest(std::function<void()> show) {
+        latest = std::move(show);
+        Store(kLatestSlot);
+    }
+    void AddTask(std::function<void()> task) {
+        tasks.push_back(std::move(task));
+        order.push_back(kTaskSlot);
+    }
 
-    // Window's thread: the latest value of each control set since the last flush. Only the
-    // queued flush clears `queued`, so that no second one is queued beside it.
+    // Window's thread: the latest value of each control set since the last flush, and the
+    // tasks in their places. Only the queued flush clears `queued`, so that no second one is
+    // queued beside it.
     static void Flush(const std::shared_ptr<Pending>& pending, bool queuedFlush) {
         std::array<std::string, kStatusParts> texts;
         std::array<std::int32_t, kBarSlots> values{};
-        std::array<int, kSlots> slots{};
-        int n = 0;
+        std::function<void()> latest;
+        std::deque<std::function<void()>> tasks;
+        std::vector<int> slots;
         JobWindow* target = nullptr;
         {
             std::lock_guard lock(pending->mutex);
             if (queuedFlush) pending->queued = false;
-            if (pending->count == 0) return;
-            n = pending->count;
-            slots = pending->order;
-            for (int i = 0; i < n; ++i) {
-                const int slot = slots[i];
+            if (pending->order.empty()) return;
+            slots.swap(pending->order);
+            for (const int slot : slots) {
                 if (slot < kStatusParts) texts[slot].swap(pending->status[slot]);
             }
+            latest.swap(pending->latest);
+            tasks.swap(pending->tasks);
             values = pending->bars;
-            pending->count = 0;
             target = pending->window;
         }
         if (target == nullptr) return;
-        for (int i = 0; i < n; ++i) {
-            const int slot = slots[i];
+        for (const int slot : slots) {
             if (slot < kStatusParts) {
                 target->SetStatusText(slot, texts[slot]);
+                continue;
+            }
+            if (slot == kLatestSlot) {
+                if (latest) latest();
+                continue;
+            }
+            if (slot == kTaskSlot) {
+                std::function<void()> task = std::move(tasks.front());
+                tasks.pop_front();
+                task();
                 continue;
             }
             const auto bar = static_cast<BarSlot>(slot - kStatusParts);
@@ -134,14 +157,39 @@ void JobWindowProxy::PostProgress(const std::function<void(Pending&)>& store) {
         Pending::Flush(m_pending, false);
         return;
     }
-    bool post = false;
-    {
-        std::lock_guard lock(m_pending->mutex);
-        store(*m_pending);
-        post = !m_pending->queued;
-        m_pending->queued = true;
+    // Held across the hand-over: once Detach has returned, nothing reaches the UiThread.
+    std::lock_guard lock(m_pending->mutex);
+    if (m_pending->window == nullptr) return;
+    store(*m_pending);
+    if (std::exchange(m_pending->queued, true)) return;
+    m_uiThread->Post([pending = m_pending] { Pending::Flush(pending, true); });
+}
+
+void JobWindowProxy::Post(std::function<void()> task) {
+    if (!m_uiThread->IsUiThread()) {
+        PostProgress([&](Pending& pending) { pending.AddTask(std::move(task)); });
+        return;
     }
-    if (post) m_uiThread->Post([pending = m_pending] { Pending::Flush(pending, true); });
+    // The window's own notice waits for the loop, behind whatever it has posted.
+    std::lock_guard lock(m_pending->mutex);
+    if (m_pending->window == nullptr) return;
+    m_uiThread->Post([pending = m_pending, task = std::move(task)] {
+        Pending::Flush(pending, false);
+        bool attached = false;
+        {
+            std::lock_guard inner(pending->mutex);
+            attached = pending->window != nullptr;
+        }
+        if (attached) task();
+    });
+}
+
+void JobWindowProxy::PostLatest(std::function<void()> show) {
+    PostProgress([&](Pending& pending) { pending.SetLatest(std::move(show)); });
+}
+
+bool JobWindowProxy::OnWindowThread() const {
+    return !m_gone.load() && m_uiThread->IsUiThread();
 }
 
 bool JobWindowProxy::Call(const std::function<void()>& task) {

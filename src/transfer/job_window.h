@@ -1,7 +1,7 @@
 // What a job may touch on the main window: the control lock, the status bar, the two
 // progress bars, the message boxes and the phone state its commands read. The window implements
-// JobWindow with plain methods on its own thread; workers use it through JobWindowProxy, which
-// carries every call over.
+// JobWindow with plain methods on its own thread; workers reach it only through the window's one
+// JobWindowProxy, which carries every call over.
 #pragma once
 
 #include <atomic>
@@ -41,20 +41,22 @@ class JobWindow {
     virtual void RestoreStatusParts() {}
 };
 
-// The worker's side of the window. Progress (status texts, the bars' ranges and positions)
-// is posted: the worker stores the latest value per control and at most one flush waits on
-// the window's thread, so a worker runs at link speed whatever the window's pace and the
-// queue stays bounded. Everything else (the lock, the per-file bar's visibility, boxes,
-// dialogs, reads of window state) runs on the window's thread and returns once it has run
-// there; it first shows every update posted before it, so the window sees the calls in the
-// order a worker issues them, some intermediate progress values left out.
+// The workers' side of the window, and their only way to it. Progress (status texts, the
+// bars' ranges and positions, and one progress of the job's own, such as a listing's count of
+// entries read) is posted: the worker stores the latest value per control and at most one
+// flush waits on the window's thread, so a worker runs at link speed whatever the window's
+// pace and the queue stays bounded. Results are posted in order with it. Everything else (the
+// lock, the per-file bar's visibility, boxes, dialogs, reads of window state) runs on the
+// window's thread and returns once it has run there; it first shows every update posted
+// before it, so the window sees the calls in the order a worker issues them, some
+// intermediate progress values left out.
 //
-// Lifetime: the window creates one proxy, hands shared ownership to each job and calls
-// Detach() on its own thread before it goes away. After that, or once the UiThread refuses
-// a call because the window is gone, calls do nothing and boxes answer as if cancelled, so a
-// worker that outlives the window never reaches freed window state. A worker already waiting
-// inside Invoke when the window goes is the UiThread's to release: it must return false then
-// rather than wait for a thread that no longer pumps.
+// Lifetime: the window creates one proxy, hands shared ownership to each job and query and
+// calls Detach() on its own thread before it goes away. After that, or once the UiThread
+// refuses a call because the window is gone, calls do nothing and boxes answer as if
+// cancelled, so a worker that outlives the window never reaches freed window state. A worker
+// already waiting inside Invoke when the window goes is the UiThread's to release: it must
+// return false then rather than wait for a thread that no longer pumps.
 class JobWindowProxy final : public JobWindow {
   public:
     JobWindowProxy(std::shared_ptr<UiThread> uiThread, JobWindow& window);
@@ -63,9 +65,21 @@ class JobWindowProxy final : public JobWindow {
     void Detach();
     bool Attached() const { return !m_gone.load(); }
 
-    // Runs task on the window's thread while the window is there, for reaching its other
-    // state (the list's rows, the tree, FileList); false when it did not run.
+    // Runs task on the window's thread while the window is there, for a question to the
+    // window's models or a change of them that the worker must see done; false when it did
+    // not run.
     bool Call(const std::function<void()>& task);
+    // Queues task for the window's thread, behind the progress posted before it, and returns
+    // at once; it runs only while the window is there. Queued even from the window's thread
+    // (a notice that arrives in the middle of a handler waits for the handler's end). Any
+    // thread, the phone library's own included: Detach waits for a post in flight.
+    void Post(std::function<void()> task);
+    // Coalesced like the bars: only the latest show posted before a flush runs, in its place
+    // among the other updates. One kind per job: a listing's count of entries read. At once
+    // on the window's thread.
+    void PostLatest(std::function<void()> show);
+    // True on the window's thread while the window is there.
+    bool OnWindowThread() const;
 
     void EnableControls(bool enable, bool enableMenus) override;
     void SetStatusText(int part, const std::string& text) override;

@@ -24,87 +24,39 @@ constexpr int kStrIncompleteFileLine = 512;
 constexpr int kStrDeleteThem = 513;
 constexpr int kStrCantDeleteIncomplete = 514;
 
-// The reader's count of filled entries on its way to the window. The worker stores the
-// latest count and at most one posted update waits on the window's thread, where it shows
-// whatever count has arrived by then: the reader runs at link speed, not at the window's
-// pace, and the queue stays bounded. Posted behind everything the reader sent before, and
-// ahead of everything it sends after, so the window still sees the calls in order.
-class PostedEntryCount {
-  public:
-    PostedEntryCount(std::shared_ptr<UiThread> ui, std::shared_ptr<JobWindowProxy> window,
-                     ListingCommands* commands, std::int32_t total)
-        : m_ui(std::move(ui)), m_shared(std::make_shared<Shared>()) {
-        m_shared->window = std::move(window);
-        m_shared->commands = commands;
-        m_shared->total = total;
-    }
-
-    void Store(std::int32_t filled) {
-        if (!m_shared->window->Attached()) return;
-        if (m_ui->IsUiThread()) {
-            m_shared->commands->OnEntriesRead(filled, m_shared->total);
-            return;
-        }
-        bool post = false;
-        {
-            std::lock_guard lock(m_shared->mutex);
-            m_shared->filled = filled;
-            post = !std::exchange(m_shared->queued, true);
-        }
-        if (post) m_ui->Post([shared = m_shared] { Show(*shared); });
-    }
-
-  private:
-    struct Shared {
-        std::shared_ptr<JobWindowProxy> window;
-        ListingCommands* commands = nullptr;  // reached only while the window is attached
-        std::int32_t total = 0;
-        std::mutex mutex;
-        std::int32_t filled = 0;
-        bool queued = false;
-    };
-
-    // On the window's thread, where the window cannot go away meanwhile.
-    static void Show(Shared& shared) {
-        std::int32_t filled = 0;
-        {
-            std::lock_guard lock(shared.mutex);
-            shared.queued = false;
-            filled = shared.filled;
-        }
-        if (shared.window->Attached()) shared.commands->OnEntriesRead(filled, shared.total);
-    }
-
-    std::shared_ptr<UiThread> m_ui;
-    std::shared_ptr<Shared> m_shared;
-};
-
-// What the reader takes along to its thread. The commands object is reached only on the
-// window's thread while the window is there (the proxy's Call, the posted count).
+// What the listing takes along to its thread. The commands object is reached only on the
+// window's thread while the window is there (the proxy's Call and posted count).
 struct ReaderJob {
     std::shared_ptr<JobWindowProxy> window;
-    std::shared_ptr<UiThread> ui;
     PstLibrary* library = nullptr;
     FileList* files = nullptr;
     ListingCommands* commands = nullptr;
+    PhoneQuery rootQuery;               // the model and the version on the tree's root
+    std::vector<std::uint8_t> request;  // search start
+    std::optional<std::string> mask;    // a search's mask text; none for Get File List
     bool fileSystemFlag = false;
-    std::int32_t count = 0;
+    std::int32_t count = 0;  // what search start announced
     // Set when a whole volume is read: the journal's entries under volumePrefix are checked.
     UploadJournal* journal = nullptr;
     std::string volumePrefix;
 };
 
-// Passes each reply's count of filled entries on to the window, posted.
+// Passes each reply's count of filled entries on to the window, posted and coalesced: the
+// reader runs at link speed, not at the window's pace.
 class ReaderHost final : public EntryReaderHost {
   public:
-    ReaderHost(PostedEntryCount& filled, JobRun& run) : m_filled(filled), m_run(run) {}
+    ReaderHost(ReaderJob& job, JobRun& run) : m_job(job), m_run(run) {}
 
     void EntryRead(std::int32_t) override {}
-    void EntriesFilled(std::int32_t count) override { m_filled.Store(count); }
+    void EntriesFilled(std::int32_t count) override {
+        m_job.window->PostLatest([commands = m_job.commands, count, total = m_job.count] {
+            commands->OnEntriesRead(count, total);
+        });
+    }
     bool StopRequested() override { return m_run.StopRequested(); }
 
   private:
-    PostedEntryCount& m_filled;
+    ReaderJob& m_job;
     JobRun& m_run;
 };
 
@@ -174,8 +126,28 @@ std::int32_t OfferShortFiles(ReaderJob& job, CommandChannel& channel) {
     return removed;
 }
 
-void RunEntryReader(ReaderJob& job) {
+// The root's texts, search start, then what the window shows of it; false when nothing is to
+// be read.
+bool StartSearch(ReaderJob& job) {
+    if (job.rootQuery) {
+        if (QueryResult shown =
+                job.rootQuery(job.window->WindowPhone(), job.window->WindowPrompts()))
+            job.window->Call(shown);
+    }
+    auto channel = OpenChannel(ChannelCommand::FileSearch, *job.library, job.window->WindowPhone(),
+                               job.window->WindowPrompts());
+    if (!channel) return false;
+    const auto count = SendSearchStart(*channel, job.request);
+    if (!count) return false;
+    job.count = *count;
+    bool read = false;
+    job.window->Call([&] { read = job.commands->SearchStarted(job.count, job.mask); });
+    return read;
+}
+
+void RunListing(ReaderJob& job) {
     JobRun run(*job.window, JobKind::Reads);
+    if (!StartSearch(job)) return;
     auto channel = OpenChannel(ChannelCommand::EntryReader, *job.library, job.window->WindowPhone(),
                                job.window->WindowPrompts());
     if (!channel) {
@@ -186,8 +158,7 @@ void RunEntryReader(ReaderJob& job) {
     }
     run.Lock();
 
-    PostedEntryCount filled(job.ui, job.window, job.commands, job.count);
-    ReaderHost host(filled, run);
+    ReaderHost host(job, run);
     const EntryReadResult result =
         ReadEntries(*channel, *job.files, job.fileSystemFlag, job.count, host);
     std::int32_t removed = 0;
@@ -221,23 +192,27 @@ void ListingCommands::ClearForReading() {
     m_ports.files.Clear();
     m_ports.list.DeleteAllRows();
     m_ports.tree.ResetTree(true);
-    m_ports.window.ShowModelAndVersion();
 }
 
-std::int32_t ListingCommands::SearchStart(const std::vector<std::uint8_t>& request) {
-    auto channel =
-        OpenChannel(ChannelCommand::FileSearch, m_ports.library, m_ports.window, m_ports.prompts);
-    if (!channel) return -1;
-    const auto count = SendSearchStart(*channel, request);
-    if (!count) return -1;
+bool ListingCommands::SearchStarted(std::int32_t count, const std::optional<std::string>& mask) {
     m_ports.window.SetStatusText(kStatusMessagePart, LoadLangString(kStrReadingFileList));
-    return *count;
-}
-
-void ListingCommands::PrepareReading(std::int32_t count) {
+    if (mask && count == 0) {
+        m_ports.files.SetCount(0);
+        m_ports.window.SetStatusText(kStatusMessagePart, LoadLangString(kStrNoFilesFound));
+        return false;
+    }
     m_ports.window.SetOverallRange(count);
     m_ports.window.SetOverallPosition(0);
     m_ports.files.Allocate(count);
+    if (mask) {
+        m_ports.history.Remember(*mask);
+        m_ports.window.SetMaskChoices(m_ports.history.Masks());
+        // Only into an existing key; a failed write goes unnoticed, as every settings write.
+        m_ports.history.Store(m_ports.user);
+    }
+    m_ports.list.SetDisplayMode(mask ? kDisplayFlat : kDisplayFolder);
+    m_iconsGiven = 0;
+    return true;
 }
 
 void ListingCommands::GetFileList() {
@@ -259,11 +234,7 @@ void ListingCommands::GetFileList() {
 
     ClearForReading();
     // The whole-volume pattern keeps its separator whatever the file-system flag says.
-    const std::int32_t count = SearchStart(BuildVolumeSearchRequest(static_cast<char>(letter)));
-    if (count < 0) return;
-    PrepareReading(count);
-    m_ports.list.SetDisplayMode(kDisplayFolder);
-    StartReader(true);
+    StartListing(BuildVolumeSearchRequest(static_cast<char>(letter)), std::nullopt);
 }
 
 void ListingCommands::Search() {
@@ -273,7 +244,7 @@ void ListingCommands::Search() {
                              kStatusMessagePart, m_ports.window, m_ports.prompts);
         return;
     }
-    const std::string text(LeadingCharacters(m_ports.window.MaskText(), kMaxMaskChars));
+    std::string text(LeadingCharacters(m_ports.window.MaskText(), kMaxMaskChars));
     // Refused before anything is sent or cleared: the pattern buffer cannot hold it.
     auto request = BuildSearchStartRequest(text, m_ports.window.FileSystemFlag());
     if (!request) {
@@ -282,40 +253,27 @@ void ListingCommands::Search() {
     }
 
     ClearForReading();
-    const std::int32_t count = SearchStart(request.Value());
-    if (count < 0) return;
-    if (count == 0) {
-        m_ports.files.SetCount(0);
-        m_ports.window.SetStatusText(kStatusMessagePart, LoadLangString(kStrNoFilesFound));
-        return;
-    }
-    PrepareReading(count);
-
-    m_ports.history.Remember(text);
-    m_ports.window.SetMaskChoices(m_ports.history.Masks());
-    // Only into an existing key; a failed write goes unnoticed, as every settings write.
-    m_ports.history.Store(m_ports.user);
-
-    m_ports.list.SetDisplayMode(kDisplayFlat);
-    StartReader(false);
+    StartListing(request.Value(), std::move(text));
 }
 
-void ListingCommands::StartReader(bool checkLeftovers) {
+void ListingCommands::StartListing(std::vector<std::uint8_t> request,
+                                   std::optional<std::string> mask) {
     auto job = std::make_shared<ReaderJob>();
     job->window = m_ports.jobWindow;
-    job->ui = m_ports.ui;
     job->library = &m_ports.library;
     job->files = &m_ports.files;
     job->commands = this;
+    job->rootQuery = m_ports.window.ModelAndVersionQuery();
+    job->request = std::move(request);
     job->fileSystemFlag = m_ports.window.FileSystemFlag();
-    job->count = m_ports.files.Count();
-    if (checkLeftovers) {
+    if (!mask) {
+        // A whole volume is read, so files the journal names can be looked up.
         job->journal = m_ports.journal;
         // The single-volume file system holds every file the phone has.
         if (!job->fileSystemFlag) job->volumePrefix = {'/', static_cast<char>(m_listedLetter), '/'};
     }
-    m_iconsGiven = 0;
-    if (!m_ports.startJob([job] { RunEntryReader(*job); })) {
+    job->mask = std::move(mask);
+    if (!m_ports.startJob([job] { RunListing(*job); })) {
         // No reader: nothing will arrive, so nothing is announced.
         m_ports.files.SetCount(0);
         m_ports.window.SetStatusText(kStatusMessagePart, LoadLangString(kStrOperationFailed));

@@ -1,22 +1,24 @@
-// Get File List (1003) and Search (1007): search start on the window's thread, then the
-// entry reader as a job, and what the window shows when the reader reports an entry
-// ("WM_GET_FILE_INFO") and when it ends (the tree's first volume, or the flat list of a
-// search).
+// Get File List (1003) and Search (1007): the checks and the clearing on the window's thread,
+// then search start and the entry reader as a job, and what the window shows when search
+// start answers, when the reader reports entries ("WM_GET_FILE_INFO") and when it ends (the
+// tree's first volume, or the flat list of a search).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/icon_image.h"
 #include "base/prompts.h"
 #include "base/settings_store.h"
-#include "base/ui_thread.h"
 #include "fsac/file_list.h"
+#include "phone/phone_queries.h"
 #include "phone/phone_window.h"
 #include "phone/pst_library.h"
+#include "transfer/job.h"
 #include "transfer/job_window.h"
 #include "transfer/upload_journal.h"
 #include "ui/file_list_ctrl.h"
@@ -34,8 +36,9 @@ class ListingWindow : public PhoneWindow {
     virtual void SetCurrentVolumeLetter(std::uint8_t letter) = 0;
     // Set for phones with a single volume and no folders.
     virtual bool FileSystemFlag() const = 0;
-    // The phone model query and the version display, which name the tree's root.
-    virtual void ShowModelAndVersion() = 0;
+    // The phone model query and the version display, which name the tree's root: the
+    // listing's job asks them before search start and shows what they return.
+    virtual PhoneQuery ModelAndVersionQuery() = 0;
     // The mask box 1006: its text, and its choices refilled with the first one selected.
     virtual std::string MaskText() const = 0;
     virtual void SetMaskChoices(const std::vector<std::string>& masks) = 0;
@@ -45,9 +48,6 @@ class ListingWindow : public PhoneWindow {
     // The list's rows were replaced by the flat list.
     virtual void RowsFilled() {}
 };
-
-// Starts a worker as a job; false when it was refused. StartJob in the program.
-using JobStarter = std::function<bool(std::function<void()>)>;
 
 struct ListingPorts {
     PstLibrary& library;
@@ -61,8 +61,6 @@ struct ListingPorts {
     SettingsStore& user;
     // The workers' way to the window; it must outlive nothing, being detached with the window.
     std::shared_ptr<JobWindowProxy> jobWindow;
-    // The window's thread, for the reader's posted progress; the same one jobWindow uses.
-    std::shared_ptr<UiThread> ui;
     JobStarter startJob;
     // Whether a job still runs: a new search must not mix its requests with the old ones.
     std::function<bool()> jobBusy;
@@ -82,6 +80,10 @@ class ListingCommands {
     void GetFileList();
     // Button 1007: the files matching the mask box's text.
     void Search();
+    // Window's thread, for the job. Search start announced count entries: the status, the
+    // bar, the list's storage and, for a search (mask), its history; false when there is
+    // nothing to read.
+    bool SearchStarted(std::int32_t count, const std::optional<std::string>& mask);
     // "WM_GET_FILE_INFO" for entry index n: bar, status part 4, row n if there is one.
     void OnGetFileInfo(std::int32_t n);
     // The reader's posted progress, the messages of every entry up to filled at once: bar and
@@ -94,11 +96,8 @@ class ListingCommands {
   private:
     // The steps both commands share before search start: the clear and the root's text.
     void ClearForReading();
-    // Sends search start with request; the announced count, or -1 after a reported failure.
-    std::int32_t SearchStart(const std::vector<std::uint8_t>& request);
-    void PrepareReading(std::int32_t count);
-    // checkLeftovers: a whole volume is read, so files the journal names can be looked up.
-    void StartReader(bool checkLeftovers);
+    // The job: search start with request, then the reader. A search brings its mask along.
+    void StartListing(std::vector<std::uint8_t> request, std::optional<std::string> mask);
     void ShowReadingProgress(std::int32_t done, std::int32_t count);
     // The entries read up to filled get their icons and rows, and the tree may use them.
     void CatchUp(std::int32_t filled);

@@ -66,33 +66,32 @@ const MenuItem* FindItem(const std::vector<MenuItem>& items, int id) {
 }  // namespace
 
 // What the phone library holds on to as its notification window. The library lives on after
-// the window (it is never uninitialised), so the relay outlives it: detached, it drops calls.
-class MainWindow::NotificationRelay : public PstNotificationSink {
+// the window (it is never uninitialised), so the notice outlives it; it posts through the
+// window's job channel, which drops the notice once the window is gone.
+class MainWindow::DeviceNotice final : public PstNotificationSink {
   public:
-    explicit NotificationRelay(MainWindow& window) : m_window(&window) {}
+    DeviceNotice(std::shared_ptr<JobWindowProxy> channel, MainWindow& window)
+        : m_channel(std::move(channel)), m_window(&window) {}
     void OnDeviceListChanged() override {
-        std::lock_guard lock(m_mutex);
-        if (m_window) m_window->OnDeviceListChanged();
-    }
-    void Detach() {
-        std::lock_guard lock(m_mutex);
-        m_window = nullptr;
+        // Posted even on the window's thread: the library may notify from inside its
+        // initialisation, which runs in the middle of a handler.
+        m_channel->Post([window = m_window] { window->OnEvent(WindowEvent::DeviceListChanged); });
     }
 
   private:
-    std::mutex m_mutex;
-    MainWindow* m_window;
+    std::shared_ptr<JobWindowProxy> m_channel;
+    MainWindow* m_window;  // reached only through the channel, while the window is there
 };
 
 namespace {
 
-MainWindow::NotificationRelay& KeepRelay(std::unique_ptr<MainWindow::NotificationRelay> relay) {
+MainWindow::DeviceNotice& KeepNotice(std::unique_ptr<MainWindow::DeviceNotice> notice) {
     static std::mutex mutex;
-    // Reachable to the end of the process, by design: see NotificationRelay.
-    static auto* relays = new std::vector<std::unique_ptr<MainWindow::NotificationRelay>>;
+    // Reachable to the end of the process, by design: see DeviceNotice.
+    static auto* notices = new std::vector<std::unique_ptr<MainWindow::DeviceNotice>>;
     std::lock_guard lock(mutex);
-    relays->push_back(std::move(relay));
-    return *relays->back();
+    notices->push_back(std::move(notice));
+    return *notices->back();
 }
 
 }  // namespace
@@ -100,10 +99,13 @@ MainWindow::NotificationRelay& KeepRelay(std::unique_ptr<MainWindow::Notificatio
 MainWindow::MainWindow(MainWindowPorts ports, MainWindowView& view)
     : m_ports(std::move(ports)),
       m_view(view),
-      m_relay(KeepRelay(std::make_unique<NotificationRelay>(*this))) {
+      // The window's thread outlives the window; the channel does not own it.
+      m_jobWindow(std::make_shared<JobWindowProxy>(
+          std::shared_ptr<UiThread>(std::shared_ptr<UiThread>(), &m_ports.ui), *this)),
+      m_notice(KeepNotice(std::make_unique<DeviceNotice>(m_jobWindow, *this))) {
     m_session =
-        std::make_unique<LibrarySession>(m_ports.library, m_ports.user, m_ports.prompts, m_relay);
-    m_phone = std::make_unique<PhoneSession>(m_ports.library, *this, m_ports.prompts);
+        std::make_unique<LibrarySession>(m_ports.library, m_ports.user, m_ports.prompts, m_notice);
+    m_phone = std::make_unique<PhoneSession>(m_ports.library, *this, m_ports.prompts, this);
 
     m_textScale = m_view.TextScale();
     // Template texts; the language replaces those that have a string. Sizes are for the
@@ -145,7 +147,33 @@ MainWindow::MainWindow(MainWindowPorts ports, MainWindowView& view)
 }
 
 MainWindow::~MainWindow() {
-    m_relay.Detach();
+    m_jobWindow->Detach();
+}
+
+void MainWindow::Run(PhoneQuery query) {
+    ++m_handlerDepth;
+    const bool started = RunPhoneQuery(
+        m_jobWindow, m_ports.startQuery,
+        [this, query = std::move(query)](PhoneWindow& window, Prompts& prompts) -> QueryResult {
+            QueryResult result;
+            try {
+                result = query(window, prompts);
+            } catch (...) {
+                // Reported by the query as far as it could; its end still comes back.
+            }
+            return [this, result = std::move(result)] {
+                struct Ended {
+                    MainWindow* window;
+                    ~Ended() { window->EndQuery(); }
+                } ended{this};
+                if (result) result();
+            };
+        });
+    if (!started) EndQuery();
+}
+
+void MainWindow::EndQuery() {
+    if (--m_handlerDepth == 0) ShowArrowCursor();
 }
 
 void MainWindow::Start() {
@@ -313,15 +341,13 @@ void MainWindow::ExitNow() {
 // ---- job lock, bars, texts ----
 
 void MainWindow::EnableControls(int enable, int enableMenus) {
-    m_ports.ui.Invoke([this, enable, enableMenus] {
-        m_unlocked = enable != 0;
-        for (int id : kLockedControls) SetEnabled(id, enable != 0);
-        // A phone without searchable folders keeps its Search button off with its mask box.
-        SetEnabled(kIdSearch, m_unlocked && m_searchAllowed);
-        SetEnabled(kIdInterrupt, enable == 0);
-        SetMenuEnabled(kCmdUsb, enableMenus == 1);
-        SetMenuEnabled(kCmdRs232, enableMenus == 1);
-    });
+    m_unlocked = enable != 0;
+    for (int id : kLockedControls) SetEnabled(id, enable != 0);
+    // A phone without searchable folders keeps its Search button off with its mask box.
+    SetEnabled(kIdSearch, m_unlocked && m_searchAllowed);
+    SetEnabled(kIdInterrupt, enable == 0);
+    SetMenuEnabled(kCmdUsb, enableMenus == 1);
+    SetMenuEnabled(kCmdRs232, enableMenus == 1);
 }
 
 void MainWindow::SetEnabled(int id, bool enabled) {
@@ -332,17 +358,13 @@ void MainWindow::SetEnabled(int id, bool enabled) {
 }
 
 void MainWindow::SetProgressRange(int barId, std::int32_t range) {
-    m_ports.ui.Invoke([this, barId, range] {
-        (barId == kIdFileProgress ? m_fileProgress : m_progress).range = range;
-        m_view.ProgressChanged(barId);
-    });
+    (barId == kIdFileProgress ? m_fileProgress : m_progress).range = range;
+    m_view.ProgressChanged(barId);
 }
 
 void MainWindow::SetProgressPosition(int barId, std::int32_t position) {
-    m_ports.ui.Invoke([this, barId, position] {
-        (barId == kIdFileProgress ? m_fileProgress : m_progress).position = position;
-        m_view.ProgressChanged(barId);
-    });
+    (barId == kIdFileProgress ? m_fileProgress : m_progress).position = position;
+    m_view.ProgressChanged(barId);
 }
 
 const ProgressState& MainWindow::Progress(int barId) const {
@@ -350,19 +372,15 @@ const ProgressState& MainWindow::Progress(int barId) const {
 }
 
 void MainWindow::ShowControl(int id, bool visible) {
-    m_ports.ui.Invoke([this, id, visible] {
-        auto& c = MutableControl(id);
-        if (c.visible == visible) return;
-        c.visible = visible;
-        m_view.ControlChanged(id);
-    });
+    auto& c = MutableControl(id);
+    if (c.visible == visible) return;
+    c.visible = visible;
+    m_view.ControlChanged(id);
 }
 
 void MainWindow::SetControlText(int id, std::string text) {
-    m_ports.ui.Invoke([this, id, text = std::move(text)] {
-        MutableControl(id).text = text;
-        m_view.ControlChanged(id);
-    });
+    MutableControl(id).text = std::move(text);
+    m_view.ControlChanged(id);
 }
 
 void MainWindow::ControlEdited(int id, std::string text) {
@@ -370,7 +388,7 @@ void MainWindow::ControlEdited(int id, std::string text) {
 }
 
 void MainWindow::SetStatusText(int part, const std::string& text) {
-    m_ports.ui.Invoke([this, part, text] { SetStatusPartText(part, text); });
+    SetStatusPartText(part, text);
 }
 
 void MainWindow::SetStatusPartText(int part, std::string text) {
@@ -387,7 +405,7 @@ void MainWindow::SetStatusIcon(int part, int iconId, std::string tip) {
 }
 
 void MainWindow::ShowWaitCursor() {
-    if (!m_ports.ui.IsUiThread() || m_handlerDepth == 0 || m_waitShown) return;
+    if (m_handlerDepth == 0 || m_waitShown) return;
     m_waitShown = true;
     m_view.SetCursor(CursorShape::Wait);
 }
@@ -460,13 +478,8 @@ void MainWindow::PhoneChanged() {
 }
 
 std::optional<std::uint16_t> MainWindow::SelectedDevice() const {
-    std::optional<std::uint16_t> device;
-    m_ports.ui.Invoke([this, &device] {
-        if (m_selectedDevice) {
-            device = static_cast<std::uint16_t>(m_devices[*m_selectedDevice].data);
-        }
-    });
-    return device;
+    if (!m_selectedDevice) return std::nullopt;
+    return static_cast<std::uint16_t>(m_devices[*m_selectedDevice].data);
 }
 
 // ---- phone library, interface, poll ----
@@ -484,9 +497,7 @@ std::int32_t MainWindow::InterfaceMode() const {
 }
 
 void MainWindow::OnDeviceListChanged() {
-    // Posted even on the window's thread: the library may notify from inside its
-    // initialisation, which runs in the middle of a handler.
-    m_ports.ui.Post([this] { OnEvent(WindowEvent::DeviceListChanged); });
+    m_notice.OnDeviceListChanged();
 }
 
 void MainWindow::SchedulePoll() {

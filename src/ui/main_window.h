@@ -1,7 +1,8 @@
 // The main window without a toolkit: every control's state, the status bar, the bars, the
 // menus and the device list, the start-up sequence and the command map. It is the single
-// source of truth; the toolkit's frame renders what it reports through MainWindowView and
-// forwards the user's input back as events.
+// source of truth, touched on the window's thread only; the toolkit's frame renders what it
+// reports through MainWindowView and forwards the user's input back as events, and workers
+// reach it through its one job channel.
 #pragma once
 
 #include <array>
@@ -20,8 +21,10 @@
 #include "base/ui_thread.h"
 #include "fsac/phone_session.h"
 #include "phone/library_session.h"
+#include "phone/phone_queries.h"
 #include "phone/pst_library.h"
 #include "phone/session_window.h"
+#include "transfer/job.h"
 #include "transfer/job_window.h"
 #include "ui/command_map.h"
 #include "ui/file_list_ctrl.h"
@@ -127,9 +130,16 @@ struct MainWindowPorts {
     UiThread& ui;
     Shell& shell;
     std::string programFolder;  // ends in "/"; the help book is found from there
+    // Where the short phone queries of clicks and the poll run.
+    JobStarter startQuery = [](std::function<void()> query) {
+        return StartQuery(std::move(query));
+    };
 };
 
-class MainWindow : public SessionWindow, public JobWindow, public PstNotificationSink {
+class MainWindow : public SessionWindow,
+                   public JobWindow,
+                   public PstNotificationSink,
+                   public PhoneQueries {
   public:
     MainWindow(MainWindowPorts ports, MainWindowView& view);
     ~MainWindow() override;
@@ -171,11 +181,16 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     CommandMap& Commands() { return m_commands; }
     const CommandMap& Commands() const { return m_commands; }
 
+    // The one way from the jobs and queries to this window, shared by all of them.
+    const std::shared_ptr<JobWindowProxy>& JobChannel() const { return m_jobWindow; }
+    // PhoneQueries: a query of the window's, on the query worker. Until its answer is back a
+    // wait cursor its handler showed stays.
+    void Run(PhoneQuery query) override;
+
     // The job lock: with enable non-zero the command controls are on and Interrupt off, and
-    // the reverse; the Interface items are enabled only when enableMenus is 1. Any thread.
+    // the reverse; the Interface items are enabled only when enableMenus is 1.
     void EnableControls(int enable, int enableMenus) override;
-    // JobWindow: the same operations as a job sees them; on the window's thread (workers go
-    // through a JobWindowProxy).
+    // JobWindow: the same operations as a job sees them (workers go through JobChannel()).
     void EnableControls(bool enable, bool enableMenus) override {
         EnableControls(enable ? 1 : 0, enableMenus ? 1 : 0);
     }
@@ -192,7 +207,6 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     PhoneWindow& WindowPhone() override { return *this; }
     void RestoreStatusParts() override;
 
-    // Any thread.
     void SetProgressRange(int barId, std::int32_t range);
     void SetProgressPosition(int barId, std::int32_t position);
     void ShowControl(int id, bool visible);
@@ -224,7 +238,7 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     // leaving that is open now counts as answered Yes once its box returns.
     void EndSession();
 
-    // PhoneWindow; any thread.
+    // PhoneWindow.
     bool LibraryReady() const override;
     std::int32_t Rs232Flag() const override;
     std::optional<std::uint16_t> SelectedDevice() const override;
@@ -232,7 +246,7 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     // Only inside a HandlerScope on the window's thread: the wait belongs to a handler's work,
     // never to a worker's or to the time between two handlers.
     void ShowWaitCursor() override;
-    // PstNotificationSink; any thread: carried over to the window's thread.
+    // PstNotificationSink; any thread: posted to the window's thread, even from it.
     void OnDeviceListChanged() override;
 
     // SessionWindow, beyond the device list, the job lock and the status icons above.
@@ -273,9 +287,10 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
     // The tooltip of a control, in the current language, looked up when it is shown.
     static std::string TooltipText(int controlId);
 
-    class NotificationRelay;
+    class DeviceNotice;
 
   private:
+    void EndQuery();
     ControlState& MutableControl(int id);
     void BuildCommandMap();
     void ApplyLanguage();
@@ -301,7 +316,8 @@ class MainWindow : public SessionWindow, public JobWindow, public PstNotificatio
 
     MainWindowPorts m_ports;
     MainWindowView& m_view;
-    NotificationRelay& m_relay;
+    std::shared_ptr<JobWindowProxy> m_jobWindow;
+    DeviceNotice& m_notice;
     std::unique_ptr<LibrarySession> m_session;
     SessionTree* m_sessionTree = nullptr;
     std::unique_ptr<PhoneSession> m_phone;

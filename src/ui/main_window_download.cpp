@@ -8,7 +8,7 @@
 namespace velmora {
 
 MainWindowDownload::MainWindowDownload(MainWindowDownloadParts parts)
-    : m_proxy(std::make_shared<JobWindowProxy>(std::move(parts.ui), parts.window)) {
+    : m_proxy(parts.window.JobChannel()) {
     MainWindow& window = parts.window;
     m_commands = std::make_unique<DownloadCommands>(
         DownloadPorts{parts.library, window, window.WindowPrompts(), parts.files, parts.tree,

@@ -6,7 +6,6 @@
 
 #include "base/clock.h"
 #include "base/shell.h"
-#include "base/ui_thread.h"
 #include "transfer/job.h"
 #include "ui/download_commands.h"
 #include "ui/main_window.h"
@@ -20,7 +19,6 @@ struct MainWindowDownloadParts {
     VolumeTree& tree;
     FileListCtrl& list;
     Shell& shell;
-    std::shared_ptr<UiThread> ui;
     Clock* clock = nullptr;    // the system clock when null
     std::string openFolder{};  // OpenFilesFolder of the process environment when empty
     JobStarter startJob = [](std::function<void()> worker) { return StartJob(std::move(worker)); };

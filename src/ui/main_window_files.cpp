@@ -7,9 +7,7 @@
 namespace velmora {
 
 MainWindowFiles::MainWindowFiles(MainWindowFilesParts parts)
-    : m_window(parts.window),
-      m_list(parts.list),
-      m_proxy(std::make_shared<JobWindowProxy>(std::move(parts.ui), parts.window)) {
+    : m_window(parts.window), m_list(parts.list), m_proxy(parts.window.JobChannel()) {
     m_commands = std::make_unique<FileCommands>(
         FileCommandPorts{parts.library, *this, m_window.WindowPrompts(), parts.files, parts.tree,
                          parts.list, m_proxy, std::move(parts.startJob), std::move(parts.jobBusy),

@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "base/ui_thread.h"
 #include "transfer/job.h"
 #include "ui/file_commands.h"
 #include "ui/main_window.h"
@@ -19,8 +18,6 @@ struct MainWindowFilesParts {
     FileList& files;
     VolumeTree& tree;
     FileListCtrl& list;
-    // The window's thread, for the proxy the jobs reach the window through.
-    std::shared_ptr<UiThread> ui;
     PropertiesDialogRunner showProperties;
     JobStarter startJob = [](std::function<void()> worker) { return StartJob(std::move(worker)); };
     std::function<bool()> jobBusy = [] { return JobBusy(); };

@@ -9,12 +9,11 @@ namespace velmora {
 MainWindowListing::MainWindowListing(MainWindowListingParts parts)
     : m_window(parts.window),
       m_browsing(parts.window, parts.tree, parts.list),
-      m_proxy(std::make_shared<JobWindowProxy>(parts.ui, parts.window)) {
-    m_commands = std::make_unique<ListingCommands>(
-        ListingPorts{parts.library, *this, m_window.WindowPrompts(), parts.files, parts.tree,
-                     parts.list, parts.icons, m_window.History(), parts.user, m_proxy,
-                     std::move(parts.ui), std::move(parts.startJob), std::move(parts.jobBusy),
-                     parts.journal ? parts.journal : &TheUploadJournal()});
+      m_proxy(parts.window.JobChannel()) {
+    m_commands = std::make_unique<ListingCommands>(ListingPorts{
+        parts.library, *this, m_window.WindowPrompts(), parts.files, parts.tree, parts.list,
+        parts.icons, m_window.History(), parts.user, m_proxy, std::move(parts.startJob),
+        std::move(parts.jobBusy), parts.journal ? parts.journal : &TheUploadJournal()});
     auto& map = m_window.Commands();
     map.Set({WindowEvent::Clicked, kIdGetFileList},
             [this](const EventArgs&) { m_commands->GetFileList(); });

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "base/ui_thread.h"
 #include "transfer/job.h"
 #include "ui/listing_commands.h"
 #include "ui/main_window.h"
@@ -26,9 +25,6 @@ struct MainWindowListingParts {
     VolumeTree& tree;
     FileListCtrl& list;
     IconSource& icons;
-    // The window's thread, for the proxy the reader reaches the window through and for its
-    // posted progress.
-    std::shared_ptr<UiThread> ui;
     JobStarter startJob = [](std::function<void()> worker) { return StartJob(std::move(worker)); };
     std::function<bool()> jobBusy = [] { return JobBusy(); };
     // The journal the uploads keep; none: the process-wide one (TheUploadJournal).
@@ -62,7 +58,7 @@ class MainWindowListing final : public ListingWindow {
         m_window.Phone().State().SetCurrentVolumeLetter(letter);
     }
     bool FileSystemFlag() const override { return m_window.Phone().State().FileSystemFlag() != 0; }
-    void ShowModelAndVersion() override { m_window.Phone().DecorateRoot(); }
+    PhoneQuery ModelAndVersionQuery() override { return m_window.Phone().RootQuery(); }
     std::string MaskText() const override;
     void SetMaskChoices(const std::vector<std::string>& masks) override {
         m_window.SetMaskItems(masks);

@@ -7,9 +7,7 @@
 namespace velmora {
 
 MainWindowUpload::MainWindowUpload(MainWindowUploadParts parts)
-    : m_window(parts.window),
-      m_list(parts.list),
-      m_proxy(std::make_shared<JobWindowProxy>(std::move(parts.ui), parts.window)) {
+    : m_window(parts.window), m_list(parts.list), m_proxy(parts.window.JobChannel()) {
     m_commands = std::make_unique<UploadCommands>(UploadPorts{
         parts.library, *this, parts.files, parts.tree, parts.list, parts.icons, parts.clock,
         m_proxy, std::move(parts.startJob), std::move(parts.jobBusy), parts.journal});

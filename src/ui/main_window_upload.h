@@ -8,7 +8,6 @@
 #include <string>
 
 #include "base/clock.h"
-#include "base/ui_thread.h"
 #include "transfer/job.h"
 #include "transfer/upload_journal.h"
 #include "ui/main_window.h"
@@ -24,7 +23,6 @@ struct MainWindowUploadParts {
     FileListCtrl& list;
     IconSource& icons;
     Clock& clock;
-    std::shared_ptr<UiThread> ui;
     JobStarter startJob = [](std::function<void()> worker) { return StartJob(std::move(worker)); };
     std::function<bool()> jobBusy = [] { return JobBusy(); };
     UploadJournal* journal = &TheUploadJournal();

@@ -88,7 +88,7 @@ class FileCommandsGuiTest : public ::testing::Test {
         return {};
     }
     void Settle() {
-        ASSERT_TRUE(PumpUntil([] { return !JobBusy(); }));
+        ASSERT_TRUE(PumpUntil([] { return JobsIdle(); }));
         PumpUntil([] { return false; }, std::chrono::milliseconds(100));
     }
     void SelectRows(std::initializer_list<long> rows) {

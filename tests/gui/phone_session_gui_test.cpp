@@ -86,7 +86,7 @@ class PhoneSessionGuiTest : public ::testing::Test {
         wxCommandEvent click(wxEVT_BUTTON, buttonId);
         click.SetEventObject(m_frame->Control(buttonId));
         m_frame->Control(buttonId)->ProcessWindowEvent(click);
-        EXPECT_TRUE(PumpUntil([] { return !JobBusy(); })) << "the job never ended";
+        EXPECT_TRUE(PumpUntil([] { return JobsIdle(); })) << "the job never ended";
         // Its last window calls are posted behind it.
         PumpUntil([] { return false; }, std::chrono::milliseconds(100));
     }
@@ -350,14 +350,14 @@ TEST_F(PhoneSessionGuiTest, EveryWayOutStopsARunningListingAndWaitsForNothingFro
     }
 }
 
-// A slow link: the poll's free-space query holds the window's thread until the window has
-// painted once more, which it can only do while the query still waits for the phone.
-TEST_F(PhoneSessionGuiTest, TheWindowPaintsWhileAShortQueryWaitsForASlowPhone) {
+// A slow link: the free-space query of a volume click waits for the phone on a worker, while
+// the window paints and takes the user's input; its answer then reaches the status bar.
+TEST_F(PhoneSessionGuiTest, TheWindowPaintsAndTakesInputWhileAShortQueryWaitsForASlowPhone) {
     test::WatchedPst gated(*m_pst, test::HoldsFsac(static_cast<std::uint32_t>(FsacOp::FreeSpace)),
                            std::chrono::seconds(5));
     gated.Open();  // the first poll answers at once
     m_library = &gated;
-    OpenOnDefaultPhone();
+    wxTreeCtrl& tree = OpenOnDefaultPhone();
     ASSERT_FALSE(HasFatalFailure());
     gated.Close();
 
@@ -365,18 +365,27 @@ TEST_F(PhoneSessionGuiTest, TheWindowPaintsWhileAShortQueryWaitsForASlowPhone) {
     int paintsWhileWaiting = 0;
     status->Bind(wxEVT_PAINT, [&](wxPaintEvent& e) {
         e.Skip();
-        if (!gated.Waiting()) return;
-        ++paintsWhileWaiting;
-        gated.Open();
+        if (gated.Waiting()) ++paintsWhileWaiting;
     });
-    m_frame->CallAfter([status] { status->Refresh(); });
-    // Timer 1's tick as the loop delivers it, outside any pumping of the test's own.
-    m_frame->Model().OnEvent(WindowEvent::Timer, kPollTimer);
+    // The click returns at once; the query waits for the phone.
+    tree.SelectItem(ChildNamed(tree, tree.GetRootItem(), "/b"));
+    ASSERT_TRUE(PumpUntil([&] { return gated.Waiting(); }));
+    status->Refresh();
+    EXPECT_TRUE(PumpUntil([&] { return paintsWhileWaiting > 0; }))
+        << "the window did not paint while the phone answered";
+    // A command as the loop delivers it.
+    m_frame->CallAfter([this] { m_frame->Model().Command(kCmdViewList); });
+    EXPECT_TRUE(PumpUntil([&] { return m_frame->Model().ViewMode() == kViewList; }))
+        << "a command waited for the phone";
+    EXPECT_TRUE(gated.Waiting());
 
-    EXPECT_FALSE(gated.TimedOut()) << "the window did not paint while the phone answered";
-    EXPECT_GE(paintsWhileWaiting, 1);
-    EXPECT_EQ(Utf8(m_frame->Status()->GetStatusText(3)),
-              FormatFreeSpace(m_frame->Model().Phone().State().CachedFreeSpace()));
+    gated.Open();
+    EXPECT_TRUE(PumpUntil([&] {
+        return m_frame->Model().Phone().State().FreeSpaceLetter() == 'b' &&
+               Utf8(m_frame->Status()->GetStatusText(3)) ==
+                   FormatFreeSpace(m_frame->Model().Phone().State().CachedFreeSpace());
+    }));
+    EXPECT_FALSE(gated.TimedOut());
     m_library = nullptr;
 }
 

@@ -72,7 +72,7 @@ class TransferInputGuiTest : public ::testing::Test {
         m_frame->Control(id)->ProcessWindowEvent(click);
     }
     void Settle() {
-        ASSERT_TRUE(PumpUntil([] { return !JobBusy(); })) << "the job never ended";
+        ASSERT_TRUE(PumpUntil([] { return JobsIdle(); })) << "the job never ended";
         PumpUntil([] { return false; }, std::chrono::milliseconds(100));
     }
     // Holds the worker inside the phone library once the link has answered the read of

@@ -66,7 +66,7 @@ class UploadGuiTest : public ::testing::Test {
     }
 
     void WaitForTheJob() {
-        EXPECT_TRUE(PumpUntil([] { return !JobBusy(); }, std::chrono::seconds(60)))
+        EXPECT_TRUE(PumpUntil([] { return JobsIdle(); }, std::chrono::seconds(60)))
             << "the job never ended";
         PumpUntil([] { return false; }, std::chrono::milliseconds(100));
     }

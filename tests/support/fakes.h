@@ -97,4 +97,10 @@ class FakeClock : public Clock {
     unsigned m_state = 1;
 };
 
+// A job or query starter that runs the worker at once on the calling thread, the window's.
+inline bool RunAtOnce(std::function<void()> worker) {
+    worker();
+    return true;
+}
+
 }  // namespace velmora::test

@@ -76,10 +76,10 @@ class PumpedUiThread : public UiThread {
         }
     }
 
-    // Pumps until no job runs and nothing is left queued; false when a job still runs after
-    // `limit`.
+    // Pumps until no job or query runs and nothing is left queued; false when one still runs
+    // after `limit`.
     bool PumpUntilIdle(std::chrono::milliseconds limit = std::chrono::seconds(30)) {
-        if (!PumpUntil([] { return !JobBusy(); }, limit)) return false;
+        if (!PumpUntil([] { return JobsIdle(); }, limit)) return false;
         Drain();
         return true;
     }

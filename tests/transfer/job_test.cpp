@@ -347,5 +347,70 @@ TEST(JobThreads, WorkerOutlivingTheWindowLeavesItAlone) {
     }
 }
 
+// Queries run one after another on their own worker, beside a job, which they neither wait
+// for nor keep from starting; their answers come back behind the progress posted before them,
+// even from the window's own thread, and not once the window is gone.
+TEST(JobThreads, QueriesRunInOrderBesideAJobAndPostTheirAnswersBack) {
+    JobRegistry jobs;
+    auto ui = std::make_shared<PumpedUiThread>();
+    RecordingJobWindow window;
+    auto proxy = std::make_shared<JobWindowProxy>(ui, window);
+    std::promise<void> release;
+    auto released = release.get_future().share();
+    ASSERT_TRUE(jobs.Start([released] {
+        JobRun run(*std::make_unique<RecordingJobWindow>());
+        released.wait();
+    }));
+    auto start = [&](std::function<void()> query) { return jobs.StartQuery(std::move(query)); };
+    for (const char* name : {"a", "b"}) {
+        ASSERT_TRUE(RunPhoneQuery(proxy, start, [name, proxy](PhoneWindow& phone, Prompts&) {
+            proxy->SetOverallPosition(name[0]);
+            phone.SetStatusText(kStatusMessagePart, name);
+            return [proxy, name] { proxy->SetStatusText(kFreeSpaceStatusPart, name); };
+        }));
+    }
+    EXPECT_TRUE(jobs.Busy());
+    ASSERT_TRUE(ui->PumpUntil([&] { return window.Count() == 6; }));
+    EXPECT_FALSE(jobs.Idle());  // the job still runs
+    release.set_value();
+    ASSERT_TRUE(ui->PumpUntil([&] { return jobs.Idle(); }));
+    ui->Drain();
+    EXPECT_EQ(window.Events(),
+              (Events{"pos 97", "status 4 a", "status 3 a", "pos 98", "status 4 b", "status 3 b"}));
+
+    proxy->Post([&] { window.Log("posted"); });
+    EXPECT_EQ(window.Count(), 6u) << "a post waits for the window's loop";
+    ui->Drain();
+    proxy->Post([&] { window.Log("too late"); });
+    proxy->Detach();
+    ui->Drain();
+    EXPECT_EQ(window.Events().back(), "posted");
+    EXPECT_TRUE(jobs.Shutdown(kLongWait));
+    EXPECT_FALSE(jobs.StartQuery([] {}));
+}
+
+// A listing's count of entries read is coalesced like the bars: the window shows the latest
+// one posted before it pumps, in its place among the other updates.
+TEST(JobThreads, TheJobsOwnProgressIsCoalesced) {
+    auto ui = std::make_shared<PumpedUiThread>();
+    RecordingJobWindow window;
+    auto proxy = std::make_shared<JobWindowProxy>(ui, window);
+    std::promise<void> posted;
+    std::thread worker([&] {
+        for (int filled = 1; filled <= 100; ++filled) {
+            proxy->PostLatest(
+                [&window, filled] { window.Log("filled " + std::to_string(filled)); });
+        }
+        proxy->SetOverallPosition(100);
+        posted.set_value();
+        proxy->EnableControls(true, true);
+    });
+    ASSERT_EQ(posted.get_future().wait_for(kLongWait), std::future_status::ready);
+    EXPECT_TRUE(ui->PumpUntil([&] { return window.Count() == 3; }));
+    worker.join();
+    EXPECT_EQ(window.Events(), (Events{"filled 100", "pos 100", "enable 1 1"}));
+    proxy->Detach();
+}
+
 }  // namespace
 }  // namespace velmora

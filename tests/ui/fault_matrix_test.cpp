@@ -180,21 +180,21 @@ class World {
             MainWindowPorts{*library, user, prompts, *ui, shell, "/opt/velmora/"}, view);
         window->AttachSessionTree(&sessionTree);
         journal = std::make_unique<UploadJournal>((folder / "state").string() + "/");
-        MainWindowListingParts listingParts{*window, *library, user,  TheFileList(),
-                                            tree,    rows,     icons, ui};
+        MainWindowListingParts listingParts{*window, *library, user, TheFileList(),
+                                            tree,    rows,     icons};
         listingParts.journal = journal.get();
         listing = std::make_unique<MainWindowListing>(std::move(listingParts));
         fileJobs = std::make_unique<MainWindowFiles>(MainWindowFilesParts{
-            *window, *library, TheFileList(), tree, rows, ui, [this](PropertiesModel& model) {
+            *window, *library, TheFileList(), tree, rows, [this](PropertiesModel& model) {
                 if (!properties) return false;
                 properties(model);
                 return true;
             }});
         downloads = std::make_unique<MainWindowDownload>(
-            MainWindowDownloadParts{*window, *library, TheFileList(), tree, rows, shell, ui, &clock,
+            MainWindowDownloadParts{*window, *library, TheFileList(), tree, rows, shell, &clock,
                                     (folder / "open").string() + "/"});
         MainWindowUploadParts uploadParts{*window, *library, TheFileList(), tree,
-                                          rows,    icons,    clock,         ui};
+                                          rows,    icons,    clock};
         uploadParts.journal = journal.get();
         uploads = std::make_unique<MainWindowUpload>(std::move(uploadParts));
         window->Start();
@@ -217,11 +217,12 @@ class World {
     void Poll() {
         window->OnEvent(WindowEvent::DeviceListChanged);
         window->OnEvent(WindowEvent::Timer, kPollTimer);
+        PumpUntilIdle();
     }
 
-    // Runs the window's thread until no job runs.
+    // Runs the window's thread until no job or query runs.
     void PumpUntilIdle() {
-        ASSERT_TRUE(ui->PumpWhile([] { return JobBusy(); }, kJobLimit));
+        ASSERT_TRUE(ui->PumpWhile([] { return !JobsIdle(); }, kJobLimit));
     }
 
     void Click(int id) {

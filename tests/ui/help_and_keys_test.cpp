@@ -84,7 +84,7 @@ class HelpAndKeysTest : public ::testing::Test {
 
     MainWindow& Started(const std::string& programFolder = "/opt/velmora/bin/") {
         m_window = std::make_unique<MainWindow>(
-            MainWindowPorts{pst, user, prompts, ui, shell, programFolder}, view);
+            MainWindowPorts{pst, user, prompts, ui, shell, programFolder, test::RunAtOnce}, view);
         m_window->Start();
         return *m_window;
     }

@@ -40,7 +40,12 @@ class FakeListingWindow : public ListingWindow, public JobWindow {
     std::uint8_t CurrentVolumeLetter() const override { return letter; }
     void SetCurrentVolumeLetter(std::uint8_t l) override { letter = l; }
     bool FileSystemFlag() const override { return fileSystemFlag; }
-    void ShowModelAndVersion() override { ++modelQueries; }
+    PhoneQuery ModelAndVersionQuery() override {
+        return [this](PhoneWindow&, Prompts&) {
+            ++modelQueries;
+            return QueryResult();
+        };
+    }
     std::string MaskText() const override { return mask; }
     void SetMaskChoices(const std::vector<std::string>& masks) override { maskChoices = masks; }
     void SetOverallRange(std::int32_t total) override { range = total; }
@@ -77,7 +82,7 @@ class FakeListingWindow : public ListingWindow, public JobWindow {
     int volumeCount = 2;
     std::uint8_t letter = 0;
     bool fileSystemFlag = false;
-    int modelQueries = 0;
+    std::atomic<int> modelQueries{0};
     std::string mask;
     std::vector<std::string> maskChoices;
     std::int32_t range = -1;
@@ -100,7 +105,7 @@ struct ListingRig {
           proxy(std::make_shared<JobWindowProxy>(ui, window)),
           tree(window.prompts, files),
           commands(ListingPorts{
-              pst, window, window.prompts, files, tree, list, icons, history, user, proxy, ui,
+              pst, window, window.prompts, files, tree, list, icons, history, user, proxy,
               [this](std::function<void()> worker) { return startJob(std::move(worker)); },
               [this] { return jobBusy(); }}) {
         tree.SetVolumeTable({"/a", "/b"});

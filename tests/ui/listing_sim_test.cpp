@@ -129,7 +129,7 @@ TEST_F(ListingSimTest, AFileAnUploadLeftShortIsOfferedForDeletion) {
         rig->window.letter = 'a';
         ListingCommands commands(ListingPorts{
             *pst, rig->window, rig->window.prompts, rig->files, rig->tree, rig->list, rig->icons,
-            rig->history, rig->user, rig->proxy, rig->ui, rig->startJob, rig->jobBusy, &journal});
+            rig->history, rig->user, rig->proxy, rig->startJob, rig->jobBusy, &journal});
         commands.GetFileList();
 
         const auto boxes = rig->window.prompts.Boxes();

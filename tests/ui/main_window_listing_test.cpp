@@ -55,13 +55,13 @@ class MainWindowListingTest : public ::testing::Test {
     test::PumpedUiThread ui;
     test::NullShell shell;
     test::FakeMainWindowView view;
-    MainWindow w{MainWindowPorts{pst, user, prompts, ui, shell, "/opt/velmora/"}, view};
+    MainWindow w{MainWindowPorts{pst, user, prompts, ui, shell, "/opt/velmora/", test::RunAtOnce},
+                 view};
     VolumeTree tree{prompts, TheFileList()};
     FileListCtrl rows;
     BrowsingSessionTree sessionTree{tree, rows};
     test::NamingIconSource icons;
     MainWindowListing listing{MainWindowListingParts{w, pst, user, TheFileList(), tree, rows, icons,
-                                                     std::make_shared<test::PumpedUiThread>(),
                                                      [](std::function<void()> worker) {
                                                          worker();
                                                          return true;

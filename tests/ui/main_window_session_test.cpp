@@ -68,7 +68,8 @@ class MainWindowSessionTest : public ::testing::Test {
     VolumeTree tree{prompts, files};
     FileListCtrl rows;
     BrowsingSessionTree sessionTree{tree, rows};
-    MainWindow window{MainWindowPorts{pst, user, prompts, ui, shell, "/opt/velmora/"}, view};
+    MainWindow window{
+        MainWindowPorts{pst, user, prompts, ui, shell, "/opt/velmora/", test::RunAtOnce}, view};
 };
 
 TEST_F(MainWindowSessionTest, NotificationPollsThePhoneIntoTheWindow) {

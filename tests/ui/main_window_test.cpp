@@ -36,7 +36,8 @@ class MainWindowTest : public ::testing::Test {
     MainWindow& Window() {
         if (!m_window) {
             m_window = std::make_unique<MainWindow>(
-                MainWindowPorts{pst, user, prompts, ui, shell, "/opt/velmora/"}, view);
+                MainWindowPorts{pst, user, prompts, ui, shell, "/opt/velmora/", test::RunAtOnce},
+                view);
         }
         return *m_window;
     }
@@ -152,7 +153,7 @@ TEST_F(MainWindowTest, OnlyEnableMenusOfExactlyOneEnablesTheInterfaceItems) {
 
 TEST_F(MainWindowTest, WorkerCallsReachTheWindowInTheOrderIssued) {
     PumpedUiThread pumped;
-    MainWindow w(MainWindowPorts{pst, user, prompts, pumped, shell, "/"}, view);
+    MainWindow w(MainWindowPorts{pst, user, prompts, pumped, shell, "/", test::RunAtOnce}, view);
     w.Start();
     w.AddDevice("Motorola phone ID #7", 7);
     w.SelectDevice(0);
@@ -369,7 +370,7 @@ TEST_F(MainWindowTest, RefreshNotificationsWhileScheduledLeadToOnePoll) {
 
 TEST_F(MainWindowTest, TheLibrarysNotificationAfterTheWindowIsGoneIsDropped) {
     {
-        MainWindow w(MainWindowPorts{pst, user, prompts, ui, shell, "/"}, view);
+        MainWindow w(MainWindowPorts{pst, user, prompts, ui, shell, "/", test::RunAtOnce}, view);
         w.Start();
     }
     ASSERT_NE(pst.sink, nullptr);
@@ -496,7 +497,7 @@ TEST_F(MainWindowTest, LaterSizesSnapAndStoreTheRectangle) {
 
 TEST_F(MainWindowTest, WithoutAUserKeyTheWindowStaysAndTheFirstResizeCreatesIt) {
     MemorySettingsStore noKey(false);
-    MainWindow w(MainWindowPorts{pst, noKey, prompts, ui, shell, "/"}, view);
+    MainWindow w(MainWindowPorts{pst, noKey, prompts, ui, shell, "/", test::RunAtOnce}, view);
     w.Start();
     EXPECT_TRUE(view.moves.empty());
     EXPECT_FALSE(noKey.KeyExists());

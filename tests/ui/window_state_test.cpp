@@ -30,7 +30,8 @@ class WindowStateTest : public ::testing::Test {
     test::PumpedUiThread ui;
     test::NullShell shell;
     test::FakeMainWindowView view;
-    MainWindow w{MainWindowPorts{pst, user, prompts, ui, shell, "/opt/velmora/"}, view};
+    MainWindow w{MainWindowPorts{pst, user, prompts, ui, shell, "/opt/velmora/", test::RunAtOnce},
+                 view};
 };
 
 TEST_F(WindowStateTest, ControlsArePlacedForTheSnappedSizeNotTheRequestedOne) {
