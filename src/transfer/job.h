@@ -88,6 +88,9 @@ inline bool ShutdownJobs(std::chrono::milliseconds limit = kShutdownWait) {
 bool RunPhoneQuery(const std::shared_ptr<JobWindowProxy>& window, const JobStarter& start,
                    PhoneQuery query);
 
+// A job's input check: no folder to work in.
+inline constexpr int kStrPathNotSelectedOnTree = 102;
+
 class JobRun;
 
 // Whether a job changes anything, on the phone or on this computer: leaving while one runs

@@ -1,11 +1,12 @@
 // Download (button 1004, context entry 32785) and open on double-click: the checks on the
-// window's thread, then a job that reads the phone files into local ones, through the save
-// dialog for a download and through the desktop's programs for an open.
+// window's thread and the files of the rows, taken from FileList's entries, then the job that
+// reads them (jobs/download_job.h).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/clock.h"
@@ -14,29 +15,14 @@
 #include "fsac/file_list.h"
 #include "phone/phone_window.h"
 #include "phone/pst_library.h"
+#include "transfer/job.h"
 #include "transfer/job_window.h"
-#include "transfer/local_file.h"
 #include "ui/file_list_ctrl.h"
-#include "ui/listing_commands.h"
 #include "ui/volume_tree.h"
 
 namespace velmora {
 
 inline constexpr std::int32_t kLargeFileLimit = 102400;
-
-// A size cell read the way the C library's atoi reads it: leading blanks, a sign, digits; 0
-// when there are none. Values beyond 32 bits saturate.
-std::int32_t RowSize(const std::string& cell);
-
-// The phone path and local name of a row: in flat mode the row is a full path (its folder
-// part up to the last "/", the name after it); otherwise folderPath + the row's text. With the
-// file-system flag the phone path is the bare name.
-struct RowPaths {
-    std::string phonePath;
-    std::string localName;
-};
-RowPaths PathsForRow(const std::string& rowText, bool flatMode, const std::string& folderPath,
-                     bool fileSystemFlag);
 
 struct DownloadPorts {
     PstLibrary& library;
@@ -68,6 +54,11 @@ class DownloadCommands {
     void Open(std::int32_t row);
 
   private:
+    // The entry row stands for, as the list holds it now; nothing for a row without one.
+    std::optional<FileEntry> RowEntry(int row, bool flat, const std::string& folderPath) const;
+    // The name the row shows, for a box about it.
+    std::string RowName(int row) const;
+
     DownloadPorts m_ports;
 };
 

@@ -5,6 +5,7 @@
 #include "base/lang_string.h"
 #include "fsac/volume_queries.h"
 #include "phone/open_channel.h"
+#include "ui/text_compare.h"
 
 namespace velmora {
 
@@ -119,6 +120,50 @@ void FileCommands::Delete() {
         return;
     }
     StartDeleteJob();
+}
+
+bool FileCommands::StartDeleteJob() {
+    // The files are fixed here, by name, before anything is sent: whatever the list shows
+    // later, the job deletes what the user confirmed and removes exactly those rows.
+    if (m_ports.list.SelectedRows().empty()) {
+        m_ports.prompts.Message(LoadLangString(kStrFileNotSelected), kTitleVelmora,
+                                PromptIcon::Information);
+        return false;
+    }
+    const bool flat = m_ports.list.DisplayMode() == kDisplayFlat;
+    const std::string location = ListLocation();
+    if (location.empty() && !flat) {
+        m_ports.prompts.Message(LoadLangString(kStrPathNotSelectedOnTree), kTitleVelmora,
+                                PromptIcon::Information);
+        return false;
+    }
+    auto job = std::make_shared<DeleteJob>();
+    job->window = m_ports.jobWindow;
+    job->library = &m_ports.library;
+    job->side = this;
+    job->files = SelectedFiles(flat ? std::string() : location);
+    return m_ports.startJob([job] { RunDeleteJob(*job); });
+}
+
+bool FileCommands::StartAttributeJob(const AttributeRequest& request) {
+    if (request.rows.empty()) return false;
+    if (m_ports.jobBusy && m_ports.jobBusy()) return false;
+    auto job = std::make_shared<AttributeJob>();
+    job->window = m_ports.jobWindow;
+    job->library = &m_ports.library;
+    job->side = this;
+    job->setMask = request.setMask;
+    job->keepMask = request.keepMask;
+    const bool flat = m_ports.list.DisplayMode() == kDisplayFlat;
+    const bool fileSystemFlag = m_ports.window.FileSystemFlag();
+    for (int row : request.rows) {
+        if (row < 0 || row >= m_ports.list.RowCount()) continue;
+        const ListRow& r = m_ports.list.Rows()[static_cast<std::size_t>(row)];
+        job->targets.push_back(
+            {RowFileFor(r.cells[kColumnName], flat, request.location, fileSystemFlag),
+             static_cast<std::uint32_t>(CellNumber(r.cells[kColumnAttributes]))});
+    }
+    return m_ports.startJob([job] { RunAttributeJob(*job); });
 }
 
 void FileCommands::Properties() {

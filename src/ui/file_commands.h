@@ -1,7 +1,6 @@
-// Delete (1013, 32786), Properties (32784) and the attribute change its OK starts: the two jobs
-// that change files on the phone, and what the window shows of their results. The rows a job
-// works on are fixed, by the files they name, when it starts: a sort or a new folder in the
-// list meanwhile changes neither which files it touches nor which rows it updates.
+// Delete (1013, 32786), Properties (32784) and the attribute change its OK starts: the checks
+// and the files of the selected rows on the window's thread, then the two jobs that change the
+// files on the phone, and what the window shows of their results.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +13,11 @@
 
 #include "base/prompts.h"
 #include "fsac/file_list.h"
+#include "jobs/file_jobs.h"
 #include "phone/pst_library.h"
+#include "transfer/job.h"
 #include "transfer/job_window.h"
 #include "ui/file_list_ctrl.h"
-#include "ui/listing_commands.h"
 #include "ui/main_window_ids.h"
 #include "ui/properties_model.h"
 #include "ui/volume_tree.h"
@@ -26,22 +26,6 @@ namespace velmora {
 
 inline constexpr int kStrConfirmDelete = 153;
 inline constexpr int kStrDeletingCanceled = 154;
-inline constexpr int kStrDeletingFiles = 127;
-inline constexpr int kStrDeletingInterrupted = 129;
-inline constexpr int kStrFilesDeleted = 130;
-inline constexpr int kStrSettingAttributes = 167;
-inline constexpr int kStrAttributesChanged = 168;
-inline constexpr int kStrSettingAttributesInterrupted = 169;
-// The attribute job's progress and result: the message part, wide enough for them; the
-// free-space part keeps the free space.
-inline constexpr int kAttributeStatusPart = kStatusMessagePart;
-
-// The file a row stands for.
-struct RowFile {
-    std::string fullName;   // the entry's path in FileList
-    std::string phonePath;  // what a request names
-    friend bool operator==(const RowFile&, const RowFile&) = default;
-};
 
 // A row's file from its name text (column 0): flat rows hold full names, folder rows the name
 // within location. Phones without folders know their files by the bare name, while their
@@ -79,13 +63,7 @@ struct FileCommandPorts {
     PropertiesDialogRunner showProperties;
 };
 
-// One file of an attribute job: its word as the row showed it when the job began.
-struct AttributeTarget {
-    RowFile file;
-    std::uint32_t oldAttributes = 0;
-};
-
-class FileCommands {
+class FileCommands final : public FileJobSide {
   public:
     explicit FileCommands(FileCommandPorts ports);
     FileCommands(const FileCommands&) = delete;
@@ -99,23 +77,22 @@ class FileCommands {
     // nothing to work on.
     bool StartAttributeJob(const AttributeRequest& request);
 
-    // Window's thread, for the jobs.
     // The folder the list shows in folder mode, "" without a tree selection.
     std::string ListLocation() const;
     // Which files the selected rows stand for, in row order.
     std::vector<RowFile> SelectedFiles(std::string_view location) const;
-    // A file the phone deleted leaves FileList and the tree's count.
-    void ForgetFile(const RowFile& file);
-    // The rows of deleted files go, in ascending order (each removal moves the later rows up).
-    void RemoveRowsOf(const std::set<std::string>& deletedNames);
-    // A file's new word reaches its entry and its row; nothing when FileList lacks the file.
-    void ShowAttributes(const RowFile& file, std::uint32_t attributes);
 
-    FilesWindow& Window() { return m_ports.window; }
-    FileListCtrl& List() { return m_ports.list; }
+    // FileJobSide, on the window's thread for the jobs. The rows of deleted files go in
+    // ascending order (each removal moves the later rows up); a new word reaches nothing
+    // when FileList lacks the file.
+    void ForgetFile(const RowFile& file) override;
+    void RemoveRowsOf(const std::set<std::string>& deletedNames) override;
+    void ShowAttributes(const RowFile& file, std::uint32_t attributes) override;
+    void RefreshFreeSpace() override { m_ports.window.RefreshFreeSpace(); }
 
   private:
-    void StartDeleteJob();
+    // The confirmed rows' files, fixed now; false when the input is refused.
+    bool StartDeleteJob();
     // The rows' files, read through the current view.
     std::vector<RowFile> RowFiles() const;
 

@@ -15,6 +15,7 @@
 #include "base/prompts.h"
 #include "base/settings_store.h"
 #include "fsac/file_list.h"
+#include "jobs/listing_job.h"
 #include "phone/phone_queries.h"
 #include "phone/phone_window.h"
 #include "phone/pst_library.h"
@@ -69,7 +70,7 @@ struct ListingPorts {
     UploadJournal* journal = nullptr;
 };
 
-class ListingCommands {
+class ListingCommands final : public ListingSide {
   public:
     explicit ListingCommands(ListingPorts ports);
     ListingCommands(const ListingCommands&) = delete;
@@ -80,18 +81,16 @@ class ListingCommands {
     void GetFileList();
     // Button 1007: the files matching the mask box's text.
     void Search();
-    // Window's thread, for the job. Search start announced count entries: the status, the
-    // bar, the list's storage and, for a search (mask), its history; false when there is
-    // nothing to read.
-    bool SearchStarted(std::int32_t count, const std::optional<std::string>& mask);
+    // ListingSide, on the window's thread for the job.
+    bool SearchStarted(std::int32_t count, const std::optional<std::string>& mask) override;
     // "WM_GET_FILE_INFO" for entry index n: bar, status part 4, row n if there is one.
     void OnGetFileInfo(std::int32_t n);
     // The reader's posted progress, the messages of every entry up to filled at once: bar and
     // status part 4 at filled of count, and the new entries' icons, rows and tree count.
-    void OnEntriesRead(std::int32_t filled, std::int32_t count);
+    void OnEntriesRead(std::int32_t filled, std::int32_t count) override;
     // The reader's end, the first entriesRead entries read: their icons and tree count, then,
     // unless it failed (show false), the tree and the list show them.
-    void ReadingEnded(std::int32_t entriesRead, bool show);
+    void ReadingEnded(std::int32_t entriesRead, bool show) override;
 
   private:
     // The steps both commands share before search start: the clear and the root's text.

@@ -53,9 +53,8 @@ inline constexpr int kCmdContextList = 59410;
 inline constexpr int kCmdContextSmallIcons = 32790;
 inline constexpr int kCmdContextTable = 32788;
 
-// Input checks the commands on rows share.
+// Input checks the commands on rows share; the jobs' own is transfer/job.h's.
 inline constexpr int kStrFileNotSelected = 120;
-inline constexpr int kStrPathNotSelectedOnTree = 102;
 
 // The interface's status icons; the phone's are the session's (phone/session_window.h).
 inline constexpr int kIconUsb = 143;

@@ -1,6 +1,7 @@
-// Upload (1010), files dropped on the list (1000) and Fill space (1014): the jobs that write
-// files to the phone, and what the window shows of each uploaded file at once (the entry, its
-// icons and its row), without reading the phone's listing again.
+// Upload (1010), files dropped on the list (1000) and Fill space (1014): the window's state as
+// the writing jobs start from it, fixed when they start, and what the window shows of each
+// uploaded file at once (the entry, its icons and its row). The jobs themselves are
+// jobs/upload_job.h.
 #pragma once
 
 #include <cstdint>
@@ -14,16 +15,14 @@
 #include "base/icon_image.h"
 #include "fsac/file_list.h"
 #include "fsac/volume_queries.h"
+#include "jobs/upload_job.h"
 #include "phone/pst_library.h"
+#include "transfer/job.h"
 #include "transfer/job_window.h"
 #include "ui/file_list_ctrl.h"
-#include "ui/listing_commands.h"
 #include "ui/volume_tree.h"
 
 namespace velmora {
-
-struct WriteJob;
-class UploadJournal;
 
 // What the jobs need of the main window beyond the job side. Window's thread only.
 class UploadWindow {
@@ -56,16 +55,7 @@ struct UploadPorts {
     UploadJournal* journal = nullptr;
 };
 
-// One file as it reached the phone, for the in-place update.
-struct UploadedFile {
-    std::string phonePath;
-    std::string name;  // phone bytes, as the row shows it
-    std::int32_t size = 0;
-    // Nothing reached the phone's copy: a file that was there keeps what it had.
-    bool contentsReplaced = true;
-};
-
-class UploadCommands {
+class UploadCommands final : public UploadSide {
   public:
     explicit UploadCommands(UploadPorts ports);
     UploadCommands(const UploadCommands&) = delete;
@@ -78,23 +68,25 @@ class UploadCommands {
     // Button 1014: one file of filler data on the current volume.
     void FillSpace();
 
-    // Window's thread, from the workers. The entry (added or resized) and, when showRow, its
-    // row.
-    void ListUploaded(const UploadedFile& file, const RowIcons& icons, bool showRow);
-    // The entry of a partial file the job deleted, and its row when shown.
-    void ForgetUploaded(const std::string& listedPath, bool showRow);
-    // Whether a fill file of this path would replace a file.
-    bool FillNameTaken(const std::string& path) const;
-    void RememberFillName(const std::string& path) { m_fillNames.insert(path); }
-
-    UploadPorts& Ports() { return m_ports; }
+    // UploadSide, on the window's thread for the jobs.
+    std::string UploadPathText() const override { return m_ports.window.UploadPathText(); }
+    bool ShowsStartFolder() const override;
+    void GrowList(std::int32_t count) override { m_ports.files.Grow(count); }
+    void ListUploaded(const UploadedFile& file, bool showRow) override;
+    void ForgetUploaded(const std::string& listedPath, bool showRow) override;
+    void RememberFillName(const std::string& listedPath) override {
+        m_fillNames.insert(listedPath);
+    }
+    void RefreshFreeSpace() override { m_ports.window.RefreshFreeSpace(); }
 
   private:
+    // A job with the window's state as it stands now.
     std::shared_ptr<WriteJob> NewJob();
     void StartUpload(std::vector<std::string> dropped, bool fromDrop);
 
     UploadPorts m_ports;
     std::set<std::string> m_fillNames;  // written this session, never in the list
+    NodeId m_startItem = kNoNode;       // the running job's folder when it started
 };
 
 }  // namespace velmora

@@ -80,6 +80,14 @@ class DownloadSimTest : public ::testing::Test {
         rig->window.ClearLog();
     }
 
+    // The list as a listing of these entries leaves it, the folder "/a/dl/" shown.
+    void ShowEntries(const std::vector<FileEntry>& entries) {
+        rig->files.Allocate(static_cast<std::int32_t>(entries.size()));
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            rig->files.SetEntry(static_cast<std::int32_t>(i), entries[i]);
+        rig->list.FillFolder(MatchFolder(entries, "/a/dl/"));
+    }
+
     void SelectRows(const std::vector<std::string>& names) {
         for (int i = 0; i < rig->list.RowCount(); ++i) {
             const auto& name = rig->list.Rows()[static_cast<std::size_t>(i)].cells[kColumnName];
@@ -427,14 +435,11 @@ TEST_F(DownloadSimTest, LocalFailuresAreReportedAndTheJobGoesOn) {
 TEST_F(DownloadSimTest, UnsafeNamesAndHugeSizesAreRefused) {
     Put("/a/dl/good", "good");
     ShowFolder("dl");
-    FileEntry bad = MakeFileEntry("/a/dl/..", "..", 0, 0, 3);
-    FileEntry good = MakeFileEntry("/a/dl/good", "good", 0, 0, 4);
-    rig->list.FillFolder(std::vector<FolderMatch>{{0, "..", bad},
-                                                  {1,
-                                                   "a\x01"
-                                                   "b",
-                                                   bad},
-                                                  {2, "good", good}});
+    ShowEntries({MakeFileEntry("/a/dl/..", "..", 0, 0, 3),
+                 MakeFileEntry("/a/dl/a\x01"
+                               "b",
+                               "b", 0, 0, 3),
+                 MakeFileEntry("/a/dl/good", "good", 0, 0, 4)});
     SelectRows({"..",
                 "a\x01"
                 "b",
@@ -449,8 +454,7 @@ TEST_F(DownloadSimTest, UnsafeNamesAndHugeSizesAreRefused) {
     EXPECT_EQ(Contents(destination / "good"), "good");
 
     rig->window.prompts.Clear();
-    FileEntry huge = MakeFileEntry("/a/dl/huge", "huge", 0, 0, -5);
-    rig->list.FillFolder(std::vector<FolderMatch>{{0, "huge", huge}});
+    ShowEntries({MakeFileEntry("/a/dl/huge", "huge", 0, 0, -5)});
     SelectRows({"huge"});
     recorder->Clear();
     DownloadTo(destination / "huge");
@@ -545,37 +549,6 @@ TEST_F(DownloadSimTest, InterruptedOpenLeavesNoFileAndCallsNoProgram) {
     EXPECT_TRUE(fs::is_empty(folder.path() / "open"));
     EXPECT_EQ(LastStatus(), "Downloading was interrupted by user");
     EXPECT_TRUE(EndedUnlocked());
-}
-
-TEST(DownloadRows, SizesNamesAndPaths) {
-    const std::pair<const char*, std::int32_t> sizes[] = {
-        {"", 0}, {"abc", 0}, {"12abc", 12}, {" 42", 42}, {"-1", -1}, {"99999999999", 2147483647},
-    };
-    for (const auto& [cell, size] : sizes) EXPECT_EQ(RowSize(cell), size) << cell;
-    for (const char* bad : {"", ".", "..", "a/b", "a\tb", "\x7f"})
-        EXPECT_FALSE(IsSafeLocalName(bad));
-    for (const char* good : {"x.jpg", "...", ".hidden", "пример.txt"})
-        EXPECT_TRUE(IsSafeLocalName(good));
-
-    struct PathCase {
-        const char* row;
-        bool flat;
-        bool flag;
-        const char* phone;
-        const char* local;
-    };
-    const PathCase paths[] = {
-        {"x.jpg", false, false, "/a/mobile/x.jpg", "x.jpg"},
-        {"/a/mobile/x.jpg", true, false, "/a/mobile/x.jpg", "x.jpg"},
-        {"x.jpg", true, false, "x.jpg", "x.jpg"},
-        {"FLASH/x.jpg", true, true, "x.jpg", "x.jpg"},
-        {"x.jpg", false, true, "x.jpg", "x.jpg"},
-    };
-    for (const auto& c : paths) {
-        const RowPaths got = PathsForRow(c.row, c.flat, "/a/mobile/", c.flag);
-        EXPECT_EQ(got.phonePath, c.phone) << c.row;
-        EXPECT_EQ(got.localName, c.local) << c.row;
-    }
 }
 
 }  // namespace
