@@ -128,16 +128,10 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
         MainWindowPorts{library, user, m_prompts, m_ui, shell, std::move(programFolder)}, *this);
     m_model->AttachSessionTree(&m_sessionTree);
     m_icons = std::make_unique<DesktopIconSource>(m_ui);
-    // The frame outlives the listing, so the proxy's thread is the frame's own, not owned.
-    m_listing = std::make_unique<MainWindowListing>(MainWindowListingParts{
-        *m_model, library, user, TheFileList(), m_treeModel, m_fileRows, *m_icons});
-    m_files = std::make_unique<MainWindowFiles>(MainWindowFilesParts{
-        *m_model, library, TheFileList(), m_treeModel, m_fileRows,
-        [this](PropertiesModel& model) { return ShowPropertiesDialog(this, model); }});
-    m_download = std::make_unique<MainWindowDownload>(
-        MainWindowDownloadParts{*m_model, library, TheFileList(), m_treeModel, m_fileRows, shell});
-    m_upload = std::make_unique<MainWindowUpload>(MainWindowUploadParts{
-        *m_model, library, TheFileList(), m_treeModel, m_fileRows, *m_icons, TheSystemClock()});
+    m_jobs = std::make_unique<MainWindowJobs>(MainWindowJobsParts{
+        *m_model, library, user, TheFileList(), m_treeModel, m_fileRows, *m_icons, shell,
+        [this](PropertiesModel& model) { return ShowPropertiesDialog(this, model); },
+        &TheSystemClock()});
     for (const auto& control : m_model->Controls()) ControlChanged(control.id);
     RebuildMenuBar();
     BindInput();
@@ -153,10 +147,7 @@ MainFrame::~MainFrame() {
     m_closeTimer.Stop();
     m_ui.Shutdown();
     DestroyChildren();
-    m_files.reset();
-    m_download.reset();
-    m_upload.reset();
-    m_listing.reset();
+    m_jobs.reset();
     m_model.reset();
 }
 

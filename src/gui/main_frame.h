@@ -23,10 +23,7 @@
 #include "phone/pst_library.h"
 #include "ui/file_list_ctrl.h"
 #include "ui/main_window.h"
-#include "ui/main_window_download.h"
-#include "ui/main_window_files.h"
-#include "ui/main_window_listing.h"
-#include "ui/main_window_upload.h"
+#include "ui/main_window_jobs.h"
 #include "ui/session_tree.h"
 #include "ui/volume_tree.h"
 
@@ -127,15 +124,11 @@ class MainFrame : public wxFrame, public MainWindowView {
     FileListCtrl m_fileRows;
     BrowsingSessionTree m_sessionTree{m_treeModel, m_fileRows};
     std::unique_ptr<MainWindow> m_model;
-    // File-type icons of the listed entries, and Get File List and Search on the models above.
+    // File-type icons of the listed entries, and the commands on the phone's files over the
+    // models above.
     std::unique_ptr<DesktopIconSource> m_icons;
-    std::unique_ptr<MainWindowListing> m_listing;
-    // Delete, Properties and the attribute change on the same models.
-    std::unique_ptr<MainWindowFiles> m_files;
+    std::unique_ptr<MainWindowJobs> m_jobs;
     HelpViewer m_help;
-    std::unique_ptr<MainWindowDownload> m_download;
-    // Upload, dropped files and Fill space on the same models.
-    std::unique_ptr<MainWindowUpload> m_upload;
 
     wxPanel* m_panel = nullptr;
     wxChoice* m_devices = nullptr;

@@ -1,5 +1,5 @@
-// The window's message map: which event from which source runs which handler. Rows can be
-// replaced, so that the parts of the window that land later take over their rows.
+// The window's message map: which event from which source runs which handler. The window
+// builds it once, every row in one place.
 #pragma once
 
 #include <compare>
@@ -41,7 +41,7 @@ class CommandMap {
   public:
     using Handler = std::function<void(const EventArgs&)>;
 
-    // Adds a row or replaces the handler of an existing one.
+    // Adds a row or replaces the handler of an existing one (a test's spy).
     void Set(EventKey key, Handler handler);
     // Runs the row's handler; false when no row matches.
     bool Dispatch(EventKey key, const EventArgs& args = {}) const;

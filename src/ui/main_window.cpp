@@ -227,33 +227,39 @@ void MainWindow::BuildCommandMap() {
     auto command = [&](int id, std::function<void()> f) {
         on(WindowEvent::Command, id, [f = std::move(f)](const EventArgs&) { f(); });
     };
-    // Rows whose operations belong to later parts of the window: they are wired, and do
-    // nothing until those parts replace them.
-    auto later = [&](WindowEvent event, int id) {
-        on(event, id, [this, event, id](const EventArgs&) { Later(EventKey{event, id}); });
-    };
-
     on(WindowEvent::Timer, kPollTimer, [this](const EventArgs&) { m_phone->OnPollTimer(); });
     on(WindowEvent::DeviceListChanged, 0, [this](const EventArgs&) { SchedulePoll(); });
-    // Get File List and Search are the listing's rows (MainWindowListing).
     on(WindowEvent::HelpRequest, 0, [this](const EventArgs&) { OpenHelp(); });
 
-    for (int id : {kIdDownload, kIdUpload, kIdDelete, kIdFillSpace}) {
-        later(WindowEvent::Clicked, id);
+    // The job commands' rows, forwarded while the jobs are attached.
+    using Jobs = WindowJobCommands;
+    using Args = const EventArgs&;
+    auto job = [&](WindowEvent event, int id, std::function<void(Jobs&, Args)> f) {
+        on(event, id, [this, f = std::move(f)](Args args) {
+            if (m_jobs) f(*m_jobs, args);
+        });
+    };
+    job(WindowEvent::Clicked, kIdGetFileList, [](Jobs& j, Args) { j.GetFileList(); });
+    job(WindowEvent::Clicked, kIdSearch, [](Jobs& j, Args) { j.Search(); });
+    job(WindowEvent::Clicked, kIdDownload, [](Jobs& j, Args) { j.Download(); });
+    job(WindowEvent::Command, kCmdContextDownload, [](Jobs& j, Args) { j.Download(); });
+    job(WindowEvent::ListDoubleClick, kIdFileList, [](Jobs& j, Args a) { j.Open(a.param); });
+    job(WindowEvent::Clicked, kIdUpload, [](Jobs& j, Args) { j.Upload(); });
+    job(WindowEvent::FilesDropped, kIdFileList, [](Jobs& j, Args a) { j.Drop(a.paths); });
+    job(WindowEvent::Clicked, kIdFillSpace, [](Jobs& j, Args) { j.FillSpace(); });
+    job(WindowEvent::Clicked, kIdDelete, [](Jobs& j, Args) { j.Delete(); });
+    job(WindowEvent::Command, kCmdContextDelete, [](Jobs& j, Args) { j.Delete(); });
+    job(WindowEvent::Command, kCmdProperties, [](Jobs& j, Args) { j.Properties(); });
+    job(WindowEvent::ListColumnClick, kIdFileList,
+        [](Jobs& j, Args a) { j.HeadingClick(a.param); });
+    for (int id : {kCmdSortName, kCmdSortSize, kCmdSortType}) {
+        job(WindowEvent::Command, id, [id](Jobs& j, Args) { j.SortBy(id); });
     }
-    for (int id : {kCmdContextDownload, kCmdContextDelete, kCmdProperties, kCmdSortName,
-                   kCmdSortSize, kCmdSortType}) {
-        later(WindowEvent::Command, id);
-    }
+    on(WindowEvent::ListRightClick, kIdFileList,
+       [this](const EventArgs& args) { m_view.ShowContextMenu(args.x, args.y); });
     clicked(kIdInterrupt, [] { StopFlag.store(kStopRequested); });
     clicked(kIdRestart, [this] { m_phone->Restart(); });
     clicked(kIdSuspend, [this] { m_phone->Suspend(); });
-
-    // The browsing part takes over the heading clicks and Sort by (MainWindowBrowsing).
-    later(WindowEvent::ListColumnClick, kIdFileList);
-    on(WindowEvent::ListRightClick, kIdFileList,
-       [this](const EventArgs& args) { m_view.ShowContextMenu(args.x, args.y); });
-    later(WindowEvent::ListDoubleClick, kIdFileList);
 
     for (const auto& vc : kViewCommands) {
         command(vc.command, [this, view = vc.view] { SetView(view); });
@@ -278,8 +284,6 @@ void MainWindow::BuildCommandMap() {
         m_view.CloseWindow();
     });
 }
-
-void MainWindow::Later(EventKey) {}
 
 void MainWindow::OpenHelp() {
     // Found from the executable's folder, never the current directory.

@@ -123,6 +123,24 @@ class MainWindowView {
     virtual void CloseWindow() = 0;
 };
 
+// The commands that start jobs on the phone's files, and the list's heading click and Sort by:
+// the window's command map forwards their rows here (MainWindowJobs).
+class WindowJobCommands {
+  public:
+    virtual ~WindowJobCommands() = default;
+    virtual void GetFileList() = 0;                                // 1003
+    virtual void Search() = 0;                                     // 1007
+    virtual void Download() = 0;                                   // 1004, 32785
+    virtual void Open(std::int32_t row) = 0;                       // the list's double click
+    virtual void Upload() = 0;                                     // 1010
+    virtual void Drop(const std::vector<std::string>& paths) = 0;  // files dropped on the list
+    virtual void FillSpace() = 0;                                  // 1014
+    virtual void Delete() = 0;                                     // 1013, 32786
+    virtual void Properties() = 0;                                 // 32784
+    virtual void HeadingClick(int column) = 0;
+    virtual void SortBy(int commandId) = 0;  // the three Sort by commands
+};
+
 struct MainWindowPorts {
     PstLibrary& library;
     SettingsStore& user;
@@ -266,6 +284,9 @@ class MainWindow : public SessionWindow,
     PhoneSession& Phone() { return *m_phone; }
     // The tree and the file rows the session rebuilds and clears; none until attached.
     void AttachSessionTree(SessionTree* tree) { m_sessionTree = tree; }
+    // Where the rows of the job commands go; until attached (and once detached) they do
+    // nothing.
+    void AttachJobs(WindowJobCommands* jobs) { m_jobs = jobs; }
 
     // State, read on the window's thread.
     const ControlState& Control(int id) const;
@@ -312,7 +333,6 @@ class MainWindow : public SessionWindow,
     void Exit();
     void ExitNow();
     void OpenHelp();
-    void Later(EventKey key);
 
     MainWindowPorts m_ports;
     MainWindowView& m_view;
@@ -320,6 +340,7 @@ class MainWindow : public SessionWindow,
     DeviceNotice& m_notice;
     std::unique_ptr<LibrarySession> m_session;
     SessionTree* m_sessionTree = nullptr;
+    WindowJobCommands* m_jobs = nullptr;
     std::unique_ptr<PhoneSession> m_phone;
     CommandMap m_commands;
 

@@ -36,12 +36,9 @@
 #include "transfer/stop_flag.h"
 #include "transfer/upload_journal.h"
 #include "ui/file_commands.h"
-#include "ui/main_window_download.h"
 #include "ui/main_window_fakes.h"
-#include "ui/main_window_files.h"
 #include "ui/main_window_ids.h"
-#include "ui/main_window_listing.h"
-#include "ui/main_window_upload.h"
+#include "ui/main_window_jobs.h"
 #include "ui/properties_model.h"
 #include "ui/session_tree.h"
 
@@ -180,23 +177,23 @@ class World {
             MainWindowPorts{*library, user, prompts, *ui, shell, "/opt/velmora/"}, view);
         window->AttachSessionTree(&sessionTree);
         journal = std::make_unique<UploadJournal>((folder / "state").string() + "/");
-        MainWindowListingParts listingParts{*window, *library, user, TheFileList(),
-                                            tree,    rows,     icons};
-        listingParts.journal = journal.get();
-        listing = std::make_unique<MainWindowListing>(std::move(listingParts));
-        fileJobs = std::make_unique<MainWindowFiles>(MainWindowFilesParts{
-            *window, *library, TheFileList(), tree, rows, [this](PropertiesModel& model) {
-                if (!properties) return false;
-                properties(model);
-                return true;
-            }});
-        downloads = std::make_unique<MainWindowDownload>(
-            MainWindowDownloadParts{*window, *library, TheFileList(), tree, rows, shell, &clock,
-                                    (folder / "open").string() + "/"});
-        MainWindowUploadParts uploadParts{*window, *library, TheFileList(), tree,
-                                          rows,    icons,    clock};
-        uploadParts.journal = journal.get();
-        uploads = std::make_unique<MainWindowUpload>(std::move(uploadParts));
+        MainWindowJobsParts parts{*window,
+                                  *library,
+                                  user,
+                                  TheFileList(),
+                                  tree,
+                                  rows,
+                                  icons,
+                                  shell,
+                                  [this](PropertiesModel& model) {
+                                      if (!properties) return false;
+                                      properties(model);
+                                      return true;
+                                  },
+                                  &clock,
+                                  (folder / "open").string() + "/"};
+        parts.journal = journal.get();
+        jobs = std::make_unique<MainWindowJobs>(std::move(parts));
         window->Start();
         pst->SetFaultPlan({});
         Poll();
@@ -205,10 +202,7 @@ class World {
         // A worker still running reaches nothing of this world.
         StopFlag.store(kStopRequested);
         Jobs().WaitUntilIdle(kJobLimit);
-        uploads.reset();
-        downloads.reset();
-        fileJobs.reset();
-        listing.reset();
+        jobs.reset();
         window.reset();
         TheFileList().Release();
     }
@@ -287,10 +281,7 @@ class World {
     test::NamingIconSource icons;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<UploadJournal> journal;
-    std::unique_ptr<MainWindowListing> listing;
-    std::unique_ptr<MainWindowFiles> fileJobs;
-    std::unique_ptr<MainWindowDownload> downloads;
-    std::unique_ptr<MainWindowUpload> uploads;
+    std::unique_ptr<MainWindowJobs> jobs;
     // What the user does in the Properties dialog before OK; none: Cancel.
     std::function<void(PropertiesModel&)> properties;
     std::optional<bool> interruptEnabled;

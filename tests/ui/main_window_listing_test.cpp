@@ -1,6 +1,4 @@
 // Get File List from the main window's button against the emulated phone.
-#include "ui/main_window_listing.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,6 +19,7 @@
 #include "transfer/stop_flag.h"
 #include "ui/main_window_fakes.h"
 #include "ui/main_window_ids.h"
+#include "ui/main_window_jobs.h"
 #include "ui/session_tree.h"
 
 namespace velmora {
@@ -61,12 +60,19 @@ class MainWindowListingTest : public ::testing::Test {
     FileListCtrl rows;
     BrowsingSessionTree sessionTree{tree, rows};
     test::NamingIconSource icons;
-    MainWindowListing listing{MainWindowListingParts{w, pst, user, TheFileList(), tree, rows, icons,
-                                                     [](std::function<void()> worker) {
-                                                         worker();
-                                                         return true;
-                                                     },
-                                                     [] { return false; }}};
+    MainWindowJobs jobs{MainWindowJobsParts{w,
+                                            pst,
+                                            user,
+                                            TheFileList(),
+                                            tree,
+                                            rows,
+                                            icons,
+                                            shell,
+                                            {},
+                                            nullptr,
+                                            "/tmp/",
+                                            test::RunAtOnce,
+                                            [] { return false; }}};
 };
 
 TEST_F(MainWindowListingTest, GetFileListClickFillsTheFileListFromThePhone) {
