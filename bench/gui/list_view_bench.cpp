@@ -9,7 +9,6 @@
 
 #include "gui/file_list_view.h"
 #include "gui/type_icons.h"
-#include "support/pumped_ui_thread.h"
 
 namespace velmora {
 namespace {
@@ -31,8 +30,7 @@ std::vector<FileEntry> LargestListing(IconSource& icons) {
 }
 
 void BM_FlatFillOfTheLargestSearch(benchmark::State& state) {
-    test::PumpedUiThread ui;
-    DesktopIconSource icons(ui);
+    DesktopIconSource icons;
     const auto entries = LargestListing(icons);
     auto* frame = new wxFrame(nullptr, wxID_ANY, "Velmora", wxDefaultPosition, wxSize(660, 420));
     FileListCtrl model;

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "gui/type_icons.h"
-#include "support/pumped_ui_thread.h"
 
 namespace velmora {
 namespace {
@@ -40,8 +39,7 @@ void CallEveryEntry(DesktopIconSource& icons, const std::vector<std::string>& ty
 }
 
 void BM_FileTypeIconWarmCache(benchmark::State& state) {
-    test::PumpedUiThread ui;
-    DesktopIconSource icons(ui);
+    DesktopIconSource icons;
     const auto types = PhoneTypes();
     CallEveryEntry(icons, types);
     const int lookups = icons.LookupCount();
@@ -53,11 +51,10 @@ BENCHMARK(BM_FileTypeIconWarmCache)->Unit(benchmark::kMillisecond);
 
 // A new source each time: its two fallback lookups, one lookup per type and size, then hits.
 void BM_FileTypeIconColdCache(benchmark::State& state) {
-    test::PumpedUiThread ui;
     const auto types = PhoneTypes();
     int lookups = 0;
     for (auto _ : state) {
-        DesktopIconSource icons(ui);
+        DesktopIconSource icons;
         CallEveryEntry(icons, types);
         lookups = icons.LookupCount();
     }
@@ -68,10 +65,9 @@ BENCHMARK(BM_FileTypeIconColdCache)->Unit(benchmark::kMillisecond);
 
 // One miss: what every call would cost without the cache.
 void BM_OneThemeLookup(benchmark::State& state) {
-    test::PumpedUiThread ui;
     for (auto _ : state) {
         state.PauseTiming();
-        auto icons = std::make_unique<DesktopIconSource>(ui);
+        auto icons = std::make_unique<DesktopIconSource>();
         state.ResumeTiming();
         benchmark::DoNotOptimize(icons->FileTypeIcon("jpg", true));
         state.PauseTiming();

@@ -24,7 +24,6 @@
 #include "gui/wx_catalogs.h"
 #include "gui/wx_prompts.h"
 #include "gui/wx_text.h"
-#include "gui/wx_ui_thread.h"
 #include "phone/installation_check.h"
 #include "phone/loaded_pst.h"
 #include "phone/open_channel.h"
@@ -113,10 +112,7 @@ class VelmoraApp : public wxApp {
             startPrompts.Message(libraryMessage, kTitleVelmora, PromptIcon::Stop);
         }
         m_library = std::move(loaded.library);
-        // The shell's application chooser reaches the window's thread through the app itself,
-        // which exists before the window and outlives it.
-        m_shellUi = std::make_unique<WxUiThread>(*this);
-        m_shell = std::make_unique<DesktopShell>(m_shellUi.get());
+        m_shell = std::make_unique<DesktopShell>();
 
         auto* frame = new MainFrame(*m_library, *m_user, *m_shell, folder);
         if (!libraryMessage.empty()) {
@@ -138,7 +134,6 @@ class VelmoraApp : public wxApp {
     int OnRun() override { return m_secondCopy ? 0 : wxApp::OnRun(); }
 
     int OnExit() override {
-        if (m_shellUi) m_shellUi->Shutdown();
         // Nothing may start from here on; the window has waited for what ran.
         if (!ShutdownJobs(std::chrono::milliseconds(0))) std::quick_exit(0);
         return wxApp::OnExit();
@@ -162,7 +157,6 @@ class VelmoraApp : public wxApp {
     std::unique_ptr<FileConfigStore> m_user;
     // The library outlives the window: it is never uninitialised and may still notify.
     std::unique_ptr<PstLibrary> m_library;
-    std::unique_ptr<WxUiThread> m_shellUi;
     std::unique_ptr<Shell> m_shell;
 };
 

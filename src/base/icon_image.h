@@ -20,10 +20,10 @@ using IconHandle = std::shared_ptr<const IconImage>;
 
 // Looks up the icons of a file type (the text after the last "." of a name).
 class IconSource {
-public:
+  public:
     virtual ~IconSource() = default;
     // A 32x32 icon when large, else 16x16; never null: unknown types get the fallback icon.
-    // Callable from any thread.
+    // The window's thread's: workers ask through the window's job channel.
     virtual IconHandle FileTypeIcon(const std::string& typeText, bool large) = 0;
 };
 

@@ -171,11 +171,8 @@ ShellResult DesktopShell::OpenFile(const std::string& path, const std::string& w
 }
 
 ShellResult DesktopShell::OpenFileWith(const std::string& path, const std::string& workingFolder) {
-    if (wxIsMainThread()) return OpenWithOnUiThread(path, workingFolder);
-    if (m_uiThread == nullptr) return NoApplication();
-    ShellResult result;
-    m_uiThread->Invoke([&] { result = OpenWithOnUiThread(path, workingFolder); });
-    return result;
+    if (!wxIsMainThread()) return NoApplication();
+    return OpenWithOnUiThread(path, workingFolder);
 }
 
 ShellResult DesktopShell::OpenWithOnUiThread(const std::string& path,

@@ -6,15 +6,14 @@
 #include <string>
 
 #include "base/shell.h"
-#include "base/ui_thread.h"
 
 namespace velmora {
 
 class DesktopShell : public Shell {
   public:
-    // uiThread carries the application chooser over to the window's thread when a worker
-    // asks for it; without one a worker's OpenWith opens nothing.
-    explicit DesktopShell(UiThread* uiThread = nullptr) : m_uiThread(uiThread) {}
+    // The application chooser is a dialog of the window's thread; asked for from another
+    // thread (workers reach the shell through the window's job channel) it opens nothing.
+    DesktopShell() = default;
 
     // File paths become file URIs; addresses (http:, mailto:, file:) are passed as they are.
     ShellResult Open(const std::string& target) override;
@@ -33,8 +32,6 @@ class DesktopShell : public Shell {
 
   private:
     ShellResult OpenWithOnUiThread(const std::string& path, const std::string& workingFolder);
-
-    UiThread* m_uiThread;
 };
 
 // A desktop entry's Exec line with its file or URL field code turned into "%1" and the other

@@ -7,6 +7,7 @@
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "base/lang_string.h"
 #include "gui/type_icons.h"
@@ -100,17 +101,21 @@ FileListView::FileListView(wxWindow* parent, FileListCtrl& model, wxWindowID id)
         m_model.SetRowSelected(static_cast<int>(e.GetIndex()), false);
     });
     // A virtual control changes a range or clears its selection without an event per row:
-    // once a click or key has done its work, the model reads the selection back.
+    // once a click or key has done its work (the loop is idle again), the model reads the
+    // selection back.
     for (wxWindow* child : GetChildren()) {
         auto later = [this](wxEvent& e) {
             e.Skip();
-            CallAfter([this] {
-                if (IsVirtual() && !Ignored()) SelectionFromControl();
-            });
+            m_selectionToRead = true;
         };
         child->Bind(wxEVT_LEFT_UP, later);
         child->Bind(wxEVT_KEY_UP, later);
     }
+    Bind(wxEVT_IDLE, [this](wxIdleEvent& e) {
+        e.Skip();
+        if (!std::exchange(m_selectionToRead, false)) return;
+        if (IsVirtual() && !Ignored()) SelectionFromControl();
+    });
     Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent& e) {
         if (Ignored() || e.GetColumn() < 0) return;
         if (m_onHeadingClick) {

@@ -107,6 +107,7 @@ class FileListView : public wxListCtrl, private FileListCtrlObserver {
     std::vector<int> m_slotImages;      // model slot -> wx image
     std::map<int, int> m_menuCommands;  // context menu item id -> command
     int m_updating = 0;
+    bool m_selectionToRead = false;  // a click or key ended: read the selection when idle
 };
 
 }  // namespace velmora

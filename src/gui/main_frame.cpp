@@ -115,7 +115,6 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     : wxFrame(nullptr, wxID_ANY, kTitleVelmora, wxDefaultPosition, TemplateSize()),
       m_shell(shell),
       m_ui(*this),
-      m_prompts(&m_ui),
       m_treeModel(m_prompts, TheFileList()) {
     UseCompactControls();
     m_prompts.SetParent(this);
@@ -127,7 +126,7 @@ MainFrame::MainFrame(PstLibrary& library, SettingsStore& user, Shell& shell,
     m_model = std::make_unique<MainWindow>(
         MainWindowPorts{library, user, m_prompts, m_ui, shell, std::move(programFolder)}, *this);
     m_model->AttachSessionTree(&m_sessionTree);
-    m_icons = std::make_unique<DesktopIconSource>(m_ui);
+    m_icons = std::make_unique<DesktopIconSource>();
     m_jobs = std::make_unique<MainWindowJobs>(MainWindowJobsParts{
         *m_model, library, user, TheFileList(), m_treeModel, m_fileRows, *m_icons, shell,
         [this](PropertiesModel& model) { return ShowPropertiesDialog(this, model); },
@@ -229,7 +228,7 @@ void MainFrame::BindInput() {
             if (m_openMenus == 0) return;
             m_openMenu = nullptr;  // a pop-up is deleted once it has closed
             // Counted closed once the key that closed it has been handled.
-            CallAfter([this] {
+            m_ui.Post([this] {
                 if (m_openMenus > 0) --m_openMenus;
             });
         });
@@ -410,7 +409,7 @@ void MainFrame::MenusRebuilt() {
         RebuildMenuBar();
     } else if (!m_menuRebuildQueued) {
         m_menuRebuildQueued = true;
-        CallAfter([this] {
+        m_ui.Post([this] {
             if (!m_closing) RebuildMenuBar();
         });
     }

@@ -3,6 +3,7 @@
 #include <gio/gio.h>
 #include <gtk/gtk.h>
 #include <wx/image.h>
+#include <wx/thread.h>
 
 #include <algorithm>
 #include <cmath>
@@ -95,44 +96,24 @@ IconHandle Share(IconImage image) {
 
 }  // namespace
 
-DesktopIconSource::DesktopIconSource(UiThread& uiThread) : m_uiThread(uiThread) {
-    IconImage large;
-    IconImage small;
-    if (!m_uiThread.Invoke([&] {
-            large = LoadFallbackIcon(kLargeIconSize);
-            small = LoadFallbackIcon(kSmallIconSize);
-        })) {
-        large = DrawnFileIcon(kLargeIconSize);
-        small = DrawnFileIcon(kSmallIconSize);
-    }
-    m_largeFallback = Share(std::move(large));
-    m_smallFallback = Share(std::move(small));
+DesktopIconSource::DesktopIconSource() {
+    const bool themed = wxIsMainThread();
+    m_largeFallback =
+        Share(themed ? LoadFallbackIcon(kLargeIconSize) : DrawnFileIcon(kLargeIconSize));
+    m_smallFallback =
+        Share(themed ? LoadFallbackIcon(kSmallIconSize) : DrawnFileIcon(kSmallIconSize));
 }
 
 IconHandle DesktopIconSource::FileTypeIcon(const std::string& typeText, bool large) {
-    if (!IsLookupType(typeText)) return FallbackIcon(large);
+    // GTK is the window's thread's only; a call from elsewhere gets no lookup.
+    if (!IsLookupType(typeText) || !wxIsMainThread()) return FallbackIcon(large);
     const Key key{LowerAscii(typeText), large};
-    if (IconHandle hit = Cached(key)) return hit;
-    // The lock is not held across Invoke: the window's thread may be asking for icons itself.
-    if (!m_uiThread.Invoke([this, &key] { LookUpAndStore(key); })) return FallbackIcon(large);
-    IconHandle stored = Cached(key);
-    return stored ? stored : FallbackIcon(large);
-}
-
-IconHandle DesktopIconSource::Cached(const Key& key) const {
-    std::lock_guard lock(m_mutex);
-    const auto it = m_cache.find(key);
-    return it == m_cache.end() ? nullptr : it->second;
-}
-
-void DesktopIconSource::LookUpAndStore(const Key& key) {
-    // Workers that missed the same type at once queue one lookup each; the first one stores.
-    if (Cached(key)) return;
+    if (const auto hit = m_cache.find(key); hit != m_cache.end()) return hit->second;
     ++m_lookups;
-    IconImage image = LoadTypeIcon(key.first, key.second ? kLargeIconSize : kSmallIconSize);
-    IconHandle handle = image.rgba.empty() ? FallbackIcon(key.second) : Share(std::move(image));
-    std::lock_guard lock(m_mutex);
-    m_cache.emplace(key, std::move(handle));
+    IconImage image = LoadTypeIcon(key.first, large ? kLargeIconSize : kSmallIconSize);
+    IconHandle handle = image.rgba.empty() ? FallbackIcon(large) : Share(std::move(image));
+    m_cache.emplace(key, handle);
+    return handle;
 }
 
 IconImage PixbufToIconImage(GdkPixbuf* pixbuf, int size, std::string name) {

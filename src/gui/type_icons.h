@@ -5,14 +5,11 @@
 #include <wx/bitmap.h>
 #include <wx/icon.h>
 
-#include <atomic>
 #include <map>
-#include <mutex>
 #include <string>
 #include <utility>
 
 #include "base/icon_image.h"
-#include "base/ui_thread.h"
 
 typedef struct _GdkPixbuf GdkPixbuf;
 
@@ -24,34 +21,28 @@ inline constexpr int kLargeIconSize = 32;
 // The theme's icon for the content type guessed from the name "x." + type text, at exactly 16
 // or 32 pixels. Every lookup of a type after the first is a copy of one shared handle: the
 // reader asks twice per entry, and a theme lookup costs far more than a map search.
-// Workers are detached and may still ask at exit: keep one source for the process's life.
+// GTK may only be used on its own thread, which is the window's: the source is asked there,
+// workers reach it through the window's job channel.
 class DesktopIconSource : public IconSource {
   public:
-    // GTK may only be used on its own thread, which is the window's: lookups the cache cannot
-    // answer are carried there through uiThread. Resolves the fallback icons at once.
-    explicit DesktopIconSource(UiThread& uiThread);
+    // Resolves the fallback icons at once.
+    DesktopIconSource();
 
     // Empty types, types with "/" or not in UTF-8, and types the MIME database does not know
-    // get the fallback icon; so does every miss once the window is gone.
+    // get the fallback icon; so does a call from another thread.
     IconHandle FileTypeIcon(const std::string& typeText, bool large) override;
     IconHandle FallbackIcon(bool large) const { return large ? m_largeFallback : m_smallFallback; }
 
     // How many theme lookups have been made (each one was a cache miss).
-    int LookupCount() const { return m_lookups.load(); }
+    int LookupCount() const { return m_lookups; }
 
   private:
     using Key = std::pair<std::string, bool>;  // lower-cased type text, large
 
-    IconHandle Cached(const Key& key) const;
-    // On the GTK thread.
-    void LookUpAndStore(const Key& key);
-
-    UiThread& m_uiThread;
     IconHandle m_largeFallback;
     IconHandle m_smallFallback;
-    mutable std::mutex m_mutex;  // guards m_cache; never held while waiting for the GTK thread
     std::map<Key, IconHandle> m_cache;
-    std::atomic<int> m_lookups{0};
+    int m_lookups = 0;
 };
 
 // The pixbuf's pixels (8-bit RGB, with or without alpha, any row stride) as an exactly

@@ -123,14 +123,9 @@ ConflictAnswer ShowConflictDialog(wxWindow* parent, const ConflictRequest& reque
 }  // namespace
 
 bool WxPrompts::OnWindowThread(const std::function<void()>& task) {
-    if (m_closed.load()) return false;
-    if (wxIsMainThread()) {
-        task();
-        return true;
-    }
-    // A worker without a way to the window's thread must not touch wx at all.
-    if (!m_ui) return false;
-    return m_ui->Invoke(task);
+    if (m_closed.load() || !wxIsMainThread()) return false;
+    task();
+    return true;
 }
 
 PromptAnswer WxPrompts::MessageBox(const MessageBoxRequest& request) {

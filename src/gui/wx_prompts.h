@@ -1,11 +1,11 @@
-// Message boxes and file dialogs with wx, owned by the main window and always shown on its
-// thread: a worker's call is carried over and waits for the answer.
+// Message boxes and file dialogs with wx, owned by the main window and shown on its thread;
+// workers reach them through the window's job channel.
 #pragma once
 
 #include <atomic>
+#include <functional>
 
 #include "base/prompts.h"
-#include "base/ui_thread.h"
 
 class wxWindow;
 
@@ -13,8 +13,9 @@ namespace velmora {
 
 class WxPrompts : public Prompts {
   public:
-    // Without a UiThread every call must come from the window's thread (start-up boxes).
-    explicit WxPrompts(UiThread* ui = nullptr) : m_ui(ui) {}
+    // A call from another thread shows nothing and gets the answer of a box that could not be
+    // shown: wx is the window's thread's only.
+    WxPrompts() = default;
 
     // The boxes' owner; null shows them without one.
     void SetParent(wxWindow* parent) { m_parent = parent; }
@@ -31,10 +32,9 @@ class WxPrompts : public Prompts {
     ConflictAnswer AskConflict(const ConflictRequest& request) override;
 
   private:
-    // Runs on the window's thread; false when it could not (the window is gone).
+    // Runs task when called on the window's thread and the owner is open; false otherwise.
     bool OnWindowThread(const std::function<void()>& task);
 
-    UiThread* m_ui;
     wxWindow* m_parent = nullptr;
     std::atomic<bool> m_closed{false};
     Prompts* m_standIn = nullptr;

@@ -24,7 +24,6 @@
 #include "gui/volume_tree_ctrl.h"
 #include "sim/sample_content.h"
 #include "support/fakes.h"
-#include "support/pumped_ui_thread.h"
 #include "ui/menu_spec.h"
 
 namespace velmora {
@@ -119,8 +118,7 @@ class BrowseViews : public ::testing::Test {
     }
 
     test::FakePrompts m_prompts;
-    test::PumpedUiThread m_ui;
-    DesktopIconSource m_icons{m_ui};
+    DesktopIconSource m_icons;
     FileList m_files;
     VolumeTree m_tree{m_prompts, m_files};
     FileListCtrl m_list;
@@ -408,6 +406,7 @@ TEST_F(ListViewBehaviour, SelectionGoesBothWays) {
             child->ProcessWindowEvent(up);
         }
         wxTheApp->ProcessPendingEvents();
+        wxTheApp->ProcessIdle();
     };
     m_listView->SetItemState(-1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     clickEnds();

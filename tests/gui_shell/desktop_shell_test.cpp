@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <thread>
 
-#include "support/pumped_ui_thread.h"
 #include "support/temp_folder.h"
 
 namespace velmora {
@@ -48,32 +47,18 @@ TEST(DesktopShell, FailuresCarryTheDesktopsReason) {
     EXPECT_FALSE(address.error.empty());
 }
 
-TEST(DesktopShell, WorkersChooserGoesThroughTheWindowsThread) {
+// The chooser is a dialog of the window's thread: a worker's call opens nothing and says why.
+TEST(DesktopShell, TheChooserOpensOnlyOnTheWindowsThread) {
     wxInitializer wx;  // makes this thread wx's main thread
     ASSERT_TRUE(wx.IsOk());
     const test::TempFolder temp("desktop_shell");
     const std::string missing = (temp.path() / "absent.bin").string();
 
-    test::PumpedUiThread ui;
-    DesktopShell shell(&ui);
+    DesktopShell shell;
+    ExpectMissing(shell.OpenWith(missing));  // on the window's thread: the file is looked at
     ShellResult result;
-    std::atomic<bool> returned{false};
-    std::thread worker([&] {
-        result = shell.OpenWith(missing);
-        returned = true;
-    });
-    EXPECT_TRUE(ui.PumpUntil([&] { return returned.load(); }));
+    std::thread worker([&] { result = shell.OpenWith(missing); });
     worker.join();
-    EXPECT_EQ(ui.Handovers(), 1);
-    ExpectMissing(result);
-
-    ExpectMissing(shell.OpenWith(missing));  // on the window's thread: no hand-over
-    EXPECT_EQ(ui.Handovers(), 1);
-
-    DesktopShell alone;
-    std::thread lonely([&] { result = alone.OpenWith(missing); });
-    lonely.join();
-    // Nothing could be chosen: a failure, with a reason to show.
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.error.empty());
 }
