@@ -57,7 +57,9 @@ std::pair<std::string, OpenPlace> ChooseOpenFolder(const UserFolders& folders) {
     }
     std::string temporary = "/tmp/";
     temporary += program;
-    temporary += "-" + std::to_string(geteuid()) + "/";
+    temporary += "-";
+    temporary += std::to_string(geteuid());
+    temporary += '/';
     return {temporary, OpenPlace::Temporary};
 }
 

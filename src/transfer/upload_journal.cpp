@@ -147,7 +147,9 @@ std::string StateFolder(const UserFolders& folders) {
     if (!folders.state.empty()) return WithSlash(folders.state) + program + "/";
     std::string temporary = "/tmp/";
     temporary += program;
-    temporary += "-state-" + std::to_string(geteuid()) + "/";
+    temporary += "-state-";
+    temporary += std::to_string(geteuid());
+    temporary += '/';
     return temporary;
 }
 
