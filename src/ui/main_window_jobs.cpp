@@ -1,6 +1,5 @@
 #include "ui/main_window_jobs.h"
 
-#include <cstdlib>
 #include <utility>
 
 #include "base/system_clock.h"
@@ -8,16 +7,6 @@
 #include "ui/main_window_ids.h"
 
 namespace velmora {
-
-namespace {
-
-std::optional<std::string> Environment(const char* name) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0') return std::nullopt;
-    return std::string(value);
-}
-
-}  // namespace
 
 MainWindowJobs::MainWindowJobs(MainWindowJobsParts parts)
     : m_window(parts.window), m_tree(parts.tree), m_list(parts.list) {
@@ -31,11 +20,11 @@ MainWindowJobs::MainWindowJobs(MainWindowJobsParts parts)
     m_files = std::make_unique<FileCommands>(FileCommandPorts{
         parts.library, *this, m_window.WindowPrompts(), parts.files, parts.tree, parts.list,
         channel, parts.startJob, parts.jobBusy, std::move(parts.showProperties)});
-    m_download = std::make_unique<DownloadCommands>(
-        DownloadPorts{parts.library, m_window, m_window.WindowPrompts(), parts.files, parts.tree,
-                      parts.list, parts.shell, clock, [this] { return FileSystemFlag(); },
-                      parts.openFolder.empty() ? OpenFilesFolder(Environment) : parts.openFolder,
-                      channel, parts.startJob, parts.jobBusy});
+    m_download = std::make_unique<DownloadCommands>(DownloadPorts{
+        parts.library, m_window, m_window.WindowPrompts(), parts.files, parts.tree, parts.list,
+        parts.shell, clock, [this] { return FileSystemFlag(); },
+        parts.openFolder.empty() ? OpenFilesFolder(TheUserFolders()) : parts.openFolder, channel,
+        parts.startJob, parts.jobBusy});
     m_upload = std::make_unique<UploadCommands>(
         UploadPorts{parts.library, *this, parts.files, parts.tree, parts.list, parts.icons, clock,
                     channel, parts.startJob, parts.jobBusy, journal});
