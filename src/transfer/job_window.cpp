@@ -166,15 +166,15 @@ void JobWindowProxy::PostProgress(const std::function<void(Pending&)>& store) {
 }
 
 void JobWindowProxy::Post(std::function<void()> task) {
-    if (!m_uiThread->IsUiThread()) {
-        PostProgress([&](Pending& pending) { pending.AddTask(std::move(task)); });
-        return;
-    }
-    // The window's own notice waits for the loop, behind whatever it has posted.
+    if (m_uiThread->IsUiThread()) return PostNotice(std::move(task));
+    PostProgress([&](Pending& pending) { pending.AddTask(std::move(task)); });
+}
+
+void JobWindowProxy::PostNotice(std::function<void()> task) {
+    // Held across the hand-over: once Detach has returned, no notice reaches the UiThread.
     std::lock_guard lock(m_pending->mutex);
     if (m_pending->window == nullptr) return;
     m_uiThread->Post([pending = m_pending, task = std::move(task)] {
-        Pending::Flush(pending, false);
         bool attached = false;
         {
             std::lock_guard inner(pending->mutex);

@@ -69,11 +69,14 @@ class JobWindowProxy final : public JobWindow {
     // window's models or a change of them that the worker must see done; false when it did
     // not run.
     bool Call(const std::function<void()>& task);
-    // Queues task for the window's thread, behind the progress posted before it, and returns
-    // at once; it runs only while the window is there. Queued even from the window's thread
-    // (a notice that arrives in the middle of a handler waits for the handler's end). Any
-    // thread, the phone library's own included: Detach waits for a post in flight.
+    // A worker's result: queued for the window's thread behind the progress the worker posted
+    // before it, and shown before what it posts after; returns at once. Runs only while the
+    // window is there; from the window's own thread it waits for the loop.
     void Post(std::function<void()> task);
+    // A notice from outside the jobs (the phone library's): straight to the window's queue,
+    // run by the loop, never inside a handler that happens to show progress. Any thread:
+    // Detach waits for a notice in flight.
+    void PostNotice(std::function<void()> task);
     // Coalesced like the bars: only the latest show posted before a flush runs, in its place
     // among the other updates. One kind per job: a listing's count of entries read. At once
     // on the window's thread.

@@ -95,6 +95,7 @@ void FileListCtrl::Reset() {
 }
 
 void FileListCtrl::DeleteAllRows() {
+    m_thread.Check();
     m_rows.clear();
     m_images.clear();
     m_sorted = false;
@@ -102,6 +103,7 @@ void FileListCtrl::DeleteAllRows() {
 }
 
 void FileListCtrl::FillFlat(std::span<const FileEntry> entries) {
+    m_thread.Check();
     m_rows.clear();
     m_images.clear();
     m_rows.reserve(entries.size());
@@ -128,6 +130,7 @@ void FileListCtrl::FillFlat(const FileList& list) {
 }
 
 void FileListCtrl::FillFolder(std::span<const FolderMatch> matches) {
+    m_thread.Check();
     m_rows.clear();
     m_images.clear();
     m_rows.reserve(matches.size());
@@ -149,6 +152,7 @@ void FileListCtrl::FillFolder(std::span<const FolderMatch> matches) {
 }
 
 bool FileListCtrl::UpdateRow(std::int32_t index, const FileEntry& entry) {
+    m_thread.Check();
     if (index < 0 || index >= RowCount()) return false;
     auto& row = m_rows[static_cast<std::size_t>(index)];
     row.cells[kColumnName] = entry.path;
@@ -158,6 +162,7 @@ bool FileListCtrl::UpdateRow(std::int32_t index, const FileEntry& entry) {
 }
 
 int FileListCtrl::AppendRow(ListRow row, RowIcons icons) {
+    m_thread.Check();
     row.image = static_cast<int>(m_images.size());
     m_images.push_back(std::move(icons));
     m_rows.push_back(std::move(row));
@@ -168,6 +173,7 @@ int FileListCtrl::AppendRow(ListRow row, RowIcons icons) {
 }
 
 void FileListCtrl::DeleteRow(int row) {
+    m_thread.Check();
     if (row < 0 || row >= RowCount()) return;
     // The image slot stays: other rows keep their slot numbers.
     m_rows.erase(m_rows.begin() + row);
@@ -175,6 +181,7 @@ void FileListCtrl::DeleteRow(int row) {
 }
 
 void FileListCtrl::SetCell(int row, int column, std::string text) {
+    m_thread.Check();
     if (row < 0 || row >= RowCount() || column < 0 || column >= kFileListColumnCount) return;
     auto& cell = m_rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
     if (cell == text) return;
@@ -183,6 +190,7 @@ void FileListCtrl::SetCell(int row, int column, std::string text) {
 }
 
 bool FileListCtrl::SetView(int view) {
+    m_thread.Check();
     if (!CheckedViewItems(view) || view == m_view) return false;
     m_view = view;
     if (m_observer) m_observer->ViewChanged(view);
@@ -190,6 +198,7 @@ bool FileListCtrl::SetView(int view) {
 }
 
 void FileListCtrl::Sort(int column, SortKind kind, bool ascending) {
+    m_thread.Check();
     if (column < 0 || column >= kFileListColumnCount) return;
     m_sortColumn = column;
     m_sorted = true;
@@ -225,6 +234,7 @@ bool FileListCtrl::OnSortCommand(int commandId) {
 }
 
 void FileListCtrl::SetRowSelected(int row, bool selected) {
+    m_thread.Check();
     if (row < 0 || row >= RowCount()) return;
     auto& r = m_rows[static_cast<std::size_t>(row)];
     if (r.selected == selected) return;
@@ -237,6 +247,7 @@ void FileListCtrl::SelectOnly(int row) {
 }
 
 std::vector<int> FileListCtrl::SelectedRows() const {
+    m_thread.Check();
     std::vector<int> rows;
     for (int i = 0; i < RowCount(); ++i) {
         if (m_rows[static_cast<std::size_t>(i)].selected) rows.push_back(i);

@@ -1,6 +1,6 @@
 // The file list without a toolkit: rows of five cells with their item data, image slot and
-// selection, the view mode and the sorting. The window's toolkit mirrors the rows through
-// FileListCtrlObserver and forwards clicks back.
+// selection, the view mode and the sorting. Window's thread only. The window's toolkit mirrors the
+// rows through FileListCtrlObserver and forwards clicks back.
 #pragma once
 
 #include <array>
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/icon_image.h"
+#include "base/window_thread.h"
 #include "fsac/file_list.h"
 // The view modes and the main menu's view commands are the window's own.
 #include "ui/main_window_ids.h"
@@ -154,6 +155,7 @@ class FileListCtrl {
 
   private:
     void Reset();
+    [[no_unique_address]] WindowThreadCheck m_thread;
     FileListCtrlObserver* m_observer = nullptr;
     std::vector<ListRow> m_rows;
     std::vector<RowIcons> m_images;

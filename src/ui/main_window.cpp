@@ -75,7 +75,8 @@ class MainWindow::DeviceNotice final : public PstNotificationSink {
     void OnDeviceListChanged() override {
         // Posted even on the window's thread: the library may notify from inside its
         // initialisation, which runs in the middle of a handler.
-        m_channel->Post([window = m_window] { window->OnEvent(WindowEvent::DeviceListChanged); });
+        m_channel->PostNotice(
+            [window = m_window] { window->OnEvent(WindowEvent::DeviceListChanged); });
     }
 
   private:
@@ -151,6 +152,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::Run(PhoneQuery query) {
+    m_thread.Check();
     ++m_handlerDepth;
     const bool started = RunPhoneQuery(
         m_jobWindow, m_ports.startQuery,
@@ -305,6 +307,7 @@ MainWindow::HandlerScope::~HandlerScope() {
 }
 
 bool MainWindow::OnEvent(WindowEvent event, int id, const EventArgs& args) {
+    m_thread.Check();
     HandlerScope scope(*this);
     return m_commands.Dispatch(EventKey{event, id}, args);
 }
@@ -345,6 +348,7 @@ void MainWindow::ExitNow() {
 // ---- job lock, bars, texts ----
 
 void MainWindow::EnableControls(int enable, int enableMenus) {
+    m_thread.Check();
     m_unlocked = enable != 0;
     for (int id : kLockedControls) SetEnabled(id, enable != 0);
     // A phone without searchable folders keeps its Search button off with its mask box.
@@ -362,11 +366,13 @@ void MainWindow::SetEnabled(int id, bool enabled) {
 }
 
 void MainWindow::SetProgressRange(int barId, std::int32_t range) {
+    m_thread.Check();
     (barId == kIdFileProgress ? m_fileProgress : m_progress).range = range;
     m_view.ProgressChanged(barId);
 }
 
 void MainWindow::SetProgressPosition(int barId, std::int32_t position) {
+    m_thread.Check();
     (barId == kIdFileProgress ? m_fileProgress : m_progress).position = position;
     m_view.ProgressChanged(barId);
 }
@@ -396,12 +402,14 @@ void MainWindow::SetStatusText(int part, const std::string& text) {
 }
 
 void MainWindow::SetStatusPartText(int part, std::string text) {
+    m_thread.Check();
     if (part < 0 || part >= kStatusParts) return;
     m_status[part].text = std::move(text);
     m_view.StatusPartChanged(part);
 }
 
 void MainWindow::SetStatusIcon(int part, int iconId, std::string tip) {
+    m_thread.Check();
     if (part < 0 || part >= kStatusParts) return;
     m_status[part].icon = iconId;
     m_status[part].tip = std::move(tip);
@@ -417,6 +425,7 @@ void MainWindow::ShowWaitCursor() {
 // ---- devices ----
 
 int MainWindow::AddDevice(std::string text, std::uint32_t data) {
+    m_thread.Check();
     // Sorted like the drop-down list: a new entry goes after those whose text is not greater.
     const auto at =
         std::upper_bound(m_devices.begin(), m_devices.end(), text,
@@ -429,18 +438,21 @@ int MainWindow::AddDevice(std::string text, std::uint32_t data) {
 }
 
 void MainWindow::ClearDevices() {
+    m_thread.Check();
     m_devices.clear();
     m_selectedDevice.reset();
     m_view.DevicesChanged();
 }
 
 void MainWindow::SelectDevice(std::optional<int> index) {
+    m_thread.Check();
     if (index && (*index < 0 || *index >= static_cast<int>(m_devices.size()))) index.reset();
     m_selectedDevice = index;
     m_view.DevicesChanged();
 }
 
 void MainWindow::DeviceChosen(std::optional<int> index) {
+    m_thread.Check();
     if (index && (*index < 0 || *index >= static_cast<int>(m_devices.size()))) index.reset();
     const bool changed = index != m_selectedDevice;
     m_selectedDevice = index;
@@ -482,6 +494,7 @@ void MainWindow::PhoneChanged() {
 }
 
 std::optional<std::uint16_t> MainWindow::SelectedDevice() const {
+    m_thread.Check();
     if (!m_selectedDevice) return std::nullopt;
     return static_cast<std::uint16_t>(m_devices[*m_selectedDevice].data);
 }
@@ -651,6 +664,7 @@ void MainWindow::ApplyViewMarks() {
 // ---- menus ----
 
 void MainWindow::SetMenuCheck(int commandId, bool checked) {
+    m_thread.Check();
     MenuItem* item = FindItem(m_mainMenu.items, commandId);
     if (!item) return;
     item->checked = checked;
@@ -658,6 +672,7 @@ void MainWindow::SetMenuCheck(int commandId, bool checked) {
 }
 
 void MainWindow::SetMenuEnabled(int commandId, bool enabled) {
+    m_thread.Check();
     const bool was = !m_greyedItems.contains(commandId);
     if (enabled) {
         m_greyedItems.erase(commandId);
@@ -690,6 +705,7 @@ bool MainWindow::MenuCheckable(int commandId) {
 // ---- layout ----
 
 void MainWindow::HandleSize(Size client) {
+    m_thread.Check();
     if (!m_listCreated) return;
     // The synthetic start-up message carries no size: lay out for the real client area.
     Size area = client.width == 0 && client.height == 0 ? m_view.ClientSize() : client;
@@ -741,6 +757,7 @@ void MainWindow::SetListRowCount(std::int32_t rows) {
 // ---- lookups ----
 
 ControlState& MainWindow::MutableControl(int id) {
+    m_thread.Check();
     for (auto& c : m_controls) {
         if (c.id == id) return c;
     }

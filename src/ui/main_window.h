@@ -19,6 +19,7 @@
 #include "base/shell.h"
 #include "base/status_sink.h"
 #include "base/ui_thread.h"
+#include "base/window_thread.h"
 #include "fsac/phone_session.h"
 #include "phone/library_session.h"
 #include "phone/phone_queries.h"
@@ -334,6 +335,7 @@ class MainWindow : public SessionWindow,
     void ExitNow();
     void OpenHelp();
 
+    [[no_unique_address]] WindowThreadCheck m_thread;
     MainWindowPorts m_ports;
     MainWindowView& m_view;
     std::shared_ptr<JobWindowProxy> m_jobWindow;

@@ -13,7 +13,6 @@
 namespace velmora {
 namespace {
 
-
 std::pair<int, int> ImagesFor(NodeKind kind) {
     switch (kind) {
         case NodeKind::Root:
@@ -74,6 +73,7 @@ std::string VolumeTree::RootText() const {
 }
 
 void VolumeTree::SetRootText(std::string text) {
+    m_thread.Check();
     auto* root = Mutable(m_root);
     if (!root) return;
     root->text = std::move(text);
@@ -125,6 +125,7 @@ void VolumeTree::RemoveSubtree(NodeId id) {
 }
 
 void VolumeTree::DeleteAllNodes() {
+    m_thread.Check();
     const bool hadSelection = m_selected != kNoNode;
     m_nodes.clear();
     m_root = kNoNode;
@@ -136,6 +137,7 @@ void VolumeTree::DeleteAllNodes() {
 }
 
 void VolumeTree::ResetTree(bool clear) {
+    m_thread.Check();
     if (clear || m_root == kNoNode) {
         DeleteAllNodes();
         m_root = Insert(kNoNode, NodeKind::Root, kRootText);
@@ -145,6 +147,7 @@ void VolumeTree::ResetTree(bool clear) {
 }
 
 void VolumeTree::Expand(NodeId id) {
+    m_thread.Check();
     const auto* node = Node(id);
     if (!node || node->kind == NodeKind::Placeholder || node->expanded || node->children.empty()) {
         return;
@@ -264,6 +267,7 @@ void VolumeTree::SortChildren(NodeId id) {
 }
 
 void VolumeTree::Collapse(NodeId id) {
+    m_thread.Check();
     auto* node = Mutable(id);
     if (!node || node->kind == NodeKind::Placeholder || !node->expanded) return;
     node->expanded = false;
@@ -321,6 +325,7 @@ TreeSelectionChange VolumeTree::SelectionChangeFor(NodeId id) const {
 }
 
 TreeSelectionChange VolumeTree::Select(NodeId id) {
+    m_thread.Check();
     if (!Node(id)) id = kNoNode;
     const bool changed = id != m_selected;
     m_selected = id;
@@ -331,10 +336,12 @@ TreeSelectionChange VolumeTree::Select(NodeId id) {
 }
 
 void VolumeTree::ShowFirstVolume() {
+    m_thread.Check();
     ShowVolume(0);
 }
 
 void VolumeTree::ShowVolume(std::uint8_t letter) {
+    m_thread.Check();
     NodeId chosen = kNoNode;
     for (const NodeId child : Children(m_root)) {
         const auto* node = Node(child);
@@ -373,6 +380,7 @@ NodeId VolumeTree::FolderHolding(const std::string& path) {
 }
 
 void VolumeTree::ExpandLastBranch() {
+    m_thread.Check();
     if (m_root == kNoNode) return;
     Expand(m_root);
     for (NodeId reached = m_root;;) {

@@ -1,5 +1,6 @@
-// The volume and folder tree without a toolkit. It turns the flat file list into a hierarchy
-// lazily: a node's folders are built from the entries' paths when it is expanded. The window's
+// The volume and folder tree without a toolkit, on the window's thread only. It turns the flat
+// file list into a hierarchy lazily: a node's folders are built from the entries' paths when
+// it is expanded. The window's
 // toolkit mirrors the nodes through VolumeTreeObserver and forwards expansions, collapses and
 // selections back; the window acts on TreeSelectionChange.
 #pragma once
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "base/prompts.h"
+#include "base/window_thread.h"
 #include "fsac/file_list.h"
 #include "ui/file_list_ctrl.h"
 
@@ -108,7 +110,10 @@ class VolumeTree {
 
     // How many leading entries of the file list the tree may use. Raised from the reader.
     std::int32_t EntryCount() const { return m_entryCount.load(); }
-    void SetEntryCount(std::int32_t count) { m_entryCount.store(count); }
+    void SetEntryCount(std::int32_t count) {
+        m_thread.Check();
+        m_entryCount.store(count);
+    }
 
     // Drops every node when clear, then inserts the root "Volumes" and expands it, which lists
     // the volumes. The selection goes with the nodes; the current volume letter is the
@@ -175,6 +180,7 @@ class VolumeTree {
 
     TreeNode* Mutable(NodeId id);
 
+    [[no_unique_address]] WindowThreadCheck m_thread;
     Prompts& m_prompts;
     FileList& m_files;
     VolumeTreeObserver* m_observer = nullptr;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <thread>
 
 #include "base/lang_string.h"
 #include "ui/text_compare.h"
@@ -162,6 +163,15 @@ TEST(FileListColumnsTest, HeadingsFollowTheLanguage) {
     SetLanguageIndex(kLanguageRussian);
     EXPECT_EQ(FileListColumns()[2].heading, "Размер");
     SetLanguageIndex(kLanguageEnglish);
+}
+
+// The window's models are the window's thread's: a worker that reaches one directly, rather
+// than through the job channel, stops a debug build at once.
+TEST(WindowModelsDeathTest, AWorkerTouchingTheRowsStopsADebugBuild) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    FileListCtrl list;
+    list.FillFlat(std::vector<FileEntry>{Entry("/a/x")});
+    EXPECT_DEBUG_DEATH(std::thread([&] { list.SetRowSelected(0, true); }).join(), "off its thread");
 }
 
 }  // namespace

@@ -160,14 +160,15 @@ TEST_F(MainWindowTest, WorkerCallsReachTheWindowInTheOrderIssued) {
 
     std::atomic<bool> finished{false};
     std::optional<std::uint16_t> seen;
-    std::thread worker([&] {
-        w.EnableControls(0, 0);
-        w.SetStatusText(kStatusMessagePart, "one");
-        w.SetProgressRange(kIdProgress, 10);
-        w.SetProgressPosition(kIdProgress, 4);
-        seen = w.SelectedDevice();
-        w.SetStatusText(kStatusMessagePart, "two");
-        w.EnableControls(1, 1);
+    // The one way from a worker to the window.
+    std::thread worker([&, channel = w.JobChannel()] {
+        channel->EnableControls(false, false);
+        channel->SetStatusText(kStatusMessagePart, "one");
+        channel->SetOverallRange(10);
+        channel->SetOverallPosition(4);
+        seen = channel->WindowPhone().SelectedDevice();
+        channel->SetStatusText(kStatusMessagePart, "two");
+        channel->EnableControls(true, true);
         finished = true;
     });
     ASSERT_TRUE(pumped.PumpUntil([&] { return finished.load(); }));
