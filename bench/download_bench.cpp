@@ -42,7 +42,7 @@ void DownloadSixteenMebibytes(benchmark::State& state) {
     files.Allocate(1);
     files.SetEntry(0, MakeFileEntry("/a/big.bin", "/a/big.bin", 0, 0, kFileBytes));
     VolumeTree tree(rig.window, files);
-    FileListCtrl list;
+    FileRows list;
     NoShell shell;
     list.FillFlat(files);
     list.SetRowSelected(0, true);

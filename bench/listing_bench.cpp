@@ -17,7 +17,7 @@
 #include "transfer/job.h"
 #include "transfer/job_window.h"
 #include "transfer/stop_flag.h"
-#include "ui/file_list_ctrl.h"
+#include "ui/file_rows.h"
 #include "ui/listing_commands.h"
 #include "ui/settings.h"
 #include "ui/volume_tree.h"
@@ -47,7 +47,7 @@ class SharedIcons : public IconSource {
 // the list the way the window's handler does.
 class BenchWindow : public ListingWindow, public JobWindow, public TreeSelectionHandler {
   public:
-    explicit BenchWindow(FileListCtrl& list) : m_list(list) {}
+    explicit BenchWindow(FileRows& list) : m_list(list) {}
 
     bool LibraryReady() const override { return true; }
     std::int32_t Rs232Flag() const override { return 0; }
@@ -63,7 +63,7 @@ class BenchWindow : public ListingWindow, public JobWindow, public TreeSelection
     void SetMaskChoices(const std::vector<std::string>&) override {}
     void SetOverallRange(std::int32_t) override {}
     void SetOverallPosition(std::int32_t) override {}
-    void EnableControls(bool, bool) override {}
+    void EnableControls(int, int) override {}
     void ShowFileBar(bool) override {}
     void SetFileRange(std::int32_t) override {}
     void SetFilePosition(std::int32_t) override {}
@@ -76,7 +76,7 @@ class BenchWindow : public ListingWindow, public JobWindow, public TreeSelection
     FailingPrompts m_prompts;
 
   private:
-    FileListCtrl& m_list;
+    FileRows& m_list;
     std::string m_status;
 };
 
@@ -88,7 +88,7 @@ void ListLargestVolume(benchmark::State& state, const VolumeShape& shape, bool o
     pst.PSTInitializeEx(kInterfaceUsb, &sink);
 
     FileList files;
-    FileListCtrl list;
+    FileRows list;
     BenchWindow window(list);
     VolumeTree tree(window.m_prompts, files);
     tree.SetVolumeTable({"/a"});

@@ -29,7 +29,7 @@ namespace velmora::bench {
 // counters, which are read once the job is over.
 class CountingWindow final : public JobWindow, public PhoneWindow, public Prompts {
   public:
-    void EnableControls(bool, bool) override {}
+    void EnableControls(int, int) override {}
     void SetStatusText(int, const std::string&) override { ++updates; }
     void SetOverallRange(std::int32_t) override { ++updates; }
     void SetOverallPosition(std::int32_t position) override {

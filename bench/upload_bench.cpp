@@ -47,7 +47,7 @@ class NoPrompts : public Prompts {
 // The window's side, counting what reaches it.
 class CountingWindow : public JobWindow, public PhoneWindow, public UploadWindow {
   public:
-    void EnableControls(bool, bool) override {}
+    void EnableControls(int, int) override {}
     void SetStatusText(int part, const std::string&) override {
         if (part == kStatusMessagePart) ++messages;
     }
@@ -118,7 +118,7 @@ struct Rig {
     NoPrompts prompts;
     FileList files;
     VolumeTree tree{prompts, files};
-    FileListCtrl list;
+    FileRows list;
     std::unique_ptr<UploadCommands> commands;
 };
 

@@ -33,7 +33,7 @@ void BM_FlatFillOfTheLargestSearch(benchmark::State& state) {
     DesktopIconSource icons;
     const auto entries = LargestListing(icons);
     auto* frame = new wxFrame(nullptr, wxID_ANY, "Velmora", wxDefaultPosition, wxSize(660, 420));
-    FileListCtrl model;
+    FileRows model;
     auto* view = new FileListView(frame, model);
     view->SetSize(175, 1, 380, 370);
     frame->Show();

@@ -23,7 +23,7 @@ inline constexpr int kStrNoFilesFound = 151;
 inline constexpr int kStrVolumeNotSelected = 131;
 
 // The mask box hands over at most this many characters.
-inline constexpr std::size_t kMaxMaskChars = 259;
+inline constexpr std::size_t kMaxSearchMaskChars = 259;
 
 // Sends search start on an open channel and returns the number of matching entries. On a
 // failed send the channel's row has reported it; a reply too short for the count is reported

@@ -75,7 +75,7 @@ class FileListView::FileDrop : public wxFileDropTarget {
     FileListView& m_view;
 };
 
-FileListView::FileListView(wxWindow* parent, FileListCtrl& model, wxWindowID id)
+FileListView::FileListView(wxWindow* parent, FileRows& model, wxWindowID id)
     : wxListCtrl(parent, id, wxDefaultPosition, wxDefaultSize,
                  wxLC_REPORT | wxLC_VIRTUAL | wxBORDER_SUNKEN),
       m_model(model) {

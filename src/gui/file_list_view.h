@@ -1,4 +1,4 @@
-// The file list on screen: a wxListCtrl that mirrors a FileListCtrl's rows, columns and view
+// The file list on screen: a wxListCtrl that mirrors a FileRows's rows, columns and view
 // mode, and hands selections, heading clicks, the context menu's commands, double clicks and
 // dropped files back. The model decides; while it changes the control, the control's own
 // events are not forwarded. The table view is virtual (cells are read from the model when
@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "ui/file_list_ctrl.h"
+#include "ui/file_rows.h"
 #include "ui/main_window_ids.h"
 
 class wxMenu;
@@ -26,7 +26,7 @@ namespace velmora {
 // The control's style for a view value; report for any other value.
 long ListStyleForView(int view);
 
-class FileListView : public wxListCtrl, private FileListCtrlObserver {
+class FileListView : public wxListCtrl, private FileRowsObserver {
   public:
     using CommandHandler = std::function<void(int commandId)>;
     using RowHandler = std::function<void(int row)>;
@@ -34,10 +34,10 @@ class FileListView : public wxListCtrl, private FileListCtrlObserver {
     using PointHandler = std::function<void(const wxPoint& screen)>;
 
     // Observes model from now on and shows its columns, view and rows.
-    FileListView(wxWindow* parent, FileListCtrl& model, wxWindowID id = kIdFileList);
+    FileListView(wxWindow* parent, FileRows& model, wxWindowID id = kIdFileList);
     ~FileListView() override;
 
-    FileListCtrl& Model() { return m_model; }
+    FileRows& Model() { return m_model; }
 
     // The context menu's commands (the window's command map).
     void SetCommandHandler(CommandHandler handler) { m_onCommand = std::move(handler); }
@@ -70,7 +70,7 @@ class FileListView : public wxListCtrl, private FileListCtrlObserver {
     class Updating;
     class FileDrop;
 
-    // FileListCtrlObserver.
+    // FileRowsObserver.
     void RowsReset() override;
     void RowInserted(int row) override;
     void RowDeleted(int row) override;
@@ -95,7 +95,7 @@ class FileListView : public wxListCtrl, private FileListCtrlObserver {
     // Whether someone took the files.
     bool Drop(const std::vector<std::string>& paths);
 
-    FileListCtrl& m_model;
+    FileRows& m_model;
     CommandHandler m_onCommand;
     PointHandler m_onContextMenu;
     RowHandler m_onHeadingClick;

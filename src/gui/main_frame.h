@@ -21,7 +21,7 @@
 #include "gui/wx_prompts.h"
 #include "gui/wx_ui_thread.h"
 #include "phone/pst_library.h"
-#include "ui/file_list_ctrl.h"
+#include "ui/file_rows.h"
 #include "ui/main_window.h"
 #include "ui/main_window_jobs.h"
 #include "ui/session_tree.h"
@@ -121,7 +121,7 @@ class MainFrame : public wxFrame, public MainWindowView {
     WxPrompts m_prompts;
     // The browsing models the phone session rebuilds; m_tree and m_list draw them.
     VolumeTree m_treeModel;
-    FileListCtrl m_fileRows;
+    FileRows m_fileRows;
     BrowsingSessionTree m_sessionTree{m_treeModel, m_fileRows};
     std::unique_ptr<MainWindow> m_model;
     // File-type icons of the listed entries, and the commands on the phone's files over the

@@ -14,7 +14,7 @@
 
 namespace velmora {
 
-struct JobRegistry::State {
+struct JobRunner::State {
     mutable std::mutex mutex;
     mutable std::condition_variable ended;
     int running = 0;
@@ -28,12 +28,12 @@ struct JobRegistry::State {
 namespace {
 
 // The registry of the worker running on this thread, if any.
-thread_local JobRegistry::State* t_currentJob = nullptr;
+thread_local JobRunner::State* t_currentJob = nullptr;
 
 // JobRuns of kind Writes that have not ended.
 std::atomic<int> g_writingRuns{0};
 
-void RunWorker(JobRegistry::State& state, std::function<void()>& worker) {
+void RunWorker(JobRunner::State& state, std::function<void()>& worker) {
     t_currentJob = &state;
     try {
         worker();
@@ -51,7 +51,7 @@ void RunWorker(JobRegistry::State& state, std::function<void()>& worker) {
 }
 
 // The query worker: the queue's queries in order, until it is empty.
-void RunQueries(JobRegistry::State& state) {
+void RunQueries(JobRunner::State& state) {
     for (;;) {
         std::function<void()> query;
         {
@@ -74,11 +74,11 @@ void RunQueries(JobRegistry::State& state) {
 
 }  // namespace
 
-JobRegistry::JobRegistry() : m_state(std::make_shared<State>()) {}
+JobRunner::JobRunner() : m_state(std::make_shared<State>()) {}
 
-JobRegistry::~JobRegistry() = default;
+JobRunner::~JobRunner() = default;
 
-bool JobRegistry::Start(std::function<void()> worker) {
+bool JobRunner::Start(std::function<void()> worker) {
     if (!worker) return false;
     {
         std::lock_guard lock(m_state->mutex);
@@ -99,13 +99,13 @@ bool JobRegistry::Start(std::function<void()> worker) {
     return true;
 }
 
-bool JobRegistry::Busy() const {
+bool JobRunner::Busy() const {
     if (StopFlag.load() == kJobRunning) return true;
     std::lock_guard lock(m_state->mutex);
     return m_state->running > 0;
 }
 
-bool JobRegistry::StartQuery(std::function<void()> query) {
+bool JobRunner::StartQuery(std::function<void()> query) {
     if (!query) return false;
     std::lock_guard lock(m_state->mutex);
     if (m_state->closed) return false;
@@ -122,13 +122,13 @@ bool JobRegistry::StartQuery(std::function<void()> query) {
     return true;
 }
 
-bool JobRegistry::Idle() const {
+bool JobRunner::Idle() const {
     if (StopFlag.load() == kJobRunning) return false;
     std::lock_guard lock(m_state->mutex);
     return m_state->running == 0 && !m_state->querying;
 }
 
-bool JobRegistry::Shutdown(std::chrono::milliseconds limit) {
+bool JobRunner::Shutdown(std::chrono::milliseconds limit) {
     std::deque<std::function<void()>> dropped;  // released outside the lock
     {
         std::lock_guard lock(m_state->mutex);
@@ -140,15 +140,15 @@ bool JobRegistry::Shutdown(std::chrono::milliseconds limit) {
     return WaitUntilIdle(limit);
 }
 
-bool JobRegistry::WaitUntilIdle(std::chrono::milliseconds limit) const {
+bool JobRunner::WaitUntilIdle(std::chrono::milliseconds limit) const {
     std::unique_lock lock(m_state->mutex);
     return m_state->ended.wait_for(lock, limit,
                                    [&] { return m_state->running == 0 && !m_state->querying; });
 }
 
-JobRegistry& Jobs() {
+JobRunner& Jobs() {
     // Never destroyed: a worker left running at exit may still return into it.
-    static JobRegistry* jobs = new JobRegistry;
+    static JobRunner* jobs = new JobRunner;
     return *jobs;
 }
 

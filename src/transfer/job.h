@@ -27,12 +27,12 @@ using JobStarter = std::function<bool(std::function<void()>)>;
 // bookkeeping and of whatever its closure captures, so it may outlive both the window and
 // the registry object; what it captures must therefore be owned (shared_ptr), never a
 // reference to the window.
-class JobRegistry {
+class JobRunner {
   public:
-    JobRegistry();
-    ~JobRegistry();
-    JobRegistry(const JobRegistry&) = delete;
-    JobRegistry& operator=(const JobRegistry&) = delete;
+    JobRunner();
+    ~JobRunner();
+    JobRunner(const JobRunner&) = delete;
+    JobRunner& operator=(const JobRunner&) = delete;
 
     // Runs worker on a new detached thread and returns at once. Refused (false, nothing runs)
     // while a job runs (StopFlag 0), while an interrupted worker has not returned yet (its
@@ -64,7 +64,7 @@ class JobRegistry {
 };
 
 // The process-wide registry behind the functions below.
-JobRegistry& Jobs();
+JobRunner& Jobs();
 inline bool StartJob(std::function<void()> worker) {
     return Jobs().Start(std::move(worker));
 }

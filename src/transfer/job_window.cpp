@@ -207,7 +207,7 @@ bool JobWindowProxy::Call(const std::function<void()>& task) {
     return ran;
 }
 
-void JobWindowProxy::EnableControls(bool enable, bool enableMenus) {
+void JobWindowProxy::EnableControls(int enable, int enableMenus) {
     Call([&] { m_window.load()->EnableControls(enable, enableMenus); });
 }
 

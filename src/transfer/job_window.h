@@ -21,9 +21,9 @@ namespace velmora {
 class JobWindow {
   public:
     virtual ~JobWindow() = default;
-    // The job lock: command controls to `enable`, Interrupt to the opposite, the Interface
-    // menu greyed unless `enableMenus`.
-    virtual void EnableControls(bool enable, bool enableMenus) = 0;
+    // The job lock, the session window's own: command controls on with enable non-zero,
+    // Interrupt the opposite, the Interface menu greyed unless enableMenus is 1.
+    virtual void EnableControls(int enable, int enableMenus) = 0;
     virtual void SetStatusText(int part, const std::string& text) = 0;
     // The overall bar 1002: range 0..total, then a position within it.
     virtual void SetOverallRange(std::int32_t total) = 0;
@@ -84,7 +84,7 @@ class JobWindowProxy final : public JobWindow {
     // True on the window's thread while the window is there.
     bool OnWindowThread() const;
 
-    void EnableControls(bool enable, bool enableMenus) override;
+    void EnableControls(int enable, int enableMenus) override;
     void SetStatusText(int part, const std::string& text) override;
     void SetOverallRange(std::int32_t total) override;
     void SetOverallPosition(std::int32_t position) override;

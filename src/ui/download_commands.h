@@ -17,7 +17,7 @@
 #include "phone/pst_library.h"
 #include "transfer/job.h"
 #include "transfer/job_window.h"
-#include "ui/file_list_ctrl.h"
+#include "ui/file_rows.h"
 #include "ui/volume_tree.h"
 
 namespace velmora {
@@ -31,7 +31,7 @@ struct DownloadPorts {
     Prompts& prompts;
     FileList& files;
     VolumeTree& tree;
-    FileListCtrl& list;
+    FileRows& list;
     Shell& shell;
     Clock& clock;
     std::function<bool()> fileSystemFlag;

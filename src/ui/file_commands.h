@@ -17,7 +17,7 @@
 #include "phone/pst_library.h"
 #include "transfer/job.h"
 #include "transfer/job_window.h"
-#include "ui/file_list_ctrl.h"
+#include "ui/file_rows.h"
 #include "ui/main_window_ids.h"
 #include "ui/properties_model.h"
 #include "ui/volume_tree.h"
@@ -55,7 +55,7 @@ struct FileCommandPorts {
     Prompts& prompts;
     FileList& files;
     VolumeTree& tree;
-    FileListCtrl& list;
+    FileRows& list;
     // The workers' way to the window, detached with it.
     std::shared_ptr<JobWindowProxy> jobWindow;
     JobStarter startJob;

@@ -11,7 +11,7 @@ bool ClickIfEnabled(MainWindow& window, int buttonId) {
     return window.Click(buttonId);
 }
 
-int RowToOpen(const FileListCtrl& rows, int focusedRow) {
+int RowToOpen(const FileRows& rows, int focusedRow) {
     if (focusedRow >= 0 && focusedRow < rows.RowCount()) return focusedRow;
     const auto selected = rows.SelectedRows();
     return selected.empty() ? -1 : selected.front();
@@ -19,7 +19,7 @@ int RowToOpen(const FileListCtrl& rows, int focusedRow) {
 
 }  // namespace
 
-bool HandleListKey(MainWindow& window, FileListCtrl& rows, ListKey key, int focusedRow) {
+bool HandleListKey(MainWindow& window, FileRows& rows, ListKey key, int focusedRow) {
     switch (key) {
         case ListKey::Delete:
             return ClickIfEnabled(window, kIdDelete);

@@ -6,7 +6,7 @@
 // Copyright (C) 2026 The Velmora developers
 #pragma once
 
-#include "ui/file_list_ctrl.h"
+#include "ui/file_rows.h"
 #include "ui/main_window.h"
 
 namespace velmora {
@@ -15,6 +15,6 @@ enum class ListKey { Delete, Open, SelectAll, GetFileList };
 
 // focusedRow is the list's current row, -1 for none: Enter opens it, else the first selected
 // row. Returns whether the key did something.
-bool HandleListKey(MainWindow& window, FileListCtrl& rows, ListKey key, int focusedRow);
+bool HandleListKey(MainWindow& window, FileRows& rows, ListKey key, int focusedRow);
 
 }  // namespace velmora

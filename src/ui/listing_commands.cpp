@@ -69,7 +69,7 @@ void ListingCommands::Search() {
                              kStatusMessagePart, m_ports.window, m_ports.prompts);
         return;
     }
-    std::string text(LeadingCharacters(m_ports.window.MaskText(), kMaxMaskChars));
+    std::string text(LeadingCharacters(m_ports.window.MaskText(), kMaxSearchMaskChars));
     // Refused before anything is sent or cleared: the pattern buffer cannot hold it.
     auto request = BuildSearchStartRequest(text, m_ports.window.FileSystemFlag());
     if (!request) {

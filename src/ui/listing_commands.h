@@ -22,7 +22,7 @@
 #include "transfer/job.h"
 #include "transfer/job_window.h"
 #include "transfer/upload_journal.h"
-#include "ui/file_list_ctrl.h"
+#include "ui/file_rows.h"
 #include "ui/settings.h"
 #include "ui/volume_tree.h"
 
@@ -56,7 +56,7 @@ struct ListingPorts {
     Prompts& prompts;
     FileList& files;
     VolumeTree& tree;
-    FileListCtrl& list;
+    FileRows& list;
     IconSource& icons;
     SearchHistory& history;
     SettingsStore& user;

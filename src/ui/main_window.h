@@ -28,7 +28,7 @@
 #include "transfer/job.h"
 #include "transfer/job_window.h"
 #include "ui/command_map.h"
-#include "ui/file_list_ctrl.h"
+#include "ui/file_rows.h"
 #include "ui/main_window_ids.h"
 #include "ui/menu_spec.h"
 #include "ui/session_tree.h"
@@ -210,9 +210,6 @@ class MainWindow : public SessionWindow,
     // the reverse; the Interface items are enabled only when enableMenus is 1.
     void EnableControls(int enable, int enableMenus) override;
     // JobWindow: the same operations as a job sees them (workers go through JobChannel()).
-    void EnableControls(bool enable, bool enableMenus) override {
-        EnableControls(enable ? 1 : 0, enableMenus ? 1 : 0);
-    }
     void SetOverallRange(std::int32_t total) override { SetProgressRange(kIdProgress, total); }
     void SetOverallPosition(std::int32_t position) override {
         SetProgressPosition(kIdProgress, position);

@@ -29,7 +29,7 @@ struct MainWindowJobsParts {
     SettingsStore& user;
     FileList& files;
     VolumeTree& tree;
-    FileListCtrl& list;
+    FileRows& list;
     IconSource& icons;
     Shell& shell;
     PropertiesDialogRunner showProperties;
@@ -107,7 +107,7 @@ class MainWindowJobs final : public WindowJobCommands,
   private:
     MainWindow& m_window;
     VolumeTree& m_tree;
-    FileListCtrl& m_list;
+    FileRows& m_list;
     std::unique_ptr<ListingCommands> m_listing;
     std::unique_ptr<FileCommands> m_files;
     std::unique_ptr<DownloadCommands> m_download;

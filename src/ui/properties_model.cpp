@@ -46,7 +46,7 @@ std::string SizeText(std::int64_t bytes) {
            LoadLangString(kUnitStrings[unit - 1]) + " (" + count + ")";
 }
 
-PropertiesModel::PropertiesModel(const FileListCtrl& list, const FileList& files, bool flat,
+PropertiesModel::PropertiesModel(const FileRows& list, const FileList& files, bool flat,
                                  std::string location)
     : m_location(std::move(location)) {
     m_request.rows = list.SelectedRows();

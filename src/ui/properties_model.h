@@ -13,7 +13,7 @@
 #include "fsac/file_list.h"
 #include "fsac/volume_queries.h"
 #include "transfer/local_files.h"
-#include "ui/file_list_ctrl.h"
+#include "ui/file_rows.h"
 
 namespace velmora {
 
@@ -76,7 +76,7 @@ class PropertiesModel {
   public:
     // The dialog over the list's selected rows. location is the folder in folder mode (its
     // files' full names begin with it) and the last one seen in flat mode.
-    PropertiesModel(const FileListCtrl& list, const FileList& files, bool flat,
+    PropertiesModel(const FileRows& list, const FileList& files, bool flat,
                     std::string location);
 
     int Count() const { return static_cast<int>(m_request.rows.size()); }

@@ -1,6 +1,6 @@
 #include "ui/session_tree.h"
 
-#include "ui/file_list_ctrl.h"
+#include "ui/file_rows.h"
 #include "ui/volume_tree.h"
 
 namespace velmora {

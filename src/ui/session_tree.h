@@ -9,7 +9,7 @@
 
 namespace velmora {
 
-class FileListCtrl;
+class FileRows;
 class VolumeTree;
 
 class SessionTree {
@@ -23,10 +23,10 @@ class SessionTree {
     virtual std::string SelectedPath() const = 0;
 };
 
-// Over the window's VolumeTree and FileListCtrl models.
+// Over the window's VolumeTree and FileRows models.
 class BrowsingSessionTree : public SessionTree {
   public:
-    BrowsingSessionTree(VolumeTree& tree, FileListCtrl& rows) : m_tree(tree), m_rows(rows) {}
+    BrowsingSessionTree(VolumeTree& tree, FileRows& rows) : m_tree(tree), m_rows(rows) {}
 
     // The volume table, then the tree rebuilt with the root "Volumes" and one node per name.
     void ResetTree(const std::vector<std::string>& volumes) override;
@@ -39,7 +39,7 @@ class BrowsingSessionTree : public SessionTree {
 
   private:
     VolumeTree& m_tree;
-    FileListCtrl& m_rows;
+    FileRows& m_rows;
 };
 
 }  // namespace velmora

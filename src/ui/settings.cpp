@@ -12,7 +12,7 @@ namespace {
 // A mask as a slot can hold it: up to the first NUL, at most 35 characters.
 std::string_view FitSlot(std::string_view phoneMask) {
     phoneMask = phoneMask.substr(0, phoneMask.find('\0'));
-    return phoneMask.substr(0, SearchHistory::kMaxMaskChars);
+    return phoneMask.substr(0, SearchHistory::kMaxStoredMaskChars);
 }
 
 }  // namespace
@@ -35,8 +35,8 @@ void SearchHistory::Load(const SettingsStore& user) {
     m_bytes.fill(0);
     std::copy(value->begin(), value->end(), m_bytes.begin());
     // A stored slot without its terminator would run into the next one.
-    for (std::size_t slot = 0; slot < kSlots; ++slot) {
-        m_bytes[slot * kSlotBytes + kMaxMaskChars] = 0;
+    for (std::size_t slot = 0; slot < kMaskSlots; ++slot) {
+        m_bytes[slot * kSlotBytes + kMaxStoredMaskChars] = 0;
         // Earlier versions kept UTF-8 here. Phone text that happens to be valid UTF-8 beyond
         // ASCII takes letter pairs such as "Рђ" no mask is made of.
         const std::string bytes = SlotBytes(slot);
@@ -48,7 +48,7 @@ void SearchHistory::Load(const SettingsStore& user) {
 }
 
 std::string SearchHistory::Slot(std::size_t slot) const {
-    if (slot >= kSlots) return {};
+    if (slot >= kMaskSlots) return {};
     return DecodePhoneText(SlotBytes(slot));
 }
 
@@ -60,7 +60,7 @@ void SearchHistory::SetSlot(std::size_t slot, std::string_view phoneText) {
 
 std::string SearchHistory::SlotBytes(std::size_t slot) const {
     const auto* begin = reinterpret_cast<const char*>(m_bytes.data() + slot * kSlotBytes);
-    return std::string(begin, strnlen(begin, kMaxMaskChars));
+    return std::string(begin, strnlen(begin, kMaxStoredMaskChars));
 }
 
 void SearchHistory::Remember(std::string_view mask) {
@@ -68,7 +68,7 @@ void SearchHistory::Remember(std::string_view mask) {
     // The search refuses such a mask before it gets here.
     if (!encoded.Ok()) return;
     const std::string_view fitted = FitSlot(encoded.bytes);
-    for (std::size_t slot = 0; slot < kSlots; ++slot) {
+    for (std::size_t slot = 0; slot < kMaskSlots; ++slot) {
         if (SlotBytes(slot).starts_with(fitted)) {
             SetSlot(slot, SlotBytes(0));
             SetSlot(0, fitted);
@@ -86,7 +86,7 @@ void SearchHistory::Store(SettingsStore& user) const {
 
 std::vector<std::string> SearchHistory::Masks() const {
     std::vector<std::string> masks;
-    for (std::size_t slot = 0; slot < kSlots; ++slot) {
+    for (std::size_t slot = 0; slot < kMaskSlots; ++slot) {
         if (auto text = Slot(slot); !text.empty()) masks.push_back(std::move(text));
     }
     return masks;

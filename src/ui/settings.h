@@ -34,10 +34,10 @@ void StoreView(SettingsStore& user, std::int32_t view);
 // text, slot 0 the newest, kept byte for byte as `SearchArray` stores them.
 class SearchHistory {
   public:
-    static constexpr std::size_t kSlots = 10;
+    static constexpr std::size_t kMaskSlots = 10;
     static constexpr std::size_t kSlotBytes = 36;
-    static constexpr std::size_t kMaxMaskChars = kSlotBytes - 1;
-    static constexpr std::size_t kBytes = kSlots * kSlotBytes;
+    static constexpr std::size_t kMaxStoredMaskChars = kSlotBytes - 1;
+    static constexpr std::size_t kBytes = kMaskSlots * kSlotBytes;
 
     SearchHistory() = default;
 

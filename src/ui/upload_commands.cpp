@@ -76,7 +76,7 @@ void UploadCommands::ForgetUploaded(const std::string& listedPath, bool showRow)
     files.SetCount(std::max(0, files.Count() - removed));
     m_ports.tree.SetEntryCount(std::max(0, m_ports.tree.EntryCount() - removed));
     if (!showRow) return;
-    FileListCtrl& list = m_ports.list;
+    FileRows& list = m_ports.list;
     const std::string name = listedPath.substr(listedPath.rfind('/') + 1);
     const std::string indexText = std::to_string(index);
     for (int row = list.RowCount() - 1; row >= 0; --row) {
@@ -97,7 +97,7 @@ void UploadCommands::ListUploaded(const UploadedFile& file, bool showRow) {
     const RowIcons icons{m_ports.icons.FileTypeIcon(type, false),
                          m_ports.icons.FileTypeIcon(type, true)};
     FileList& files = m_ports.files;
-    FileListCtrl& list = m_ports.list;
+    FileRows& list = m_ports.list;
     const std::int32_t found = files.Find(file.phonePath);
     if (found >= 0) {
         FileEntry entry;

@@ -19,7 +19,7 @@
 #include "phone/pst_library.h"
 #include "transfer/job.h"
 #include "transfer/job_window.h"
-#include "ui/file_list_ctrl.h"
+#include "ui/file_rows.h"
 #include "ui/volume_tree.h"
 
 namespace velmora {
@@ -44,7 +44,7 @@ struct UploadPorts {
     UploadWindow& window;
     FileList& files;
     VolumeTree& tree;
-    FileListCtrl& list;
+    FileRows& list;
     IconSource& icons;
     Clock& clock;
     // The workers' way to the window; detached with the window.

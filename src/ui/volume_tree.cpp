@@ -29,7 +29,7 @@ std::pair<int, int> ImagesFor(NodeKind kind) {
 
 }  // namespace
 
-bool ShowSelectionRows(const TreeSelectionChange& change, FileListCtrl& list) {
+bool ShowSelectionRows(const TreeSelectionChange& change, FileRows& list) {
     if (change.folderMode) list.SetDisplayMode(kDisplayFolder);
     if (!change.refillRows) return false;
     list.FillFolder(change.rows);

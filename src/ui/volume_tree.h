@@ -16,7 +16,7 @@
 #include "base/prompts.h"
 #include "base/window_thread.h"
 #include "fsac/file_list.h"
-#include "ui/file_list_ctrl.h"
+#include "ui/file_rows.h"
 
 namespace velmora {
 
@@ -87,7 +87,7 @@ struct TreeSelectionChange {
 
 // The list's share of a selection change: the folder display mode and the folder's rows.
 // Returns whether the rows were replaced, after which the window lays itself out again.
-bool ShowSelectionRows(const TreeSelectionChange& change, FileListCtrl& list);
+bool ShowSelectionRows(const TreeSelectionChange& change, FileRows& list);
 
 // The window's side of a selection change: it calls the window's commands (free space, status
 // bar, upload path, list rows).

@@ -290,7 +290,7 @@ TEST_F(HelpWindowTest, TheListsKeysReachTheCommandMapAndCtrlASelectsEveryRow) {
         {WindowEvent::ListDoubleClick, kIdFileList},
         [&opened](const EventArgs& args) { opened.push_back(args.param); });
     auto& rows =
-        const_cast<FileListCtrl&>(dynamic_cast<FileListView&>(*frame.Control(kIdFileList)).Model());
+        const_cast<FileRows&>(dynamic_cast<FileListView&>(*frame.Control(kIdFileList)).Model());
     rows.FillFolder(std::vector<FolderMatch>(3));
     rows.SetRowSelected(1, true);
     wxWindow* list = frame.Control(kIdFileList);

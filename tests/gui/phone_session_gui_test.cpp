@@ -245,7 +245,7 @@ TEST_F(PhoneSessionGuiTest, ListingShowsTheFoldersThenAFoldersFilesWithIconsThen
 
     // A click on the Size heading sorts by number; each row keeps its item data, which the
     // virtual table leaves in the model.
-    const FileListCtrl& rows = dynamic_cast<FileListView&>(*list).Model();
+    const FileRows& rows = dynamic_cast<FileListView&>(*list).Model();
     std::map<std::string, std::int32_t> indexOf;
     for (long row = 0; row < list->GetItemCount(); ++row) {
         indexOf[Utf8(list->GetItemText(row, 0))] =

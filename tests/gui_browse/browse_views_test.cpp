@@ -35,7 +35,7 @@ std::string Text(const wxString& text) {
 
 class ShowRows : public TreeSelectionHandler {
   public:
-    explicit ShowRows(FileListCtrl& list) : m_list(list) {}
+    explicit ShowRows(FileRows& list) : m_list(list) {}
     void OnTreeSelection(const TreeSelectionChange& change) override {
         changes.push_back(change);
         ShowSelectionRows(change, m_list);
@@ -43,7 +43,7 @@ class ShowRows : public TreeSelectionHandler {
     std::vector<TreeSelectionChange> changes;
 
   private:
-    FileListCtrl& m_list;
+    FileRows& m_list;
 };
 
 class BrowseViews : public ::testing::Test {
@@ -121,7 +121,7 @@ class BrowseViews : public ::testing::Test {
     DesktopIconSource m_icons;
     FileList m_files;
     VolumeTree m_tree{m_prompts, m_files};
-    FileListCtrl m_list;
+    FileRows m_list;
     ShowRows m_handler{m_list};
     wxFrame* m_frame = nullptr;
     VolumeTreeCtrl* m_treeView = nullptr;

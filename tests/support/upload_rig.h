@@ -92,7 +92,7 @@ struct UploadRig {
     std::shared_ptr<JobWindowProxy> proxy;
     FileList files;
     VolumeTree tree;
-    FileListCtrl list;
+    FileRows list;
     NamingIconSource icons;
     FakeClock clock;
     std::function<bool(std::function<void()>)> startJob = [](std::function<void()> worker) {

@@ -15,7 +15,7 @@ namespace velmora::test {
 // Logs calls as short lines ("enable 0 0", "status 4 text", "pos 3", "box Velmora: text").
 class RecordingJobWindow : public JobWindow {
   public:
-    void EnableControls(bool enable, bool menus) override {
+    void EnableControls(int enable, int menus) override {
         Log("enable " + std::to_string(enable) + " " + std::to_string(menus));
     }
     void SetStatusText(int part, const std::string& text) override {

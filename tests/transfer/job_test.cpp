@@ -112,8 +112,8 @@ TEST_F(JobShape, InterruptedOrThrowingWorkerStillEndsUnlocked) {
     EXPECT_EQ(StopFlag.load(), kStopRequested);
 }
 
-TEST(JobRegistry, OneJobAtATime) {
-    JobRegistry jobs;
+TEST(JobRunner, OneJobAtATime) {
+    JobRunner jobs;
     StopFlag = kJobRunning;  // a job of another registry runs
     EXPECT_TRUE(jobs.Busy());
     EXPECT_FALSE(jobs.Start([] { ADD_FAILURE() << "started while a job runs"; }));
@@ -135,8 +135,8 @@ TEST(JobRegistry, OneJobAtATime) {
     EXPECT_FALSE(jobs.Start(nullptr));
 }
 
-TEST(JobRegistry, ShutdownStopsWorkersAndRefusesNewOnes) {
-    JobRegistry jobs;
+TEST(JobRunner, ShutdownStopsWorkersAndRefusesNewOnes) {
+    JobRunner jobs;
     RecordingJobWindow window;
     std::promise<void> looping;
     ASSERT_TRUE(jobs.Start([&window, &looping] {
@@ -150,8 +150,8 @@ TEST(JobRegistry, ShutdownStopsWorkersAndRefusesNewOnes) {
     EXPECT_FALSE(jobs.Start([] {}));
 }
 
-TEST(JobRegistry, ShutdownLeavesAStuckWorkerAndItsLateStartStaysStopped) {
-    JobRegistry jobs;
+TEST(JobRunner, ShutdownLeavesAStuckWorkerAndItsLateStartStaysStopped) {
+    JobRunner jobs;
     RecordingJobWindow window;
     std::promise<void> release;
     std::promise<bool> sawStop;
@@ -199,7 +199,7 @@ TEST(JobWindowProxy, ForwardsInOrderAndAnswersCancelOnceDetached) {
 // A worker streams chunks through the proxy while the test thread plays the window's
 // thread; run under TSan this also checks that nothing is shared unguarded.
 TEST(JobThreads, InterruptedTransferShowsUpdatesInIssueOrder) {
-    JobRegistry jobs;
+    JobRunner jobs;
     auto ui = std::make_shared<PumpedUiThread>();
     RecordingJobWindow window;
     auto proxy = std::make_shared<JobWindowProxy>(ui, window);
@@ -261,7 +261,7 @@ TEST(JobThreads, InterruptedTransferShowsUpdatesInIssueOrder) {
 // never waits for it, one flush is queued, and the window then shows each control's latest
 // value before the calls that wait.
 TEST(JobThreads, ProgressIsPostedAndCoalesced) {
-    JobRegistry jobs;
+    JobRunner jobs;
     auto ui = std::make_shared<PumpedUiThread>();
     RecordingJobWindow window;
     auto proxy = std::make_shared<JobWindowProxy>(ui, window);
@@ -317,7 +317,7 @@ TEST(JobThreads, PostedProgressDiesWithTheWindow) {
 TEST(JobThreads, WorkerOutlivingTheWindowLeavesItAlone) {
     for (const bool queueCloses : {false, true}) {
         SCOPED_TRACE(queueCloses ? "UiThread refuses" : "window detached");
-        JobRegistry jobs;
+        JobRunner jobs;
         auto ui = std::make_shared<PumpedUiThread>();
         auto window = std::make_unique<RecordingJobWindow>();
         auto proxy = std::make_shared<JobWindowProxy>(ui, *window);
@@ -351,7 +351,7 @@ TEST(JobThreads, WorkerOutlivingTheWindowLeavesItAlone) {
 // for nor keep from starting; their answers come back behind the progress posted before them,
 // even from the window's own thread, and not once the window is gone.
 TEST(JobThreads, QueriesRunInOrderBesideAJobAndPostTheirAnswersBack) {
-    JobRegistry jobs;
+    JobRunner jobs;
     auto ui = std::make_shared<PumpedUiThread>();
     RecordingJobWindow window;
     auto proxy = std::make_shared<JobWindowProxy>(ui, window);

@@ -276,7 +276,7 @@ class World {
     test::FakeClock clock;
     test::FakeMainWindowView view;
     VolumeTree tree{prompts, TheFileList()};
-    FileListCtrl rows;
+    FileRows rows;
     BrowsingSessionTree sessionTree{tree, rows};
     test::NamingIconSource icons;
     std::unique_ptr<MainWindow> window;

@@ -46,7 +46,7 @@ class InterruptingPst : public test::ScriptedPst {
     int m_sends = 0;
 };
 
-class RowDeletions : public FileListCtrlObserver {
+class RowDeletions : public FileRowsObserver {
   public:
     void RowDeleted(int row) override { rows.push_back(row); }
     std::vector<int> rows;
@@ -108,7 +108,7 @@ class FileCommandsTest : public ::testing::Test {
         std::make_shared<JobWindowProxy>(std::make_shared<test::PumpedUiThread>(), window);
     FileList files;
     VolumeTree tree{window.prompts, files};
-    FileListCtrl list;
+    FileRows list;
     int jobsStarted = 0;
     bool busy = false;
     int dialogs = 0;

@@ -105,7 +105,7 @@ class HelpAndKeysTest : public ::testing::Test {
     test::PumpedUiThread ui;
     test::NullShell shell;
     test::FakeMainWindowView view;
-    FileListCtrl rows;
+    FileRows rows;
     std::vector<std::pair<EventKey, std::int32_t>> dispatched;
 
   private:

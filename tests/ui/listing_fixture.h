@@ -15,7 +15,7 @@
 #include "support/pumped_ui_thread.h"
 #include "transfer/job.h"
 #include "transfer/job_window.h"
-#include "ui/file_list_ctrl.h"
+#include "ui/file_rows.h"
 #include "ui/listing_commands.h"
 #include "ui/settings.h"
 #include "ui/volume_tree.h"
@@ -55,7 +55,7 @@ class FakeListingWindow : public ListingWindow, public JobWindow {
     }
 
     // JobWindow
-    void EnableControls(bool enable, bool menus) override {
+    void EnableControls(int enable, int menus) override {
         Log("enable " + std::to_string(enable) + " " + std::to_string(menus));
     }
     void ShowFileBar(bool show) override { Log("filebar " + std::to_string(show)); }
@@ -117,7 +117,7 @@ struct ListingRig {
     std::shared_ptr<JobWindowProxy> proxy;
     FileList files;
     VolumeTree tree;
-    FileListCtrl list;
+    FileRows list;
     NamingIconSource icons;
     SearchHistory history;
     MemorySettingsStore user;

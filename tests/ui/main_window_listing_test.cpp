@@ -57,7 +57,7 @@ class MainWindowListingTest : public ::testing::Test {
     MainWindow w{MainWindowPorts{pst, user, prompts, ui, shell, "/opt/velmora/", test::RunAtOnce},
                  view};
     VolumeTree tree{prompts, TheFileList()};
-    FileListCtrl rows;
+    FileRows rows;
     BrowsingSessionTree sessionTree{tree, rows};
     test::NamingIconSource icons;
     MainWindowJobs jobs{MainWindowJobsParts{w,

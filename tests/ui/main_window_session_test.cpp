@@ -8,7 +8,7 @@
 #include "support/pumped_ui_thread.h"
 #include "support/scripted_pst.h"
 #include "transfer/stop_flag.h"
-#include "ui/file_list_ctrl.h"
+#include "ui/file_rows.h"
 #include "ui/main_window.h"
 #include "ui/main_window_fakes.h"
 #include "ui/main_window_ids.h"
@@ -66,7 +66,7 @@ class MainWindowSessionTest : public ::testing::Test {
     FakeMainWindowView view;
     FileList files;
     VolumeTree tree{prompts, files};
-    FileListCtrl rows;
+    FileRows rows;
     BrowsingSessionTree sessionTree{tree, rows};
     MainWindow window{
         MainWindowPorts{pst, user, prompts, ui, shell, "/opt/velmora/", test::RunAtOnce}, view};

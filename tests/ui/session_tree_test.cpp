@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/fakes.h"
-#include "ui/file_list_ctrl.h"
+#include "ui/file_rows.h"
 #include "ui/volume_tree.h"
 
 namespace velmora {
@@ -13,7 +13,7 @@ TEST(SessionTreeTest, RebuildsDecoratesAndEmptiesTheTreeAndRows) {
     test::FakePrompts prompts;
     FileList files;
     VolumeTree tree{prompts, files};
-    FileListCtrl rows;
+    FileRows rows;
     BrowsingSessionTree session{tree, rows};
 
     EXPECT_FALSE(session.RootText());

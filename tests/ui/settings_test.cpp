@@ -29,7 +29,7 @@ SearchHistory HistoryOf(const std::vector<std::string>& slots) {
 
 std::vector<std::string> SlotsOf(const SearchHistory& history) {
     std::vector<std::string> slots;
-    for (std::size_t i = 0; i < SearchHistory::kSlots; ++i) slots.push_back(history.Slot(i));
+    for (std::size_t i = 0; i < SearchHistory::kMaskSlots; ++i) slots.push_back(history.Slot(i));
     return slots;
 }
 

@@ -121,7 +121,7 @@ TEST_F(VolumeTreeTest, BeforeAnythingWasReadExpandingTellsTheUserAndSelectingSet
     EXPECT_FALSE(change.folderMode);
     EXPECT_FALSE(change.refillRows);
     EXPECT_FALSE(change.freeSpaceLetter);
-    FileListCtrl list;
+    FileRows list;
     list.SetDisplayMode(kDisplayFlat);
     EXPECT_FALSE(ShowSelectionRows(change, list));
     EXPECT_EQ(list.DisplayMode(), kDisplayFlat);
@@ -281,7 +281,7 @@ TEST_F(VolumeTreeTest, SelectingAVolumeOrTheRoot) {
     EXPECT_EQ(change.uploadPath, "/b/");
     EXPECT_EQ(change.rows.size(), 1u);
 
-    FileListCtrl list;
+    FileRows list;
     list.SetDisplayMode(kDisplayFlat);
     EXPECT_TRUE(ShowSelectionRows(change, list));
     EXPECT_EQ(list.DisplayMode(), kDisplayFolder);

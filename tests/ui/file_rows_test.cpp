@@ -1,4 +1,4 @@
-#include "ui/file_list_ctrl.h"
+#include "ui/file_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ FileEntry Entry(std::string path, std::uint16_t attributes = 0, std::int32_t siz
     return entry;
 }
 
-Cells Column(const FileListCtrl& list, int column) {
+Cells Column(const FileRows& list, int column) {
     Cells cells;
     for (const auto& row : list.Rows()) cells.push_back(row.cells[column]);
     return cells;
@@ -40,7 +40,7 @@ TEST(FileListViewTest, BothMenusMapToTheSameViewAndCheckTogether) {
     EXPECT_FALSE(ViewForCommand(32781));
     EXPECT_FALSE(CheckedViewItems(4));
 
-    FileListCtrl list;
+    FileRows list;
     EXPECT_EQ(list.View(), kViewReport);
     EXPECT_FALSE(list.SetView(kViewReport));
     EXPECT_TRUE(list.SetView(kViewList));
@@ -51,7 +51,7 @@ TEST(FileListViewTest, BothMenusMapToTheSameViewAndCheckTogether) {
 TEST(FileListFillTest, FlatFillShowsEveryEntryByItsPath) {
     const std::vector<FileEntry> entries = {Entry("/a/x.jpg", 0x21, 512),
                                             Entry("/b/readme", 65535, -1)};
-    FileListCtrl list;
+    FileRows list;
     list.FillFlat(entries);
     EXPECT_EQ(list.DisplayMode(), kDisplayFlat);
     EXPECT_EQ(Column(list, 0), (Cells{"/a/x.jpg", "/b/readme"}));
@@ -73,7 +73,7 @@ TEST(FileListFillTest, FolderFillTakesTheFilesDirectlyInside) {
     const std::vector<FileEntry> entries = {
         Entry("/a/mobile/f.txt", 0, 1), Entry("/a/mobile/sub/g.txt", 0, 2),
         Entry("/a/other/h.txt", 0, 3), Entry("/b/a/mobile/deep.mp3", 0, 4)};
-    FileListCtrl list;
+    FileRows list;
     list.SetDisplayMode(kDisplayFlat);
     list.FillFolder(MatchFolder(entries, "/a/mobile/"));
     // The first occurrence of the folder's path counts, wherever it is.
@@ -90,7 +90,7 @@ TEST(FileListFillTest, FolderFillTakesTheFilesDirectlyInside) {
 }
 
 TEST(FileListFillTest, RowUpdateTouchesOnlyAnExistingRow) {
-    FileListCtrl list;
+    FileRows list;
     EXPECT_FALSE(list.UpdateRow(0, Entry("/a/x")));
     list.FillFolder(MatchFolder(std::vector{Entry("/a/old")}, "/a/"));
     ASSERT_TRUE(list.UpdateRow(0, Entry("/a/new.txt", 33, 4096)));
@@ -100,7 +100,7 @@ TEST(FileListFillTest, RowUpdateTouchesOnlyAnExistingRow) {
 }
 
 TEST(FileListSortTest, SizesSortAsNumbersAttributesAsText) {
-    FileListCtrl list;
+    FileRows list;
     list.FillFlat(std::vector{Entry("/a/ten", 10, 10), Entry("/a/nine", 9, 9),
                               Entry("/a/hundred", 100, 100)});
     list.OnSortCommand(kCmdSortSize);
@@ -116,7 +116,7 @@ TEST(FileListSortTest, SizesSortAsNumbersAttributesAsText) {
 
 TEST(FileListSortTest, HugeSizesAreNegativeAndSortBelowZero) {
     const auto huge = static_cast<std::int32_t>(std::uint32_t{2147483648u});
-    FileListCtrl list;
+    FileRows list;
     list.FillFlat(std::vector{Entry("/a/zero", 0, 0), Entry("/a/huge", 0, huge)});
     EXPECT_EQ(list.Rows()[1].cells[2], "-2147483648");
     list.OnSortCommand(kCmdSortSize);
@@ -124,7 +124,7 @@ TEST(FileListSortTest, HugeSizesAreNegativeAndSortBelowZero) {
 }
 
 TEST(FileListSortTest, NamesIgnoreCaseAndRowsMoveWhole) {
-    FileListCtrl list;
+    FileRows list;
     list.FillFolder(
         MatchFolder(std::vector{Entry("/a/b.txt"), Entry("/a/A.txt"), Entry("/a/a.txt")}, "/a/"));
     list.SetRowSelected(0, true);  // b.txt
@@ -169,7 +169,7 @@ TEST(FileListColumnsTest, HeadingsFollowTheLanguage) {
 // than through the job channel, stops a debug build at once.
 TEST(WindowModelsDeathTest, AWorkerTouchingTheRowsStopsADebugBuild) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    FileListCtrl list;
+    FileRows list;
     list.FillFlat(std::vector<FileEntry>{Entry("/a/x")});
     EXPECT_DEBUG_DEATH(std::thread([&] { list.SetRowSelected(0, true); }).join(), "off its thread");
 }

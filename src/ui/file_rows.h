@@ -1,6 +1,6 @@
 // The file list without a toolkit: rows of five cells with their item data, image slot and
 // selection, the view mode and the sorting. Window's thread only. The window's toolkit mirrors the
-// rows through FileListCtrlObserver and forwards clicks back.
+// rows through FileRowsObserver and forwards clicks back.
 #pragma once
 
 #include <array>
@@ -81,9 +81,9 @@ std::vector<FolderMatch> MatchFolder(std::span<const FileEntry> entries,
 // A folder path ending in two slashes keeps one (a folder entry whose own name ends in "/").
 std::string TrimFolderPath(std::string folderPath);
 
-class FileListCtrlObserver {
+class FileRowsObserver {
   public:
-    virtual ~FileListCtrlObserver() = default;
+    virtual ~FileRowsObserver() = default;
     // Everything changed (fill, clear, sort): read rows and image slots again.
     virtual void RowsReset() {}
     virtual void RowInserted(int /*row*/) {}
@@ -93,9 +93,9 @@ class FileListCtrlObserver {
     virtual void HeadingsChanged() {}
 };
 
-class FileListCtrl {
+class FileRows {
   public:
-    void SetObserver(FileListCtrlObserver* observer) { m_observer = observer; }
+    void SetObserver(FileRowsObserver* observer) { m_observer = observer; }
 
     const std::vector<ListRow>& Rows() const { return m_rows; }
     int RowCount() const { return static_cast<int>(m_rows.size()); }
@@ -156,7 +156,7 @@ class FileListCtrl {
   private:
     void Reset();
     [[no_unique_address]] WindowThreadCheck m_thread;
-    FileListCtrlObserver* m_observer = nullptr;
+    FileRowsObserver* m_observer = nullptr;
     std::vector<ListRow> m_rows;
     std::vector<RowIcons> m_images;
     std::atomic<int> m_displayMode{kDisplayFolder};

@@ -1,4 +1,4 @@
-#include "ui/file_list_ctrl.h"
+#include "ui/file_rows.h"
 
 #include <algorithm>
 #include <utility>
@@ -83,18 +83,18 @@ std::string TrimFolderPath(std::string folderPath) {
     return folderPath;
 }
 
-int FileListCtrl::FindItemData(std::int32_t itemData) const {
+int FileRows::FindItemData(std::int32_t itemData) const {
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         if (m_rows[i].itemData == itemData) return static_cast<int>(i);
     }
     return -1;
 }
 
-void FileListCtrl::Reset() {
+void FileRows::Reset() {
     if (m_observer) m_observer->RowsReset();
 }
 
-void FileListCtrl::DeleteAllRows() {
+void FileRows::DeleteAllRows() {
     m_thread.Check();
     m_rows.clear();
     m_images.clear();
@@ -102,7 +102,7 @@ void FileListCtrl::DeleteAllRows() {
     Reset();
 }
 
-void FileListCtrl::FillFlat(std::span<const FileEntry> entries) {
+void FileRows::FillFlat(std::span<const FileEntry> entries) {
     m_thread.Check();
     m_rows.clear();
     m_images.clear();
@@ -124,12 +124,12 @@ void FileListCtrl::FillFlat(std::span<const FileEntry> entries) {
     Reset();
 }
 
-void FileListCtrl::FillFlat(const FileList& list) {
+void FileRows::FillFlat(const FileList& list) {
     const auto entries = list.Snapshot(list.Count());
     FillFlat(entries);
 }
 
-void FileListCtrl::FillFolder(std::span<const FolderMatch> matches) {
+void FileRows::FillFolder(std::span<const FolderMatch> matches) {
     m_thread.Check();
     m_rows.clear();
     m_images.clear();
@@ -151,7 +151,7 @@ void FileListCtrl::FillFolder(std::span<const FolderMatch> matches) {
     Reset();
 }
 
-bool FileListCtrl::UpdateRow(std::int32_t index, const FileEntry& entry) {
+bool FileRows::UpdateRow(std::int32_t index, const FileEntry& entry) {
     m_thread.Check();
     if (index < 0 || index >= RowCount()) return false;
     auto& row = m_rows[static_cast<std::size_t>(index)];
@@ -161,7 +161,7 @@ bool FileListCtrl::UpdateRow(std::int32_t index, const FileEntry& entry) {
     return true;
 }
 
-int FileListCtrl::AppendRow(ListRow row, RowIcons icons) {
+int FileRows::AppendRow(ListRow row, RowIcons icons) {
     m_thread.Check();
     row.image = static_cast<int>(m_images.size());
     m_images.push_back(std::move(icons));
@@ -172,7 +172,7 @@ int FileListCtrl::AppendRow(ListRow row, RowIcons icons) {
     return index;
 }
 
-void FileListCtrl::DeleteRow(int row) {
+void FileRows::DeleteRow(int row) {
     m_thread.Check();
     if (row < 0 || row >= RowCount()) return;
     // The image slot stays: other rows keep their slot numbers.
@@ -180,7 +180,7 @@ void FileListCtrl::DeleteRow(int row) {
     if (m_observer) m_observer->RowDeleted(row);
 }
 
-void FileListCtrl::SetCell(int row, int column, std::string text) {
+void FileRows::SetCell(int row, int column, std::string text) {
     m_thread.Check();
     if (row < 0 || row >= RowCount() || column < 0 || column >= kFileListColumnCount) return;
     auto& cell = m_rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
@@ -189,7 +189,7 @@ void FileListCtrl::SetCell(int row, int column, std::string text) {
     if (m_observer) m_observer->RowChanged(row);
 }
 
-bool FileListCtrl::SetView(int view) {
+bool FileRows::SetView(int view) {
     m_thread.Check();
     if (!CheckedViewItems(view) || view == m_view) return false;
     m_view = view;
@@ -197,7 +197,7 @@ bool FileListCtrl::SetView(int view) {
     return true;
 }
 
-void FileListCtrl::Sort(int column, SortKind kind, bool ascending) {
+void FileRows::Sort(int column, SortKind kind, bool ascending) {
     m_thread.Check();
     if (column < 0 || column >= kFileListColumnCount) return;
     m_sortColumn = column;
@@ -212,12 +212,12 @@ void FileListCtrl::Sort(int column, SortKind kind, bool ascending) {
     Reset();
 }
 
-void FileListCtrl::OnHeadingClick(int column) {
+void FileRows::OnHeadingClick(int column) {
     const bool reverse = m_sorted && m_sortAscending && column == m_sortColumn;
     Sort(column, column == kColumnSize ? SortKind::Number : SortKind::Text, !reverse);
 }
 
-bool FileListCtrl::OnSortCommand(int commandId) {
+bool FileRows::OnSortCommand(int commandId) {
     switch (commandId) {
         case kCmdSortName:
             Sort(kColumnName, SortKind::Text);
@@ -233,7 +233,7 @@ bool FileListCtrl::OnSortCommand(int commandId) {
     }
 }
 
-void FileListCtrl::SetRowSelected(int row, bool selected) {
+void FileRows::SetRowSelected(int row, bool selected) {
     m_thread.Check();
     if (row < 0 || row >= RowCount()) return;
     auto& r = m_rows[static_cast<std::size_t>(row)];
@@ -242,11 +242,11 @@ void FileListCtrl::SetRowSelected(int row, bool selected) {
     if (m_observer) m_observer->RowChanged(row);
 }
 
-void FileListCtrl::SelectOnly(int row) {
+void FileRows::SelectOnly(int row) {
     for (int i = 0; i < RowCount(); ++i) SetRowSelected(i, i == row);
 }
 
-std::vector<int> FileListCtrl::SelectedRows() const {
+std::vector<int> FileRows::SelectedRows() const {
     m_thread.Check();
     std::vector<int> rows;
     for (int i = 0; i < RowCount(); ++i) {
@@ -255,7 +255,7 @@ std::vector<int> FileListCtrl::SelectedRows() const {
     return rows;
 }
 
-void FileListCtrl::LanguageChanged() {
+void FileRows::LanguageChanged() {
     if (m_observer) m_observer->HeadingsChanged();
 }
 
