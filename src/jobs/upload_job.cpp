@@ -175,7 +175,7 @@ class UploadTargets {
     bool m_cancelled = false;
 };
 
-void RunUploadJob(WriteJob& job) {
+void UploadFiles(WriteJob& job) {
     JobRun run(*job.window);
     const UploadStart& start = job.start;
     std::vector<std::string> paths;
@@ -347,7 +347,7 @@ std::optional<std::string> DrawFillPath(WriteJob& job, const UploadStart& start)
     return std::nullopt;
 }
 
-void RunFillJob(WriteJob& job) {
+void FillVolume(WriteJob& job) {
     JobRun run(*job.window);
     const UploadStart& start = job.start;
     if (start.volumeCount > 1 && start.rootOrNone) return run.RejectInput(kStrVolumeNotSelected);
@@ -387,11 +387,11 @@ void RunFillJob(WriteJob& job) {
 }  // namespace
 
 void RunUpload(WriteJob& job) {
-    RunUploadJob(job);
+    UploadFiles(job);
 }
 
 void RunFill(WriteJob& job) {
-    RunFillJob(job);
+    FillVolume(job);
 }
 
 }  // namespace velmora
