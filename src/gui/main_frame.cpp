@@ -648,7 +648,7 @@ namespace {
 // returns once the handler that runs this has returned to its loop.
 void DismissOpenDialogs() {
     for (wxWindow* window : wxTopLevelWindows) {
-        auto* dialog = wxDynamicCast(window, wxDialog);
+        auto* dialog = dynamic_cast<wxDialog*>(window);
         if (dialog && dialog->IsModal() && !GTK_IS_DIALOG(dialog->GetHandle())) {
             dialog->EndModal(wxID_CANCEL);
         }
