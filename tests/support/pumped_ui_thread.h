@@ -76,11 +76,16 @@ class PumpedUiThread : public UiThread {
         }
     }
 
-    // Pumps until no job or query runs and nothing is left queued; false when one still runs
-    // after `limit`.
+    // Pumps until no job or query runs and nothing is left queued, the answers' own queries
+    // included; false when one still runs after `limit`.
     bool PumpUntilIdle(std::chrono::milliseconds limit = std::chrono::seconds(30)) {
-        if (!PumpUntil([] { return JobsIdle(); }, limit)) return false;
-        Drain();
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        do {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (!PumpUntil([] { return JobsIdle(); }, left)) return false;
+            Drain();
+        } while (!JobsIdle());
         return true;
     }
 
@@ -88,14 +93,6 @@ class PumpedUiThread : public UiThread {
     std::size_t Queued() const {
         std::lock_guard lock(m_mutex);
         return m_tasks.size();
-    }
-
-    // Pumps while `busy` holds (it may change on any thread), then runs what is left queued;
-    // false when `limit` passed first: a worker that never ends.
-    bool PumpWhile(const std::function<bool()>& busy, std::chrono::milliseconds limit) {
-        if (!PumpUntil([&] { return !busy(); }, limit)) return false;
-        Drain();
-        return true;
     }
 
     // The most closures that waited at once: how far the window's pace fell behind.

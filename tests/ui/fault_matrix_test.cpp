@@ -215,12 +215,7 @@ class World {
     }
 
     // Runs the window's thread until no job or query runs.
-    void PumpUntilIdle() {
-        // An answer drained last may have started the next query.
-        do {
-            ASSERT_TRUE(ui->PumpWhile([] { return !JobsIdle(); }, kJobLimit));
-        } while (!JobsIdle());
-    }
+    void PumpUntilIdle() { ASSERT_TRUE(ui->PumpUntilIdle(kJobLimit)); }
 
     void Click(int id) {
         window->Click(id);
