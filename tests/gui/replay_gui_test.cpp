@@ -28,11 +28,6 @@ using test::ChildNamed;
 using test::PumpUntil;
 using test::Utf8;
 
-std::string Bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // Browses /a/mobile/audio, downloads alarm.mid into `downloads`, uploads `upload` there and
 // deletes it again: the rows, free space and message after each step, then the boxes.
 std::vector<std::string> Session(PstLibrary& library, const fs::path& upload,
@@ -110,12 +105,12 @@ TEST(ReplayGuiTest, ARecordedSessionPlaysBackInTheWindowAndAChangedByteFailsItsR
     const auto [replayed, said] = replay(trace, "replayed");
     EXPECT_EQ(said, "");
     EXPECT_EQ(replayed, recorded);
-    EXPECT_EQ(Bytes(folder.path() / "recorded" / "alarm.mid").size(), 68u);
-    EXPECT_EQ(Bytes(folder.path() / "replayed" / "alarm.mid"),
-              Bytes(folder.path() / "recorded" / "alarm.mid"));
+    EXPECT_EQ(test::FileBytes(folder.path() / "recorded" / "alarm.mid").size(), 68u);
+    EXPECT_EQ(test::FileBytes(folder.path() / "replayed" / "alarm.mid"),
+              test::FileBytes(folder.path() / "recorded" / "alarm.mid"));
 
     // The delete request's "upload.bin" ends in "n" (6E); the changed trace has "m" (6D).
-    std::istringstream lines(Bytes(trace));
+    std::istringstream lines(test::FileBytes(trace));
     std::ofstream changed(folder.path() / "changed.txt");
     std::size_t number = 0, changedLine = 0;
     for (std::string line; std::getline(lines, line); changed << line << '\n') {

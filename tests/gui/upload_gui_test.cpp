@@ -34,11 +34,6 @@ using test::ChildNamed;
 using test::PumpUntil;
 using test::Utf8;
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 class UploadGuiTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -112,8 +107,8 @@ TEST_F(UploadGuiTest, UploadDropAndFillReachTheImageAndTheWindow) {
     Click(kIdUpload);
     EXPECT_TRUE(prompts.Boxes().empty()) << prompts.Texts().front();
     const fs::path audio = image / "a" / "mobile" / "audio";
-    EXPECT_EQ(ReadAll(audio / "tune.mid"), ReadAll(one));
-    EXPECT_EQ(ReadAll(audio / "notes.txt"), ReadAll(two));
+    EXPECT_EQ(test::FileBytes(audio / "tune.mid"), test::FileBytes(one));
+    EXPECT_EQ(test::FileBytes(audio / "notes.txt"), test::FileBytes(two));
 
     // One file dropped as a file manager drops it.
     const std::string three = Local("dropped.jpg", 1025);
@@ -123,7 +118,7 @@ TEST_F(UploadGuiTest, UploadDropAndFillReachTheImageAndTheWindow) {
     names.Add(wxString::FromUTF8(three));
     EXPECT_TRUE(target->OnDropFiles(10, 10, names));
     WaitForTheJob();
-    EXPECT_EQ(ReadAll(audio / "dropped.jpg"), ReadAll(three));
+    EXPECT_EQ(test::FileBytes(audio / "dropped.jpg"), test::FileBytes(three));
 
     ASSERT_TRUE(PumpUntil([&] { return list->GetItemCount() == 7; }));
     const char* added[] = {"tune.mid", "notes.txt", "dropped.jpg"};

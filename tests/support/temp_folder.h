@@ -7,10 +7,18 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 
 namespace velmora::test {
+
+// A file's whole contents; empty when it cannot be read.
+inline std::string FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 inline std::filesystem::path TestTempRoot() {
     const char* base = std::getenv("VELMORA_TEST_TMP");
